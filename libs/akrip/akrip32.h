@@ -1,0 +1,179 @@
+/* SPDX-License-Identifier: LGPL-2.1-or-later */
+/* The CD ripping library: drive list, drive handles, table of contents, raw
+ * audio sector reads and a CDDB client. C entry points, C calling
+ * convention, records packed and little-endian unless noted. Drives are the
+ * machine's optical drives (libcdio) followed by the disc images (.cue) in
+ * the folder "Discs" beside the program, at most MAXCDLIST in all. */
+#ifndef AKRIP32_H
+#define AKRIP32_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint8_t BYTE;
+typedef uint32_t DWORD;
+typedef int32_t BOOL;
+typedef uint32_t HCDROM; /* 0 = no handle */
+
+#define MAXCDLIST 8
+#define MAXIDLEN 64
+#define TRACKS_PER_DISK 100
+
+/* Status of a request (also the status field of TRACKBUF). */
+#define SS_PENDING 0
+#define SS_COMP 1     /* done */
+#define SS_ABORTED 2
+#define SS_ABORT_FAIL 3
+#define SS_ERR 4      /* the drive or image reported an error */
+#define SS_INVALID_HA 0x81
+#define SS_INVALID_SRB 0xE0
+#define SS_NO_ADAPTERS 0xE8
+
+/* ModifyCDParms parameter ids. */
+#define CDP_MSF 36 /* 0: TOC addresses are LBAs, track 1 = 0; 1: MSF with the 2 s lead-in */
+
+/* CDDBSetOption ids. */
+#define CDDB_OPT_SERVER 0
+#define CDDB_OPT_PROXY 1
+#define CDDB_OPT_USEPROXY 2
+#define CDDB_OPT_AGENT 3
+#define CDDB_OPT_USER 4
+#define CDDB_OPT_PROXYPORT 5
+#define CDDB_OPT_CGI 6
+#define CDDB_OPT_HTTPPORT 7
+#define CDDB_OPT_USECDPLAYERINI 8
+
+#define AKRIP_API __attribute__((visibility("default")))
+
+#pragma pack(push, 1)
+
+typedef struct {
+    char vendor[9];
+    char prodId[17];
+    char rev[5];
+    char vendSpec[21];
+} CDINFO;
+
+/* One drive: host adapter, target and LUN each 0..9 (assigned by position). */
+typedef struct {
+    BYTE ha;
+    BYTE tgt;
+    BYTE lun;
+    BYTE pad;
+    char id[MAXIDLEN + 1]; /* identification, zero-terminated */
+    CDINFO info;
+} CDREC;
+
+typedef struct {
+    BYTE max; /* in: capacity of cd[] */
+    BYTE num; /* out: drives found */
+    CDREC cd[MAXCDLIST];
+} CDLIST;
+
+typedef struct {
+    BYTE size;      /* 12 */
+    BYTE ver;       /* 1 */
+    BYTE ha;
+    BYTE tgt;
+    BYTE lun;
+    BYTE readType;  /* 0 */
+    BOOL jitterCorr;
+    BYTE numJitter;
+    BYTE numOverlap;
+} GETCDHAND;
+
+typedef struct {
+    BYTE rsvd;
+    BYTE ADR;          /* control byte: 0x10/0x12 audio, 0x14 data */
+    BYTE trackNumber;  /* 0xAA for the lead-out */
+    BYTE rsvd2;
+    BYTE addr[4];      /* big-endian LBA, or 0,M,S,F with CDP_MSF = 1 */
+} TOCTRACK;
+
+typedef struct {
+    BYTE tocLen[2];    /* big-endian, bytes after this field */
+    BYTE firstTrack;
+    BYTE lastTrack;
+    TOCTRACK tracks[TRACKS_PER_DISK]; /* tracks, then the lead-out */
+} TOC;
+
+/* Read request and buffer. startFrame and numFrames are set by the caller,
+ * maxLen is the capacity of buf; len, status and startOffset are filled. */
+typedef struct {
+    DWORD startFrame;
+    DWORD numFrames;
+    DWORD maxLen;
+    DWORD len;
+    DWORD status;
+    int32_t startOffset;
+    BYTE buf[1];
+} TRACKBUF;
+#define TRACKBUFEXTRA 24 /* bytes in front of buf */
+
+typedef struct {
+    char categ[12];
+    char cddbId[16];
+    char artist[81];
+    char title[81];
+    char pad[2];
+} CDDBQUERYITEM;
+
+typedef struct {
+    DWORD num;            /* in: capacity of q; out: matches found */
+    CDDBQUERYITEM* q;
+} CDDBQUERY;
+
+typedef struct {
+    char szServer[81];
+    BOOL bHTTP;
+    int32_t iPort;
+    char szCGI[81];
+    char szNorth[16];
+    char szSouth[16];
+    char szLocation[81];
+} CDDBSITE;
+
+typedef struct {
+    DWORD num;
+    CDDBSITE* s;
+} CDDBSITELIST;
+
+#pragma pack(pop)
+
+AKRIP_API DWORD GetCDList(CDLIST* cd);
+AKRIP_API HCDROM GetCDHandle(GETCDHAND* request);
+AKRIP_API BOOL CloseCDHandle(HCDROM hCD);
+AKRIP_API DWORD ModifyCDParms(HCDROM hCD, int which, DWORD value);
+AKRIP_API DWORD ReadTOC(HCDROM hCD, TOC* toc);
+AKRIP_API DWORD ReadCDAudioLBA(HCDROM hCD, TRACKBUF* t);
+AKRIP_API DWORD GetAKRipDllVersion(void);
+
+AKRIP_API void CDDBSetOption(int what, const char* text, int value);
+AKRIP_API DWORD CDDBQuery(HCDROM hCD, CDDBQUERY* query);
+AKRIP_API DWORD CDDBGetDiskInfo(CDDBQUERYITEM* item, char* entry, int maxLen);
+AKRIP_API DWORD CDDBGetServerList(CDDBSITELIST* list);
+
+#ifdef __cplusplus
+}
+
+static_assert(sizeof(CDREC) == 121, "drive record");
+static_assert(sizeof(CDLIST) == 2 + 8 * 121, "drive list");
+static_assert(sizeof(GETCDHAND) == 12, "handle request");
+static_assert(sizeof(TOCTRACK) == 8, "TOC entry");
+static_assert(sizeof(TOC) == 804, "TOC");
+static_assert(__builtin_offsetof(TRACKBUF, buf) == TRACKBUFEXTRA, "read buffer header");
+static_assert(sizeof(CDDBQUERYITEM) == 192, "match record");
+static_assert(__builtin_offsetof(CDDBQUERYITEM, cddbId) == 12, "match record");
+static_assert(__builtin_offsetof(CDDBQUERYITEM, artist) == 28, "match record");
+static_assert(__builtin_offsetof(CDDBQUERYITEM, title) == 109, "match record");
+#else
+_Static_assert(sizeof(CDREC) == 121, "drive record");
+_Static_assert(sizeof(GETCDHAND) == 12, "handle request");
+_Static_assert(sizeof(TOC) == 804, "TOC");
+_Static_assert(sizeof(CDDBQUERYITEM) == 192, "match record");
+#endif
+
+#endif

@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
+#include "akrip32.h"
+
+// Major in bits 8-15, minor in bits 0-7.
+DWORD GetAKRipDllVersion(void)
+{
+    return (2u << 8) | 0u;
+}

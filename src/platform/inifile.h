@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "inidocument.h"
+
+#include <QString>
+#include <functional>
+
+namespace trackmill {
+
+// Key-by-key access to an INI file on disk, as the profile services of the
+// design do it: every call reads the file afresh, every write replaces the
+// whole file atomically (temporary file in the same folder, then rename),
+// so a crash or a full disk never leaves half a file behind. A missing file
+// reads as empty; the folder is not created.
+class IniFile
+{
+public:
+    explicit IniFile(QString path);
+
+    const QString& path() const { return m_path; }
+
+    QByteArray readString(QByteArrayView section, QByteArrayView key,
+                          const QByteArray& defaultValue = {}) const;
+    int readInteger(QByteArrayView section, QByteArrayView key, int defaultValue) const;
+    // Delphi's ReadBool: an integer, nonzero is true.
+    bool readBool(QByteArrayView section, QByteArrayView key, bool defaultValue) const;
+
+    // Each returns false when the file could not be written; errorString()
+    // then says why, and the file on disk is unchanged.
+    bool writeString(QByteArrayView section, QByteArrayView key, const QByteArray& value);
+    bool writeInteger(QByteArrayView section, QByteArrayView key, int value);
+    bool writeBool(QByteArrayView section, QByteArrayView key, bool value);
+
+    // Reads the whole file once, for readers of many keys (language files).
+    IniDocument load() const;
+    // Applies several changes in one atomic replacement (the settings save).
+    bool update(const std::function<void(IniDocument&)>& change);
+
+    QString errorString() const { return m_error; }
+
+private:
+    QString m_path;
+    QString m_error;
+};
+
+}

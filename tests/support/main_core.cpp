@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Test main for logic tests: a QCoreApplication, and a private configuration
+// home so that no test reads or writes the user's own files.
+#include "testenvironment.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    trackmill::test::isolateEnvironment();
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

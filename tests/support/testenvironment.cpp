@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "testenvironment.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <memory>
+
+namespace trackmill::test {
+
+namespace {
+// Removed with everything in it when the test process ends.
+std::unique_ptr<QTemporaryDir> g_root;
+}
+
+void isolateEnvironment()
+{
+    g_root = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/trackmill-test-XXXXXX");
+    const QByteArray root = g_root->path().toLocal8Bit();
+    setenv("HOME", root.constData(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
+    QDir().mkpath(g_root->path() + "/config");
+    QDir().mkpath(g_root->path() + "/runtime");
+    // Tests never reach the real screen saver or power services.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
+}
+
+QString isolatedRoot()
+{
+    return g_root ? g_root->path() : QString();
+}
+
+}
