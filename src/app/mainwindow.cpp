@@ -10,6 +10,7 @@
 #include "tracklist.h"
 #include "tracksgriddelegate.h"
 #include "ui/pictures.h"
+#include "ui/toolbarbutton.h"
 #include "ui/tstatusbarpro.h"
 
 #include <QAction>
@@ -35,14 +36,14 @@ namespace trackmill {
 
 namespace {
 
-struct ToolbarButton
+struct ToolbarCommand
 {
     const char* name;
     const char* caption;  // built-in, blanks included
     pictures::Command picture;
 };
 
-const ToolbarButton kButtons[] = {
+const ToolbarCommand kButtons[] = {
     {"Refresh", "  Refresh ", pictures::Command::Refresh},
     {"WAV", "   WAV  ", pictures::Command::Wav},
     {"MP3", "   MP3   ", pictures::Command::Mp3},
@@ -169,8 +170,11 @@ void TForm1::buildToolbar()
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(50, 40));
     m_toolBar->addWidget(spacer(8, m_toolBar));
-    for (const ToolbarButton& b : kButtons) {
-        auto* button = new QToolButton(m_toolBar);
+    for (const ToolbarCommand& b : kButtons) {
+        auto* button = new ToolbarButton(m_toolBar);
+        QFont small = button->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        button->setFont(small);
         button->setObjectName(QString::fromLatin1(b.name));
         button->setText(QString::fromLatin1(b.caption));
         button->setIcon(pictures::toolbarIcon(b.picture));
@@ -223,6 +227,11 @@ void TForm1::buildGrid()
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("TracksGrid"));
     m_grid->setModel(&m_c.tracks);
+    // The column widths are made for an 8 point face; a larger one would
+    // wrap " MB" out of the size cells.
+    QFont gridFont = m_grid->font();
+    gridFont.setPointSizeF(std::min<qreal>(gridFont.pointSizeF(), 8.0));
+    m_grid->setFont(gridFont);
     auto* delegate = new TracksGridDelegate([this] { return m_c.tracks.CD(); }, m_grid);
     m_grid->setItemDelegate(delegate);
     // Names typed into the grid go on to the settings window's track list.
