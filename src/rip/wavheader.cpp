@@ -61,7 +61,7 @@ QByteArray WavHeader::build(std::uint32_t dataBytes)
 bool WavHeader::fixSizes(const QString& path, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
         setError(error, path, file.errorString());
         return false;
     }
