@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "outputdirectory.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -28,15 +27,7 @@ QString withTrailingSlash(const QString& path)
 OutputDirectory::OutputDirectory(const OutputNaming& naming, QString directory)
     : m_naming(naming)
     , m_directory(std::move(directory))
-    , m_base(QDir::currentPath())
 {
-}
-
-QString OutputDirectory::absolute(const QString& path) const
-{
-    if (path.isEmpty() || QDir::isAbsolutePath(path))
-        return path;
-    return withTrailingSlash(m_base) + path;
 }
 
 void OutputDirectory::fail(const QString& path, int errorCode)
@@ -47,12 +38,23 @@ void OutputDirectory::fail(const QString& path, int errorCode)
 
 bool OutputDirectory::Check()
 {
-    const QString path = absolute(m_directory);
-    if (path.isEmpty()) {
+    if (m_directory.isEmpty()) {
         fail(m_directory, ENOENT);
         return false;
     }
-    if (::chdir(QFile::encodeName(path).constData()) != 0) {
+    // Enterable means: a directory we may search. The process's current
+    // directory is left alone, so a relative text means the same each time.
+    const QByteArray native = QFile::encodeName(m_directory);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        fail(m_directory, errno);
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        fail(m_directory, ENOTDIR);
+        return false;
+    }
+    if (::access(native.constData(), X_OK) != 0) {
         fail(m_directory, errno);
         return false;
     }
@@ -64,7 +66,7 @@ bool OutputDirectory::CreateDirectory(const QString& path, const QString& name)
     const QString parent = withTrailingSlash(m_directory);
     m_directory = path;
     const QString target = parent + name;
-    const QByteArray native = QFile::encodeName(absolute(target));
+    const QByteArray native = QFile::encodeName(target);
     if (::mkdir(native.constData(), 0777) == 0)
         return true;
     int code = errno;

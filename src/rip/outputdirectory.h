@@ -15,20 +15,21 @@ namespace trackmill {
 class OutputDirectory
 {
 public:
-    // A relative directory text is taken relative to the current directory
-    // of the process at construction, however often it changes later.
+    // A relative directory text is relative to the process's current
+    // directory, which nothing here changes.
     OutputDirectory(const OutputNaming& naming, QString directory);
 
     // Before a batch: filters artist, album and year in place (the caller
     // writes them back into their edits), then for each directory switch
     // that is on, in the order artist, album, artist - album,
-    // artist - album - year, enters the current directory and makes the
-    // sub-directory inside it, so several switches nest. Stops at the first
+    // artist - album - year, checks the current directory text and makes
+    // the sub-directory inside it, so several switches nest. Names that are
+    // no safe folder names (empty, ".", "..", too long) are made safe. Stops at the first
     // failure. Returns false when the error flag is set.
     bool MakingDirectory(QString& artist, QString& album, QString& year);
 
-    // Makes the current directory text the process's current directory;
-    // on failure sets the error flag and returns false.
+    // Whether the current directory text names a directory that can be
+    // entered; on failure sets the error flag and returns false.
     bool Check();
 
     // Sets the directory text to path and creates the directory name
@@ -36,7 +37,8 @@ public:
     // anything else that keeps it from being made sets the error flag.
     bool CreateDirectory(const QString& path, const QString& name);
 
-    // The output directory text now (ends with "/" when it did at start).
+    // The output directory text now; ends with "/" once a sub-directory
+    // was added.
     const QString& directory() const { return m_directory; }
     // The output-directory error flag.
     bool hasError() const { return m_error; }
@@ -44,12 +46,10 @@ public:
     const QString& errorText() const { return m_errorText; }
 
 private:
-    QString absolute(const QString& path) const;
     void fail(const QString& path, int errorCode);
 
-    const OutputNaming& m_naming;
+    OutputNaming m_naming;
     QString m_directory;
-    QString m_base;
     bool m_error = false;
     QString m_errorText;
 };

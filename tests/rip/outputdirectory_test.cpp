@@ -29,7 +29,7 @@ NamingSettings switches(bool artist, bool album, bool artistAndAlbum, bool artis
 }
 
 // Each test works below its own temporary folder and puts the process's
-// current directory back, which Check changes.
+// current directory back when it moved it.
 class OutputDirectoryTest : public ::testing::Test
 {
 protected:
@@ -84,14 +84,10 @@ TEST_P(DirectorySwitches, NestInTheirOrder)
     EXPECT_FALSE(out.hasError());
     EXPECT_EQ(out.directory(), m_root + QString::fromUtf8(c.expected));
     EXPECT_TRUE(QFileInfo(out.directory()).isDir());
-    // Exactly the chain of the expected path, nothing beside it.
-    QStringList chain;
-    QString prefix;
-    for (const QString& part : QString::fromUtf8(c.expected).split(QLatin1Char('/'), Qt::SkipEmptyParts))
-        chain << (prefix += (prefix.isEmpty() ? QString() : QStringLiteral("/")) + part);
-    EXPECT_EQ(tree(), chain);
+    // Nothing made beside the chain: one directory per level.
+    EXPECT_EQ(tree().size(), QString::fromUtf8(c.expected).count(QLatin1Char('/')));
     EXPECT_TRUE(out.Check());
-    EXPECT_EQ(QDir::currentPath() + QLatin1Char('/'), out.directory());
+    EXPECT_EQ(QDir::currentPath(), m_savedCwd) << "the process's current directory moved";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,38 +165,21 @@ TEST_F(OutputDirectoryTest, LongNamesAreCutToWhatTheFileSystemTakes)
     EXPECT_EQ(artist.size(), 300);
 }
 
-TEST_F(OutputDirectoryTest, ExistingDirectoriesAreNoError)
-{
-    const OutputNaming naming(switches(true, true, false, false));
-    for (int run = 0; run < 2; ++run) {
-        OutputDirectory out(naming, m_root);
-        QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
-        EXPECT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
-        EXPECT_EQ(out.directory(), m_root + QStringLiteral("Artist/Album/"));
-    }
-}
-
-TEST_F(OutputDirectoryTest, RelativeDirectoryTextStaysRelativeToWhereItStarted)
+TEST_F(OutputDirectoryTest, RelativeDirectoryTextMeansTheSameEveryBatch)
 {
     ASSERT_TRUE(QDir(m_root).mkdir(QStringLiteral("music")));
     ASSERT_TRUE(QDir::setCurrent(m_root));
     const OutputNaming naming(switches(true, true, false, false));
-    OutputDirectory out(naming, QStringLiteral("music/"));
-    QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
-    ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
-    EXPECT_EQ(out.directory(), QStringLiteral("music/Artist/Album/"));
-    EXPECT_TRUE(QFileInfo(m_root + QStringLiteral("music/Artist/Album")).isDir());
-    EXPECT_TRUE(out.Check());
-}
-
-TEST_F(OutputDirectoryTest, MissingSlashAtTheEndIsSupplied)
-{
-    const OutputNaming naming(switches(true, false, false, false));
-    OutputDirectory out(naming, m_root + QStringLiteral("."));
-    QString artist = QStringLiteral("Artist"), album, year;
-    ASSERT_TRUE(out.MakingDirectory(artist, album, year));
-    EXPECT_EQ(out.directory(), m_root + QStringLiteral("./Artist/"));
-    EXPECT_TRUE(QFileInfo(m_root + QStringLiteral("Artist")).isDir());
+    // Without its final "/" too: the slash is supplied, not glued on.
+    for (const QString& text : {QStringLiteral("music/"), QStringLiteral("music")}) {
+        OutputDirectory out(naming, text);
+        QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
+        ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
+        EXPECT_EQ(out.directory(), QStringLiteral("music/Artist/Album/"));
+        EXPECT_TRUE(out.Check());
+    }
+    EXPECT_EQ(tree(), QStringList({QStringLiteral("music"), QStringLiteral("music/Artist"),
+                                   QStringLiteral("music/Artist/Album")}));
 }
 
 TEST_F(OutputDirectoryTest, MissingOutputDirectoryIsReportedWithPathAndReason)
@@ -216,15 +195,10 @@ TEST_F(OutputDirectoryTest, MissingOutputDirectoryIsReportedWithPathAndReason)
         << out.errorText().toStdString();
     EXPECT_TRUE(tree().isEmpty());
     EXPECT_EQ(out.directory(), missing);
-}
 
-TEST_F(OutputDirectoryTest, EmptyOutputDirectoryFailsTheCheck)
-{
-    const OutputNaming naming(switches(false, false, false, false));
-    OutputDirectory out(naming, QString());
-    EXPECT_FALSE(out.Check());
-    EXPECT_TRUE(out.hasError());
-    EXPECT_FALSE(out.errorText().isEmpty());
+    OutputDirectory empty(naming, QString());
+    EXPECT_FALSE(empty.Check());
+    EXPECT_TRUE(empty.hasError());
 }
 
 TEST_F(OutputDirectoryTest, AFileInTheWayStopsAtOnceAndSaysWhy)
@@ -241,12 +215,15 @@ TEST_F(OutputDirectoryTest, AFileInTheWayStopsAtOnceAndSaysWhy)
     EXPECT_EQ(out.errorText(), m_root + QStringLiteral("Artist: ") + qt_error_string(ENOTDIR));
     EXPECT_TRUE(tree().isEmpty());
 
-    // The flag is cleared by the next run once the way is free.
+    // The flag is cleared by the next run once the way is free; running
+    // twice over existing directories is no error.
     ASSERT_TRUE(QFile::remove(m_root + QStringLiteral("Artist")));
-    OutputDirectory again(naming, m_root);
-    EXPECT_TRUE(again.MakingDirectory(artist, album, year));
-    EXPECT_FALSE(again.hasError());
-    EXPECT_TRUE(again.errorText().isEmpty());
+    for (int run = 0; run < 2; ++run) {
+        OutputDirectory again(naming, m_root);
+        EXPECT_TRUE(again.MakingDirectory(artist, album, year)) << again.errorText().toStdString();
+        EXPECT_EQ(again.directory(), m_root + QStringLiteral("Artist/Album/"));
+        EXPECT_TRUE(again.errorText().isEmpty());
+    }
 }
 
 } // namespace
