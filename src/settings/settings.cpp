@@ -3,9 +3,11 @@
 
 #include "platform/inifile.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace trackmill {
 
@@ -24,6 +26,17 @@ QByteArray entryText(const QStringList& names, int index)
 }
 
 // Exact comparison: "Joint stereo" or " Stereo" select nothing.
+// A directory we may search, as the batch checks it before it starts.
+bool isEnterableDirectory(const QString& directory)
+{
+    if (directory.isEmpty())
+        return false;
+    const QByteArray native = QFile::encodeName(directory);
+    struct stat st {};
+    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && ::access(native.constData(), X_OK) == 0;
+}
+
 int entryIndex(const QStringList& names, const QByteArray& stored, int current)
 {
     for (int i = 0; i < names.size(); ++i) {
@@ -127,10 +140,12 @@ void Settings::load(const IniFile& file, const QString& programDir)
     filterMsPower = trackBar("Filter_MSSTEREO_POWER");
     multiCpu = boolean("MULTI_CPU_SUPPORT", true);
 
-    // The stored directory becomes the current one (and stays so); one that
-    // cannot be entered, or none, shows the program's own directory.
+    // A directory that cannot be entered, or none, shows the program's own
+    // directory and sets the error flag. The process's current directory is
+    // not moved into it: the batch resolves a relative text against the
+    // current directory again, which would then name a different folder.
     const QString directory = QString::fromUtf8(doc.value(kMain, "DIRECTORYMP3"));
-    if (!directory.isEmpty() && QDir::setCurrent(directory)) {
+    if (isEnterableDirectory(directory)) {
         directoryMp3 = directory;
         outputDirectoryError = false;
     } else {

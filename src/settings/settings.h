@@ -84,8 +84,9 @@ public:
 
     // Reads every key but LANGUAGE, in the order of the design. Values that
     // match no entry leave the current choice alone; a missing key takes
-    // its default. DIRECTORYMP3 is made the process's current directory; when
-    // that fails, programDir + "/" is shown instead and the error flag set.
+    // its default. A DIRECTORYMP3 that cannot be entered (or is empty) shows
+    // programDir + "/" instead and sets the error flag; the process's
+    // current directory is left alone.
     void load(const IniFile& file, const QString& programDir);
     // Writes all 42 keys in the save order in one atomic replacement; other
     // lines of the file stay as they are. On failure the file is unchanged

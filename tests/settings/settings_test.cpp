@@ -24,9 +24,6 @@ const QString kProgramDir = QStringLiteral("/opt/trackmill");
 class SettingsFile : public testing::Test
 {
 protected:
-    void SetUp() override { m_savedCwd = QDir::currentPath(); }
-    void TearDown() override { QDir::setCurrent(m_savedCwd); }
-
     QString path() const { return dir.filePath("Trackmill.INI"); }
     void put(const QByteArray& bytes)
     {
@@ -48,9 +45,6 @@ protected:
     }
 
     QTemporaryDir dir;
-
-private:
-    QString m_savedCwd;
 };
 
 TEST_F(SettingsFile, MissingFileGivesTheDefaults)
@@ -183,24 +177,28 @@ TEST_F(SettingsFile, UnmatchedValuesKeepWhatTheWindowShowed)
     EXPECT_EQ(switched.bitrate, 3);
 }
 
-TEST_F(SettingsFile, OutputDirectoryBecomesCurrentDirectory)
+TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
 {
     const QString music = dir.filePath("Music dir");
     ASSERT_TRUE(QDir().mkpath(music));
+    const QString cwd = QDir::currentPath();
     Settings settings = loaded("[MAIN]\nDIRECTORYMP3=" + music.toUtf8() + "/\n");
     EXPECT_EQ(settings.directoryMp3, music + "/");
     EXPECT_FALSE(settings.outputDirectoryError);
-    EXPECT_EQ(QDir::currentPath(), music);
+    EXPECT_EQ(QDir::currentPath(), cwd);
 
-    // A directory that cannot be entered shows the program's directory and
-    // sets the error flag; the current directory stays where it was.
-    settings = loaded("[MAIN]\nDIRECTORYMP3=" + dir.filePath("gone").toUtf8() + "\n", settings);
-    EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/");
-    EXPECT_TRUE(settings.outputDirectoryError);
-    EXPECT_EQ(QDir::currentPath(), music);
+    // A directory that does not exist, a file, or nothing at all shows the
+    // program's directory with a trailing slash and sets the error flag.
+    for (const QByteArray& stored : {dir.filePath("gone").toUtf8(), path().toUtf8(), QByteArray()}) {
+        settings = loaded("[MAIN]\nDIRECTORYMP3=" + stored + "\n", settings);
+        EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/") << stored.constData();
+        EXPECT_TRUE(settings.outputDirectoryError) << stored.constData();
+    }
 
-    settings = loaded("[MAIN]\nDIRECTORYMP3=\n", settings);
-    EXPECT_TRUE(settings.outputDirectoryError);
+    // Entering it again clears the flag.
+    settings = loaded("[MAIN]\nDIRECTORYMP3=" + music.toUtf8() + "\n", settings);
+    EXPECT_FALSE(settings.outputDirectoryError);
+    EXPECT_EQ(settings.directoryMp3, music);
 
     Settings withSlash;
     put("");
