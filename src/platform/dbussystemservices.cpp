@@ -82,8 +82,18 @@ void DBusSystemServices::requestPowerAction(PowerAction action)
 {
     if (!m_systemBus.isConnected())
         return;
-    const QString method = action == PowerAction::Restart ? QStringLiteral("Reboot")
-                                                          : QStringLiteral("PowerOff");
+    QString method;
+    switch (action) {
+    case PowerAction::Shutdown:
+        method = QStringLiteral("PowerOff");
+        break;
+    case PowerAction::Restart:
+        method = QStringLiteral("Reboot");
+        break;
+    }
+    // Whatever else reaches here must never power the machine off.
+    if (method.isEmpty())
+        return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kLogin1Service, kLogin1Path, kLogin1Manager, method);
     call << true;  // interactive: polkit may ask for a password

@@ -165,6 +165,7 @@ TEST_F(DBusSystemServicesTest, PowerActionsAskLogindInteractively)
 {
     DBusSystemServices services(client, client);
     services.requestPowerAction(SystemServices::PowerAction::Shutdown);
+    services.requestPowerAction(SystemServices::PowerAction(3));  // no such action
     services.requestPowerAction(SystemServices::PowerAction::Restart);
     EXPECT_EQ(callsAfterWaitingFor(2), (QStringList{"PowerOff 1", "Reboot 1"}));
 }
