@@ -71,7 +71,14 @@ bool Id3v2FileWriter::CopyToFile(QFileDevice& source, qint64 from, QFileDevice& 
 
 bool Id3v2FileWriter::DeleteAndRename(QSaveFile& target, QString* errorText)
 {
-    // One rename over the old file: there is no moment without an MP3 file.
+    // QSaveFile::commit() does not report a failed flush of its own buffer
+    // (a full disk would pass as success), so flush and check first. One
+    // rename over the old file follows: there is no moment without an MP3.
+    if (!target.flush() || target.error() != QFileDevice::NoError) {
+        setError(errorText, QStringLiteral("Cannot write file \"%1\". %2").arg(target.fileName(), target.errorString()));
+        target.cancelWriting();
+        return false;
+    }
     if (!target.commit()) {
         setError(errorText, QStringLiteral("Cannot replace file \"%1\". %2").arg(target.fileName(), target.errorString()));
         return false;
@@ -92,7 +99,9 @@ bool Id3v2FileWriter::write(const QString& mp3FileName, const QByteArray& tag, Q
     // The temporary file must sit beside the MP3 file; writing in place
     // would lose the file on a failure.
     target.setDirectWriteFallback(false);
-    if (!target.open(QIODevice::WriteOnly)) {
+    // Unbuffered: the copy goes out in 64 KiB pieces, and a short write
+    // shows up at the write that caused it.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(errorText, QStringLiteral("Cannot create file \"%1\". %2").arg(mp3FileName, target.errorString()));
         return false;
     }
