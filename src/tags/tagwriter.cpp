@@ -53,7 +53,7 @@ QString TagWriter::SaveTagid3v11(const TrackToTag& track, const TagSources& sour
     QString artist = sources.artist;
     if (sources.split)
         Split(track.trackName, sources.separator, 0, fields, artist);
-    // The order of the design: the track number last.
+    // The track number last: it decides between the 1.0 and 1.1 layouts.
     m_id3v1.setArtist(artist);
     m_id3v1.setTitle(track.title);
     m_id3v1.setGenre(fields.genre);

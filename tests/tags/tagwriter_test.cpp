@@ -24,7 +24,6 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace trackmill {
@@ -406,19 +405,6 @@ TEST_F(TagWriterTest, AFailedCopyLeavesTheMp3FileAsItWas)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readWholeFile(path), mp3);
     EXPECT_EQ(folderEntries(dir.path()), QStringList{QStringLiteral("03 Song.mp3")});
-}
-
-TEST_F(TagWriterTest, ReplacedFileKeepsItsPermissions)
-{
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ReadGroup));
-    TagEditorFields fields = editorFields({"", "Band", "Album", "Song", "", "", "", "", ""});
-    TagSources sources{QStringLiteral("Band"), QStringLiteral("Album"), false, QStringLiteral("/")};
-    TrackToTag track{path, QStringLiteral("Song"), QStringLiteral("Song"), 1, 1};
-    ASSERT_EQ(writer.SaveTagID3v23(track, sources, fields), QString());
-    struct stat st{};
-    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 }
