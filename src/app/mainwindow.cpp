@@ -530,7 +530,7 @@ void TForm1::rememberSelectedDrive()
     m_selectedDrivePath = selected >= 0 ? m_c.drives.DetectCD().value(selected) : QString();
 }
 
-void TForm1::mediaChanged()
+void TForm1::mediaChanged(const QString& arrivedDrive)
 {
     const QString keep = m_selectedDrivePath;
     // Close the handle before the library lists its drives afresh.
@@ -542,6 +542,8 @@ void TForm1::mediaChanged()
     showSelectedDrive();
     MyRefresh();
     rememberSelectedDrive();
+    if (!arrivedDrive.isEmpty())
+        m_lastArrivalDrive = arrivedDrive;
 }
 
 void TForm1::SetLanguage(const QString& name)

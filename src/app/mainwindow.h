@@ -101,7 +101,7 @@ public:
     bool isBlinking() const { return m_blinking; }
     // Reaction to a medium arriving or leaving: rebuild the drive lists,
     // keep the selected drive by its path when it is still there, refresh.
-    void mediaChanged();
+    void mediaChanged(const QString& arrivedDrive = QString());
 
     // Language menu.
     void SetLanguage(const QString& name);
@@ -140,6 +140,9 @@ public:
     // Whether a click or F2 may open the in-place name editor.
     bool inPlaceEditing() const { return m_editing; }
     QString selectedDrivePath() const { return m_selectedDrivePath; }
+    // The drive (device or image path) of the last medium that arrived;
+    // empty until one arrives. The disc database lookup of freedb reads it.
+    QString lastArrivalDrive() const { return m_lastArrivalDrive; }
 
 Q_SIGNALS:
     // Edits of the names, for the tag editor and the settings window.
@@ -171,6 +174,7 @@ private:
     bool m_blinking = false;
     bool m_editing = false;
     QString m_selectedDrivePath;
+    QString m_lastArrivalDrive;
 
     QToolBar* m_toolBar = nullptr;
     QLineEdit* m_artist = nullptr;

@@ -276,6 +276,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
     EXPECT_EQ(bar->panel(3)->text(), "IMAGE New Disc");
     EXPECT_EQ(bar->panel(2)->text(), "2 Tracks, Playtime 0:50");
     EXPECT_EQ(form->findChild<QLineEdit*>("Artist")->text(), "");
+    EXPECT_EQ(form->lastArrivalDrive(), paths.discsDir() + "/New Disc.cue");
 
     QFile::remove(paths.discsDir() + "/New Disc.cue");
     QFile::remove(paths.discsDir() + "/New Disc.bin");
@@ -283,6 +284,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(1, 1), "Insert CD Audio to CD-ROM drive");
     EXPECT_EQ(bar->panel(3)->text(), "");
+    EXPECT_EQ(form->lastArrivalDrive(), paths.discsDir() + "/New Disc.cue");
 }
 
 TEST_F(MainWindowTest, TheSelectedImageStaysSelectedWhenAnotherArrives)
