@@ -315,7 +315,6 @@ void TForm1::FormCreate()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Trackmill"));
     m_busy = false;
-    m_c.tracks.setTexts(m_c.tracks.texts());  // built-in headers
     m_c.drives.GetHandle_FirstCDROM();
     GetCDTOC();
     CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,
@@ -528,6 +527,23 @@ void TForm1::rememberSelectedDrive()
 {
     const int selected = m_c.driveList.selectedIndex();
     m_selectedDrivePath = selected >= 0 ? m_c.drives.DetectCD().value(selected) : QString();
+}
+
+bool TForm1::switchToDrive(int index)
+{
+    if (!m_c.drives.FGetCloseHandle())
+        return false;
+    m_c.driveList.setSelectedIndex(index);
+    m_c.drives.openSelectedDrive();
+    GetCDTOC();
+    ShowInformationStatusBar();
+    CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,
+                        GetUse(m_c.paths.settingsFile(), QStringLiteral("SELECTALL"))
+                            ? QLatin1Char('1')
+                            : QLatin1Char('0'));
+    showSelectedDrive();
+    rememberSelectedDrive();
+    return true;
 }
 
 void TForm1::mediaChanged(const QString& arrivedDrive)

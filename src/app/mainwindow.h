@@ -99,6 +99,12 @@ public:
     void MakeBlinking(int periodMs);
     void AppActivate();
     bool isBlinking() const { return m_blinking; }
+    // The drive part of choosing another drive in the settings window: close
+    // the handle (false, and nothing changes, when that is refused), select
+    // and open entry index, read the TOC, write the summary, select all or
+    // none by SELECTALL and show the drive in panel 3. The settings window
+    // adds its own steps around this.
+    bool switchToDrive(int index);
     // Reaction to a medium arriving or leaving: rebuild the drive lists,
     // keep the selected drive by its path when it is still there, refresh.
     void mediaChanged(const QString& arrivedDrive = QString());

@@ -306,6 +306,22 @@ TEST_F(MainWindowTest, TheSelectedImageStaysSelectedWhenAnotherArrives)
     EXPECT_TRUE(tracks->CD());
 }
 
+TEST_F(MainWindowTest, SwitchingDrivesShowsTheOtherDisc)
+{
+    writeImage("A Disc", {10});
+    writeImage("B Disc", {10, 10, 10});
+    start();
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_TRUE(form->switchToDrive(1));
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(bar->panel(3)->text(), "IMAGE B Disc");
+    EXPECT_EQ(bar->panel(2)->text(), "3 Tracks, Playtime 0:30");
+    EXPECT_EQ(tracks->MySelectedTracks(), "1, 2, 3");
+    EXPECT_EQ(form->selectedDrivePath(), paths.discsDir() + "/B Disc.cue");
+    EXPECT_EQ(drives->GetLetterSelectedCDROM(driveList.selectedIndex() + 1),
+              paths.discsDir() + "/B Disc.cue");
+}
+
 TEST_F(MainWindowTest, RefreshRereadsTheDriveAndRunsTheLaterSteps)
 {
     writeImage("Demo", {10, 10});
