@@ -122,7 +122,7 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Trackmill 2.0"));
-    // The designed size of the window, 704 by 494 pixels at 96 dpi.
+    // 704 by 494 pixels at 96 dpi.
     resize(704, 494);
 
     auto* layout = new QVBoxLayout(this);

@@ -86,11 +86,11 @@ protected:
     // folder is named.
     void writeImage(const QString& name, const std::vector<uint64_t>& seconds, QString folder = {})
     {
-        discimage::DiscSpec spec;
+        discimage::DiscSpec disc;
         for (uint64_t s : seconds)
-            spec.trackBytes.push_back(s * discimage::kBytesPerSecond);
+            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
         discimage::writeDisc(((folder.isEmpty() ? paths.discsDir() : folder) + "/" + name).toStdString(),
-                             spec);
+                             disc);
     }
 
     void start()
