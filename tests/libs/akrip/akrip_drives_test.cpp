@@ -48,7 +48,8 @@ TEST_F(DriveListTest, ListsCueImagesInNameOrderWithSingleDigitAddresses)
     writeFile("c.Cue", "not a cue sheet at all"); // listed: a drive with an unreadable disc
     writeFile("notes.txt", "x");
     writeZeroBin("d.bin", 1);
-    writeFile(".cue", kCue); // no name before the extension
+    writeFile(".cue", kCue); // hidden files are no discs
+    writeFile(".hidden.cue", kCue);
     std::filesystem::create_directory(path("folder.cue"));
     ASSERT_EQ(::mkfifo(path("pipe.cue").c_str(), 0600), 0); // must not block the scan
 
