@@ -19,7 +19,7 @@ const QByteArray kUtf16BeBom("\xFE\xFF", 2);
 bool isValidUtf8(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    const QString text = decoder.decode(bytes);  // decoding happens on conversion
     return !decoder.hasError();
 }
 

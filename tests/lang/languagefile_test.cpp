@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 

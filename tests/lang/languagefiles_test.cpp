@@ -11,9 +11,17 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <map>
+#include <ostream>
 #include <string>
 
 using namespace trackmill;
+
+namespace trackmill {
+void PrintTo(const LanguageEntry& language, std::ostream* os)
+{
+    *os << language.name;
+}
+}
 
 namespace {
 
@@ -102,8 +110,9 @@ TEST_P(ShippedLanguage, IsCompleteAndDecodesCleanly)
         SCOPED_TRACE(std::string(k.section) + "/" + k.key);
         EXPECT_TRUE(file.hasKey(k.section, k.key)) << "missing key";
         const QString text = file.text(k.section, k.key);
-        if (!mayBeEmpty(k))
+        if (!mayBeEmpty(k)) {
             EXPECT_FALSE(text.isEmpty()) << "empty text";
+        }
         EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << text.toStdString();
         for (const QChar c : text)
             EXPECT_GE(c.unicode(), 0x20) << "control character in " << text.toStdString();
@@ -121,6 +130,7 @@ TEST_P(ShippedLanguage, EqualsItsUtf8Source)
     ASSERT_FALSE(sourceBytes.isEmpty()) << source.toStdString();
     const IniDocument utf8 = IniDocument::fromBytes(sourceBytes);
     const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
+    ASSERT_TRUE(file.isLoaded());
 
     for (const LanguageKey& k : allLanguageKeys()) {
         SCOPED_TRACE(std::string(k.section) + "/" + k.key);
@@ -137,6 +147,8 @@ TEST_P(ShippedLanguage, LeavesNoSentenceInEnglish)
         GTEST_SKIP();
     const LanguageFile english = LanguageFile::open(kBinDir, QStringLiteral("English.LNG"));
     const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
+    ASSERT_TRUE(english.isLoaded());
+    ASSERT_TRUE(file.isLoaded());
     // Single words may well be the same ("Album", "Status"), and names and
     // technical terms are kept; a whole phrase equal to the English one is
     // a text nobody translated.
