@@ -174,7 +174,8 @@ bool IniFile::update(const std::function<void(IniDocument&)>& change)
     IniDocument doc = IniDocument::fromBytes(before);
     change(doc);
     const QByteArray after = doc.toBytes();
-    if (after == before && QFileInfo::exists(m_path))
+    // Nothing changed: no rewrite, and no empty file made by a removal.
+    if (after == before && (after.isEmpty() || QFileInfo::exists(m_path)))
         return true;
 
     if (!writeAtomically(after, &readError))

@@ -43,6 +43,7 @@ TEST_F(IniFileTest, MissingFileReadsDefaults)
     EXPECT_TRUE(ini.readBool("MAIN", "DELETE", true));
     EXPECT_FALSE(ini.readBool("MAIN", "DELETE", false));
     EXPECT_TRUE(ini.load().sections().isEmpty());
+    EXPECT_TRUE(ini.update([](IniDocument& doc) { doc.removeSection("MAIN"); }));
     EXPECT_FALSE(QFile::exists(path()));
 }
 
