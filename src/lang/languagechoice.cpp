@@ -28,6 +28,14 @@ ChosenLanguage storedLanguage(const QString& settingsPath)
     return chooseLanguage(storedLanguageName(settingsPath));
 }
 
+StartupLanguage startupLanguage(const QString& settingsPath, const QString& languagesDir)
+{
+    const ChosenLanguage chosen = storedLanguage(settingsPath);
+    if (LanguageFile::exists(languagesDir, chosen.name + QLatin1String(".LNG")))
+        return {chosen, true};
+    return {ChosenLanguage{}, false};
+}
+
 void readNoDiscText(const QString& languagesDir, const QString& fileName, LanguageTexts& texts)
 {
     texts.noDisc = LanguageFile::open(languagesDir, fileName).text("MAIN", "MESSAGE");

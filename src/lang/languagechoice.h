@@ -22,6 +22,19 @@ QString storedLanguageFileName(const QString& settingsPath);
 // English (entry 0) when it is empty or not one of the 30 names.
 ChosenLanguage storedLanguage(const QString& settingsPath);
 
+// Start-up: the stored language is applied when its file is there;
+// otherwise the windows keep their built-in English texts and English is
+// the marked entry.
+struct StartupLanguage
+{
+    ChosenLanguage marked;
+    bool applyFile = false;  // apply marked.name + ".LNG"
+
+    friend bool operator==(const StartupLanguage&, const StartupLanguage&) = default;
+};
+
+StartupLanguage startupLanguage(const QString& settingsPath, const QString& languagesDir);
+
 // TForm1.GetInformationLNG: puts MAIN/MESSAGE of the language file into the
 // program's no-disc text (empty when the file or key is missing).
 void readNoDiscText(const QString& languagesDir, const QString& fileName, LanguageTexts& texts);

@@ -82,6 +82,28 @@ TEST(LanguageChoice, SettingsFileNamesTheLanguageFile)
     EXPECT_EQ(storedLanguage(settings).index, 0);
 }
 
+TEST(LanguageChoice, StartupAppliesTheStoredLanguageOnlyWhenItsFileIsThere)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Languages"));
+    const QString settings = dir.path() + "/Trackmill.INI";
+    const QString languages = dir.path() + "/Languages";
+    writeFile(languages + "/GERMAN.LNG", "[MAIN]\r\nWAV=Rippen\r\n");
+
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=German\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{2, "German"}, true}));
+
+    // Polish chosen, but no Polish.LNG: built-in texts, English marked.
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=Polish\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), StartupLanguage{});
+
+    // An unknown name stands for English, applied once English.LNG is there.
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=Klingon\r\n");
+    EXPECT_FALSE(startupLanguage(settings, languages).applyFile);
+    writeFile(languages + "/English.LNG", "[MAIN]\r\nWAV=WAV\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{0, "English"}, true}));
+}
+
 TEST(LanguageChoice, NoDiscTextComesFromTheLanguageFile)
 {
     QTemporaryDir dir;
@@ -170,14 +192,6 @@ TEST(LanguageTexts, MissingFileLeavesOnlyTheFixedParts)
     EXPECT_EQ(about.thanksTesters, ":");
     EXPECT_EQ(about.author, ": " + AboutTexts::authorDetails());
     EXPECT_EQ(about.title, "");
-}
-
-TEST(LanguageTexts, FileOfCountsWithTheLanguageWords)
-{
-    LanguageTexts t;
-    t.file = "Plik";
-    t.of = "z";
-    EXPECT_EQ(t.fileOf(3, 12), "Plik 3 z 12");
 }
 
 TEST(LanguageKeys, TableFeedsEachControlOnceAndListsEachKeyOnce)
