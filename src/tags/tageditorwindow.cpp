@@ -68,7 +68,9 @@ void addRow(QGridLayout* grid, int row, QWidget* parent, const char* labelName, 
 {
     auto* label = new QLabel(QString::fromLatin1(caption), parent);
     label->setObjectName(QString::fromLatin1(labelName));
-    grid->addWidget(label, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    // Beside a one-line field the label is centred; beside the memo it sits on top.
+    const bool oneLine = !qobject_cast<QPlainTextEdit*>(field);
+    grid->addWidget(label, row, 0, Qt::AlignLeft | (oneLine ? Qt::AlignVCenter : Qt::AlignTop));
     grid->addWidget(field, row, 1);
 }
 
@@ -115,6 +117,8 @@ void TForm4::buildControls()
     addRow(grid1, 6, m_group1, "LabelGenre", "Genre:", m_genre);
     addRow(grid1, 7, m_group1, "LabelComment", "Comment:", m_comment);
     grid1->setRowStretch(8, 1);
+    // Wide enough for the 30 characters a version 1.1 text field holds.
+    m_comment->setMinimumWidth(m_comment->fontMetrics().averageCharWidth() * 34);
 
     m_group2 = new QGroupBox(this);
     m_group2->setObjectName(QStringLiteral("GroupBox2"));
