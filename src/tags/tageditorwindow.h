@@ -71,10 +71,11 @@ public:
     // genre and the check boxes are left alone.
     void ID3Initialization();
 
-    // Splits a track name at the first occurrence of the separator. Part 0
-    // puts the artist part into Artist2, Artist, Composer2 and
-    // OriginalArtist2; part 1 puts the title part into Title2 and Title. The
-    // part is also the result. Any other part changes nothing and returns false.
+    // Splits a track name at the first occurrence of the separator. Asked
+    // for 0, the artist piece goes into Artist2, Artist, Composer2 and
+    // OriginalArtist2; asked for 1, the title piece into Title2 and Title.
+    // The piece is also the result. Any other number changes nothing and
+    // returns false.
     bool Split(const QString& trackName, const QString& separator, int part, QString& result);
 
     // Tag writers for one encoded track (the encoder's finish handler calls
