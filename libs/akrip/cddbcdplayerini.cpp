@@ -110,41 +110,51 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
         start = nl + 1;
     }
 
-    // Where the section starts and where its last non-blank line is.
-    std::size_t header = lines.size(), lastLine = lines.size();
+    // Where the section starts and ends. New keys go after its last key
+    // line, so blank lines and comments before the next section stay
+    // there; a section without keys takes them after its last text.
+    std::size_t header = lines.size(), end = lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view name;
         if (sectionHeader(lines[i], name)) {
-            if (header != lines.size())
-                break; // the next section
-            if (sameName(name, section)) {
-                header = i;
-                lastLine = i;
+            if (header != lines.size()) {
+                end = i;
+                break;
             }
-        } else if (header != lines.size() && !trim(lines[i]).empty()) {
-            lastLine = i;
+            if (sameName(name, section))
+                header = i;
         }
     }
     if (header == lines.size()) {
         if (!lines.empty() && !trim(lines.back()).empty())
             lines.emplace_back();
         lines.push_back("[" + std::string(section) + "]");
-        header = lastLine = lines.size() - 1;
+        header = lines.size() - 1;
+        end = lines.size();
     }
 
     for (const auto& [key, value] : keys) {
         bool replaced = false;
-        for (std::size_t i = header + 1; i <= lastLine; ++i) {
+        std::size_t insertAt = header + 1;
+        for (std::size_t i = header + 1; i < end; ++i) {
             std::string_view existing;
-            if (keyOfLine(lines[i], existing) && sameName(existing, key)) {
-                lines[i] = key + "=" + value;
-                replaced = true;
-                break;
+            if (keyOfLine(lines[i], existing)) {
+                insertAt = i + 1;
+                if (sameName(existing, key)) {
+                    // The key keeps its spelling, as the profile services do.
+                    lines[i] = std::string(existing) + "=" + value;
+                    replaced = true;
+                    break;
+                }
             }
         }
         if (!replaced) {
-            lines.insert(lines.begin() + std::ptrdiff_t(lastLine + 1), key + "=" + value);
-            ++lastLine;
+            if (insertAt == header + 1)
+                for (std::size_t i = header + 1; i < end; ++i)
+                    if (!trim(lines[i]).empty())
+                        insertAt = i + 1;
+            lines.insert(lines.begin() + std::ptrdiff_t(insertAt), key + "=" + value);
+            ++end;
         }
     }
 

@@ -109,7 +109,8 @@ std::optional<std::string> exchange(const std::string& command)
 // of quotes, so values that would lose something are quoted.
 std::string iniValue(const std::string& value)
 {
-    if (!value.empty() && (value.front() == ' ' || value.back() == ' ' || value.front() == '"'))
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (!value.empty() && (blank(value.front()) || blank(value.back()) || value.front() == '"' || value.front() == '\''))
         return '"' + value + '"';
     return value;
 }

@@ -332,7 +332,7 @@ TEST_F(CddbClient, StoresTheFirstEntryReceivedInTheCdPlayerDatabase)
     ASSERT_EQ(CDDBGetDiskInfo(&items[1], buffer, sizeof buffer), 1u);
 
     EXPECT_EQ(fileText(cdPlayerIni()),
-              "; my discs\r\n[1234]\r\nartist=Other\r\n0=Keep me\r\n\r\n[c0c67]\r\nartist=First\r\n"
+              "; my discs\r\n[1234]\r\nartist=Other\r\n0=Keep me\r\n\r\n[c0c67]\r\nARTIST=First\r\n"
               "genre=17\r\n5=beyond\r\nEntryTypeInt=1\r\ntitle=One\r\nyear=2001\r\nnumtracks=3\r\n"
               "0=\" Lead\"\r\n1=\"\"Quoted\"\"\r\n2=Third\r\n");
 }
