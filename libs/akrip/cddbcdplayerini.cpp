@@ -96,19 +96,33 @@ std::string cdPlayerIniPath()
 std::string setIniKeys(std::string_view ini, std::string_view section,
                        const std::vector<std::pair<std::string, std::string>>& keys)
 {
-    const std::string newline = ini.find("\r\n") != std::string_view::npos || ini.find('\n') == std::string_view::npos
-                                    ? "\r\n" : "\n";
-    std::vector<std::string> lines;
+    // Every line keeps its own line break; new lines take the one of the
+    // file's first line (CR LF for a new file).
+    const std::size_t firstBreak = ini.find('\n');
+    const std::string newline = firstBreak != std::string_view::npos && (firstBreak == 0 || ini[firstBreak - 1] != '\r')
+                                    ? "\n" : "\r\n";
+    std::vector<std::string> lines, breaks;
     for (std::size_t start = 0; start < ini.size();) {
         std::size_t nl = ini.find('\n', start);
-        if (nl == std::string_view::npos)
-            nl = ini.size();
-        std::string_view line = ini.substr(start, nl - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        std::string_view line = ini.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        std::string lineBreak;
+        if (nl != std::string_view::npos) {
+            lineBreak = "\n";
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+                lineBreak = "\r\n";
+            }
+        }
         lines.emplace_back(line);
-        start = nl + 1;
+        breaks.push_back(lineBreak);
+        start = nl == std::string_view::npos ? ini.size() : nl + 1;
     }
+    const auto insertLine = [&](std::size_t at, std::string text) {
+        if (at > 0 && breaks[at - 1].empty())
+            breaks[at - 1] = newline;
+        lines.insert(lines.begin() + std::ptrdiff_t(at), std::move(text));
+        breaks.insert(breaks.begin() + std::ptrdiff_t(at), newline);
+    };
 
     // Where the section starts and ends. New keys go after its last key
     // line, so blank lines and comments before the next section stay
@@ -127,8 +141,8 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
     }
     if (header == lines.size()) {
         if (!lines.empty() && !trim(lines.back()).empty())
-            lines.emplace_back();
-        lines.push_back("[" + std::string(section) + "]");
+            insertLine(lines.size(), {});
+        insertLine(lines.size(), "[" + std::string(section) + "]");
         header = lines.size() - 1;
         end = lines.size();
     }
@@ -153,14 +167,14 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
                 for (std::size_t i = header + 1; i < end; ++i)
                     if (!trim(lines[i]).empty())
                         insertAt = i + 1;
-            lines.insert(lines.begin() + std::ptrdiff_t(insertAt), key + "=" + value);
+            insertLine(insertAt, key + "=" + value);
             ++end;
         }
     }
 
     std::string out;
-    for (const std::string& line : lines)
-        out += line + newline;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out += lines[i] + breaks[i];
     return out;
 }
 

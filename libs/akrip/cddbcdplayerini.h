@@ -20,8 +20,8 @@ std::string cdPlayerIniPath();
 // rules: section and key names match without regard to ASCII case, a key
 // is replaced in place (first occurrence) or appended after the section's
 // last key, a missing section is appended at the end. Lines of every other
-// section, comments and unknown lines stay byte for byte. Keys and values
-// must not hold line breaks.
+// section, comments and unknown lines stay byte for byte, each with its own
+// line break. Keys and values must not hold line breaks.
 std::string setIniKeys(std::string_view ini, std::string_view section,
                        const std::vector<std::pair<std::string, std::string>>& keys);
 

@@ -30,7 +30,9 @@ TEST(CddbCdPlayerIni, SetKeysTable)
          "[C0C67\nartist=x\n\n[C0C67]\nartist=A\n"},
         {"NUL bytes and garbage kept", std::string("\0garbage\n[C0C67]\nx\n", 19), {{"artist", "A"}},
          std::string("\0garbage\n[C0C67]\nx\nartist=A\n", 28)},
-        {"final line without break", "[C0C67]\nartist=old", {{"artist", "new"}}, "[C0C67]\nartist=new\n"},
+        {"final line without break", "[C0C67]\nartist=old", {{"artist", "new"}, {"0", "x"}}, "[C0C67]\nartist=new\n0=x\n"},
+        {"mixed line breaks kept", "[A]\r\nk=v\n[C0C67]\r\nartist=old\n", {{"artist", "new"}, {"0", "x"}},
+         "[A]\r\nk=v\n[C0C67]\r\nartist=new\n0=x\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
