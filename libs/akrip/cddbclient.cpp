@@ -1,7 +1,23 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 // The CDDB entry points of the library: options, "cddb query" for the disc
 // in a drive, "cddb read" for one match, and storing the received names in
-// the CD Player database. Every text handed back is UTF-8.
+// the CD Player database.
+//
+// What callers get:
+// - Every text handed back is UTF-8 without control characters: server
+//   text that is not valid UTF-8 is read as windows-1252.
+// - CDDBQuery: up to query->num matches (the capacity going in), count in
+//   query->num, records cut on character boundaries and zero-terminated;
+//   returns the count. 0 matches for no match, a server error, an answer
+//   cut short, a stalled or unreachable server (10 s to connect, 30 s in
+//   all) or options that make no valid request (then nothing is sent).
+// - CDDBGetDiskInfo: 1 and the entry's "KEY=value" lines, each ended by
+//   "\n", continuation lines joined, TTITLEn in track order; whole lines
+//   only, at most maxLen bytes with the terminating zero. 0 otherwise.
+// - Option 8: the first entry received after a query is stored in
+//   CDPLAYER.INI under the CD Player id of the queried disc (artist, title,
+//   year, numtracks and one name per TTITLEn; a final data track gets no
+//   name), so all names stored for a disc come from one match.
 #include "akrip32.h"
 #include "akrip32_testing.h"
 #include "cddbcdplayerini.h"
