@@ -30,10 +30,16 @@
 #include <mutex>
 #include <optional>
 
-// The drive part of the library provides these; until it is linked in,
-// a query without a test TOC fails cleanly instead of failing to load.
+// The drive part of the library gives the disc as recorded (discaccess.h).
+// Built without it, the query reads the TOC through the entry points,
+// which may be missing: then it fails cleanly instead of failing to load.
+#if __has_include("discaccess.h")
+#include "discaccess.h"
+#define CDDB_DISC_ACCESS 1
+#else
 #pragma weak ReadTOC
 #pragma weak ModifyCDParms
+#endif
 
 namespace akrip::cddb {
 namespace {
@@ -88,6 +94,30 @@ bool readToc(HCDROM hCD, TOC& toc)
             return hCD != 0;
         }
     }
+#ifdef CDDB_DISC_ACCESS
+    // Recorded starts: the data track of an Enhanced CD counts where it
+    // lies on the disc, as every other CDDB client sees it.
+    akrip::DiscLayout layout;
+    if (hCD == 0 || !akrip::readDiscLayout(hCD, layout) || layout.tracks.empty()
+        || layout.tracks.size() >= TRACKS_PER_DISK)
+        return false;
+    std::memset(&toc, 0, sizeof toc);
+    toc.firstTrack = layout.tracks.front().number;
+    toc.lastTrack = layout.tracks.back().number;
+    const auto put = [&](std::size_t i, BYTE control, BYTE number, int32_t lba) {
+        const uint32_t a = lba < 0 ? 0 : uint32_t(lba);
+        toc.tracks[i].ADR = control;
+        toc.tracks[i].trackNumber = number;
+        toc.tracks[i].addr[0] = BYTE(a >> 24);
+        toc.tracks[i].addr[1] = BYTE(a >> 16);
+        toc.tracks[i].addr[2] = BYTE(a >> 8);
+        toc.tracks[i].addr[3] = BYTE(a);
+    };
+    for (std::size_t i = 0; i < layout.tracks.size(); ++i)
+        put(i, layout.tracks[i].control, layout.tracks[i].number, layout.tracks[i].discLba);
+    put(layout.tracks.size(), 0x14, 0xAA, layout.leadOut);
+    return true;
+#else
     if (hCD == 0 || !ReadTOC || !ModifyCDParms)
         return false;
     std::memset(&toc, 0, sizeof toc);
@@ -95,6 +125,7 @@ bool readToc(HCDROM hCD, TOC& toc)
     // leaving the handle in block addressing disturbs nobody.
     ModifyCDParms(hCD, CDP_MSF, 0);
     return ReadTOC(hCD, &toc) == 1;
+#endif
 }
 
 // Sends one command; the body of a 200 answer, or nothing.
