@@ -25,21 +25,12 @@
 #include "cddbparser.h"
 #include "cddbrequest.h"
 #include "cddbtoc.h"
+#include "discaccess.h"
 
 #include <cstring>
 #include <mutex>
 #include <optional>
 
-// The drive part of the library gives the disc as recorded (discaccess.h).
-// Built without it, the query reads the TOC through the entry points,
-// which may be missing: then it fails cleanly instead of failing to load.
-#if __has_include("discaccess.h")
-#include "discaccess.h"
-#define CDDB_DISC_ACCESS 1
-#else
-#pragma weak ReadTOC
-#pragma weak ModifyCDParms
-#endif
 
 namespace akrip::cddb {
 namespace {
@@ -84,7 +75,8 @@ std::string boundedText(const char* text, std::size_t max = 255)
     return text ? std::string(text, strnlen(text, max)) : std::string();
 }
 
-// The drive's TOC in logical block addresses (or the test TOC).
+// The disc's TOC in logical block addresses as recorded (or the test TOC),
+// read without touching the handle's address mode.
 bool readToc(HCDROM hCD, TOC& toc)
 {
     {
@@ -94,7 +86,6 @@ bool readToc(HCDROM hCD, TOC& toc)
             return hCD != 0;
         }
     }
-#ifdef CDDB_DISC_ACCESS
     // Recorded starts: the data track of an Enhanced CD counts where it
     // lies on the disc, as every other CDDB client sees it.
     akrip::DiscLayout layout;
@@ -117,15 +108,6 @@ bool readToc(HCDROM hCD, TOC& toc)
         put(i, layout.tracks[i].control, layout.tracks[i].number, layout.tracks[i].discLba);
     put(layout.tracks.size(), 0x14, 0xAA, layout.leadOut);
     return true;
-#else
-    if (hCD == 0 || !ReadTOC || !ModifyCDParms)
-        return false;
-    std::memset(&toc, 0, sizeof toc);
-    // Callers set parameter 36 before each of their own TOC reads, so
-    // leaving the handle in block addressing disturbs nobody.
-    ModifyCDParms(hCD, CDP_MSF, 0);
-    return ReadTOC(hCD, &toc) == 1;
-#endif
 }
 
 // Sends one command; the body of a 200 answer, or nothing.
