@@ -43,16 +43,18 @@ bool WavFileSink::begin(quint64 trackBytes, QString* error)
 
 bool WavFileSink::write(const char* data, qsizetype bytes, QString* error)
 {
-    if (bytes <= 0)
-        return true;
-    const qint64 done = m_file.write(data, bytes);
-    if (done > 0)
+    // A write the system takes only in part (full disk, file size limit) is
+    // tried again with the rest, so the second attempt reports the reason.
+    while (bytes > 0) {
+        const qint64 done = m_file.write(data, bytes);
+        if (done <= 0) {
+            fail(error, m_file.error() != QFileDevice::NoError ? m_file.errorString()
+                                                                 : QStringLiteral("the system took no more data"));
+            return false;
+        }
         m_written += quint64(done);
-    if (done != bytes) {
-        // A short write without an error code is a full disk as well.
-        fail(error, m_file.error() != QFileDevice::NoError ? m_file.errorString()
-                                                             : QStringLiteral("No space left on device"));
-        return false;
+        data += done;
+        bytes -= done;
     }
     return true;
 }
