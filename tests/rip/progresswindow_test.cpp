@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // TForm3 offscreen: its controls by name, Abort and closing, minimising the
-// whole program, and the ripper's figures in the labels and gauges.
+// whole program.
 #include "rip/progresswindow.h"
-#include "rip/timefigures.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -11,7 +10,6 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-using trackmill::RipTimeTexts;
 using trackmill::TForm3;
 
 namespace {
@@ -130,48 +128,6 @@ TEST(ProgressWindow, MinimisingMinimisesTheWholeProgram)
     EXPECT_FALSE(settings.isMinimized());
     EXPECT_TRUE(settings.isMaximized());
     EXPECT_FALSE(hiddenTagEditor.isVisible());
-}
-
-TEST(ProgressWindow, ShowsTheRipperFigures)
-{
-    TForm3 form;
-    form.ShowTrackMeasured(109, false);
-    EXPECT_EQ(form.TotalSector->text(), "109");
-    EXPECT_EQ(form.ProgressBar1->maximum(), 109);
-    form.ResetGauges();
-
-    RipTimeTexts t;
-    t.passed = "00:00:02";
-    form.ShowTimes(t); // nothing read yet: estimate and remaining stay
-    EXPECT_EQ(form.PassedTimeRip->text(), "00:00:02");
-    EXPECT_EQ(form.EstimateTimeRip->text(), "00:00:00");
-    EXPECT_EQ(form.PassedTime->text(), "00:00:00");
-    t.hasEstimate = true;
-    t.estimate = "00:00:08";
-    t.remaining = "00:00:06";
-    t.encodingToo = true;
-    form.ShowTimes(t);
-    EXPECT_EQ(form.EstimateTimeRip->text(), "00:00:08");
-    EXPECT_EQ(form.RemainTime->text(), "00:00:06");
-
-    form.ShowSectorsRead(78, 104, false);
-    EXPECT_EQ(form.ReadingSector->text(), "78");
-    EXPECT_EQ(form.ProgressBar1->value(), 104);
-    // The last read of 5 sectors moves the gauge by 26, past the maximum.
-    form.ShowSectorsRead(104, 130, false);
-    EXPECT_EQ(form.ProgressBar1->value(), 109);
-    EXPECT_EQ(form.ProgressBar2->value(), 0);
-
-    form.ShowTrackEnded(109, "00:00:04", false);
-    EXPECT_EQ(form.ReadingSector->text(), "109");
-    EXPECT_EQ(form.EstimateTimeRip->text(), "00:00:04");
-
-    // On the fly both gauges follow the reads.
-    form.ShowTrackMeasured(52, true);
-    form.ResetGauges();
-    form.ShowSectorsRead(0, 26, true);
-    EXPECT_EQ(form.ProgressBar2->maximum(), 52);
-    EXPECT_EQ(form.ProgressBar2->value(), 26);
 }
 
 }
