@@ -20,7 +20,8 @@ struct RipTimeTexts;
 // Shows what the rippers and the encode jobs report while a batch runs.
 // Every control carries its design name as objectName, so the language
 // texts and the tests reach it by name. The window is made once and only
-// shown and hidden afterwards.
+// shown and hidden afterwards. Labels show their text as it stands: a "&"
+// in a track name needs no doubling here, and no text is read as markup.
 class TForm3 : public QWidget
 {
     Q_OBJECT
