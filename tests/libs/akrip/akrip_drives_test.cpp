@@ -3,8 +3,12 @@
 #include "akriptestfixture.h"
 
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -48,7 +52,8 @@ TEST_F(DriveListTest, ListsCueImagesInNameOrderWithSingleDigitAddresses)
     writeFile("c.Cue", "not a cue sheet at all"); // listed: a drive with an unreadable disc
     writeFile("notes.txt", "x");
     writeZeroBin("d.bin", 1);
-    writeFile(".cue", kCue); // no name before the extension
+    writeFile(".cue", kCue); // hidden files are no discs
+    writeFile(".hidden.cue", kCue);
     std::filesystem::create_directory(path("folder.cue"));
     ASSERT_EQ(::mkfifo(path("pipe.cue").c_str(), 0600), 0); // must not block the scan
 
@@ -78,7 +83,12 @@ TEST_F(DriveListTest, ListsAtMostEightAndAtMostTheCapacity)
     }
     EXPECT_STREQ(all.cd[7].id, "IMAGE h");
 
-    EXPECT_EQ(driveList(3).num, 3);
+    CDLIST three {};
+    std::memset(&three, 0x5A, sizeof three);
+    three.max = 3;
+    ASSERT_EQ(GetCDList(&three), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(three.num, 3);
+    EXPECT_EQ(three.cd[3].ha, 0x5A) << "records beyond the capacity are not touched";
     EXPECT_EQ(driveList(0).num, 0);
     CDLIST big {};
     big.max = 200; // more than the record holds: still at most eight
@@ -107,6 +117,26 @@ TEST_F(DriveListTest, MissingFolderListsNothing)
     AkripTestSetDiscsDir(path("no such folder").c_str());
     EXPECT_EQ(driveList().num, 0);
     EXPECT_EQ(GetCDList(nullptr), static_cast<DWORD>(SS_INVALID_SRB));
+}
+
+TEST_F(DriveListTest, DefaultFolderIsDiscsBesideTheProgram)
+{
+    const std::filesystem::path discs = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Discs";
+    const bool existed = std::filesystem::exists(discs);
+    std::filesystem::create_directories(discs);
+    const std::string name = "akrip-default-" + std::to_string(::getpid());
+    std::ofstream(discs / (name + ".cue")) << kCue;
+
+    AkripTestSetDiscsDir(nullptr);
+    const CDLIST list = driveList();
+    bool found = false;
+    for (int i = 0; i < list.num; ++i)
+        found = found || list.cd[i].id == "IMAGE " + name;
+    EXPECT_TRUE(found);
+
+    std::filesystem::remove(discs / (name + ".cue"));
+    if (!existed)
+        std::filesystem::remove(discs);
 }
 
 TEST_F(HandleTest, RefusesMalformedRequestsAndUnknownDrives)
@@ -181,4 +211,31 @@ TEST_F(HandleTest, ImageRemovedAndPutBackActsAsEjectAndInsert)
     std::filesystem::rename(path("elsewhere"), layout.binPath);
     EXPECT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
     EXPECT_EQ(rip(h, 0, 30).pcm.size(), 30u * 2352);
+}
+
+TEST_F(HandleTest, ReadsGoOnWhileOtherHandlesComeAndGo)
+{
+    discimage::DiscSpec spec = audioSpec({2352 * 260 + 9});
+    writeDisc("disc", spec);
+    const HCDROM h = open(0);
+    ASSERT_NE(h, 0u);
+    std::vector<uint8_t> expected = discimage::trackPcm(spec, 1);
+    expected.resize(261 * 2352, 0);
+
+    bool exact = true;
+    std::thread reader([&] {
+        for (int round = 0; round < 20; ++round)
+            exact = exact && rip(h, 0, 261).pcm == expected;
+    });
+    for (int round = 0; round < 50; ++round) {
+        GETCDHAND req {};
+        req.size = sizeof req;
+        const HCDROM other = GetCDHandle(&req);
+        TOC toc {};
+        EXPECT_EQ(ReadTOC(other, &toc), static_cast<DWORD>(SS_COMP));
+        driveList();
+        EXPECT_EQ(CloseCDHandle(other), 1);
+    }
+    reader.join();
+    EXPECT_TRUE(exact);
 }
