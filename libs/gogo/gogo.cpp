@@ -150,7 +150,10 @@ extern "C" {
 MERET MPGE_initializeWork(void)
 {
     std::lock_guard lock(g_mutex);
-    g_job.reset();
+    // One job per process: a job still open belongs to someone else (or
+    // was never ended) and may be running on another thread right now.
+    if (g_job)
+        return GOGO_ERR_SEQUENCE;
     g_settings = gogo::JobSettings();
     g_initialized = true;
     return GOGO_OK;

@@ -9,7 +9,10 @@
  *   MPGE_processFrame until it returns GOGO_INPUT_FINISHED or an error,
  *   MPGE_closeCoder, MPGE_endCoder.
  * MPGE_closeCoder + MPGE_endCoder may be called at any point to abandon a
- * job (the partial output file is closed and kept).
+ * job (the partial output file is closed and kept). While a job is open
+ * (from a successful MPGE_detectConfigure to MPGE_endCoder),
+ * MPGE_initializeWork refuses with GOGO_ERR_SEQUENCE, so a second user
+ * cannot pull the job from under the thread that runs it.
  *
  * Every result is a 32-bit int: 0 success, otherwise one of GOGO_ERR_*.
  *

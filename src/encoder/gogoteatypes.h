@@ -6,12 +6,14 @@
 
 namespace trackmill {
 
-// The value types of the encoder component's properties.
+// The value types of the encoder component's properties. The enums have a
+// fixed underlying type: an index from a list with nothing selected (-1)
+// is a valid value that the component maps safely.
 
-enum TEmphasis { _NO_EMPH, _5015MS_EMPH, _CCITT_EMPH };
+enum TEmphasis : int { _NO_EMPH, _5015MS_EMPH, _CCITT_EMPH };
 
 // Processor extensions; a set of them is stored as one byte, bit n = member n.
-enum TUseUnit { _USE_MMX, _USE_3DNOW, _USE_KNI, _USE_EX_3DNOW, _USE_SPC1, _USE_SPC2 };
+enum TUseUnit : int { _USE_MMX, _USE_3DNOW, _USE_KNI, _USE_EX_3DNOW, _USE_SPC1, _USE_SPC2 };
 
 class TUseUnits
 {
@@ -39,13 +41,13 @@ private:
     uint8_t m_bits = 0;
 };
 
-enum TEncodeType { _MONO, _STEREO, _JOINT, _MSSTEREO, _DUALCHANNEL };
+enum TEncodeType : int { _MONO, _STEREO, _JOINT, _MSSTEREO, _DUALCHANNEL };
 
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+enum TThreadPriority : int { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-enum TEncodeMode { _FILE, _MEMORY };
+enum TEncodeMode : int { _FILE, _MEMORY };
 
-enum TEncodeFormat { _FORMAT_OF_MP3, _FORMAT_OF_RIFF_WAVE, _FORMAT_OF_RIFF_RMP };
+enum TEncodeFormat : int { _FORMAT_OF_MP3, _FORMAT_OF_RIFF_WAVE, _FORMAT_OF_RIFF_RMP };
 
 // Filter bands A (low) and B (high), 0..100.
 struct TExtFilter

@@ -305,6 +305,7 @@ TEST_F(GogoLibraryTest, JobErrorsAndCallOrder)
     // Abandoning a job half-way keeps a closed, partial file.
     ASSERT_EQ(configureFile(wav, path("out.mp3")), GOGO_OK);
     EXPECT_EQ(MPGE_processFrame(), GOGO_OK);
+    EXPECT_EQ(MPGE_initializeWork(), GOGO_ERR_SEQUENCE) << "a job is open";
     EXPECT_EQ(MPGE_closeCoder(), GOGO_OK);
     EXPECT_EQ(MPGE_endCoder(), GOGO_OK);
     EXPECT_EQ(MPGE_processFrame(), GOGO_ERR_SEQUENCE);
