@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace trackmill {
 
@@ -23,6 +24,37 @@ namespace {
 std::mutex g_registryMutex;
 // Loaded copies by source, so users of one source share one load.
 std::map<std::pair<QString, QString>, std::weak_ptr<GogoLibrary>> g_registry;
+
+// dlopen searches the run path of the object that calls it; behind an
+// interposed dlopen (sanitizers, preloaded tools) that is not the program.
+// So when a bare name is not found, walk the program's own search list.
+void* openByName(const QByteArray& name)
+{
+    if (void* handle = dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL))
+        return handle;
+    if (name.contains('/'))
+        return nullptr;
+    void* program = dlopen(nullptr, RTLD_NOW);
+    if (!program)
+        return nullptr;
+    void* found = nullptr;
+    Dl_serinfo size{};
+    if (dlinfo(program, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size > 0) {
+        std::vector<char> storage(size.dls_size);
+        auto* info = reinterpret_cast<Dl_serinfo*>(storage.data());
+        info->dls_size = size.dls_size;
+        info->dls_cnt = size.dls_cnt;
+        if (dlinfo(program, RTLD_DI_SERINFO, info) == 0) {
+            for (unsigned i = 0; i < info->dls_cnt && !found; ++i) {
+                const QByteArray candidate = QByteArray(info->dls_serpath[i].dls_name) + '/' + name;
+                if (QFile::exists(QFile::decodeName(candidate)))
+                    found = dlopen(candidate.constData(), RTLD_NOW | RTLD_LOCAL);
+            }
+        }
+    }
+    dlclose(program);
+    return found;
+}
 
 template<typename T>
 bool resolveOne(void* handle, const char* name, T& out)
@@ -42,7 +74,7 @@ std::shared_ptr<GogoLibrary> GogoLibrary::acquire(const GogoLibrarySource& sourc
 
     std::shared_ptr<GogoLibrary> lib(new GogoLibrary);
     if (!source.libraryName.isEmpty())
-        lib->m_handle = dlopen(QFile::encodeName(source.libraryName).constData(), RTLD_NOW | RTLD_LOCAL);
+        lib->m_handle = openByName(QFile::encodeName(source.libraryName));
     if (!lib->m_handle && !source.keyStoreFile.isEmpty()) {
         const QByteArray stored = IniFile(source.keyStoreFile)
                                       .readString(kGogoKeyStoreSection, kGogoKeyStoreValue)
