@@ -45,6 +45,7 @@ void TEncodeThread::setTerminateFlag()
 
 void TEncodeThread::applyPriority(TThreadPriority priority)
 {
+    m_priority = priority;
     if (const pid_t tid = m_tid.load())
         applyThreadPriority(tid, priority, m_processNice);
 }
@@ -101,6 +102,8 @@ void TEncodeThread::run()
                 m_totalFrames = msg.wparam;
                 m_frames = 0;
                 m_busy = true;
+                applyThreadPriority(gettid(), static_cast<TThreadPriority>(m_priority.load()),
+                                    m_processNice);
                 // Defaults: every exception masked, round to nearest, and
                 // on x87 extended precision (the encoder expects all three).
                 fesetenv(FE_DFL_ENV);

@@ -18,6 +18,15 @@ class GogoLibrary;
 // The worker thread of the encoder component: takes start, abort and quit
 // messages, runs the library frame by frame while a job is busy, and posts
 // progress, error, input-finished and job-ended messages to the component.
+//
+// Priority: the component applies its Priority when a job starts (and when
+// it changes during a job). Between jobs the thread sleeps on its message
+// queue and is left at the priority it had: on Linux an unprivileged
+// thread that lowered its priority to idle could never raise it again for
+// the next job. Floating point: the environment found at thread start is
+// saved; each job runs with the default one (all exceptions masked, round
+// to nearest, x87 extended precision) and the saved one is restored after
+// the job, also when it failed or was aborted.
 class TEncodeThread : public QThread
 {
 public:
@@ -34,7 +43,8 @@ public:
     // then stops waiting for data so the message is taken promptly.
     bool stopPending() const { return m_stopPending.load(); }
 
-    // Applies a priority to the running thread (no-op before it runs).
+    // Applies a priority to the thread now if it runs, and in any case
+    // when it takes the next start message.
     void applyPriority(TThreadPriority priority);
     // Kernel id of the running thread, 0 before it runs.
     pid_t threadId() const { return m_tid.load(); }
@@ -57,6 +67,7 @@ private:
     std::shared_ptr<GogoLibrary> m_library;
     QObject* m_window;
     int m_processNice = 0;
+    std::atomic<int> m_priority{tpNormal};
     std::atomic<pid_t> m_tid{0};
     std::atomic<bool> m_terminate{false};
     std::atomic<bool> m_stopPending{false};

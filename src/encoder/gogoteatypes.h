@@ -43,7 +43,18 @@ private:
 
 enum TEncodeType : int { _MONO, _STEREO, _JOINT, _MSSTEREO, _DUALCHANNEL };
 
-enum TThreadPriority : int { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+// tpPlatformHighest is ours: the settings list's eighth entry, "Time
+// critical", the highest priority the system grants this process.
+enum TThreadPriority : int {
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical,
+    tpPlatformHighest
+};
 
 enum TEncodeMode : int { _FILE, _MEMORY };
 

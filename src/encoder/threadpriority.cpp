@@ -9,8 +9,8 @@ namespace trackmill {
 
 int niceForPriority(TThreadPriority priority, int processNice)
 {
-    static constexpr int offsets[] = {19, 10, 5, 0, -5, -10, -20};
-    const int index = std::clamp(static_cast<int>(priority), 0, 6);
+    static constexpr int offsets[] = {19, 10, 5, 0, -5, -10, -15, -20};
+    const int index = std::clamp(static_cast<int>(priority), 0, 7);
     return std::clamp(processNice + offsets[index], -20, 19);
 }
 

@@ -260,16 +260,16 @@ TEST_F(GogoTeaEncodingTest, PriorityChangesTheRunningThreadAndOtherSettersRefuse
     GogoEventLog log(tea);
     tea.setEncodeMode(_MEMORY);
     tea.setDestinationFile(path("prio.mp3"));
-    tea.setPriority(tpNormal);
+    tea.setPriority(tpLower);
     tea.Configure();
     tea.Start();
     ASSERT_TRUE(waitUntil([&] { return tea.workerThreadId() != 0 && log.count('p') > 0; }));
     const pid_t tid = static_cast<pid_t>(tea.workerThreadId());
     const int base = threadNice(gettid());
-    EXPECT_EQ(threadNice(tid), base);
-    tea.setPriority(tpLower);
-    EXPECT_EQ(tea.Priority(), tpLower);
-    EXPECT_EQ(threadNice(tid), std::min(base + 5, 19));
+    EXPECT_EQ(threadNice(tid), std::min(base + 5, 19)) << "applied when the job starts";
+    tea.setPriority(tpLowest);
+    EXPECT_EQ(tea.Priority(), tpLowest);
+    EXPECT_EQ(threadNice(tid), std::min(base + 10, 19)) << "and at once during the job";
 
     try {
         tea.setBitRate(320);
@@ -283,7 +283,7 @@ TEST_F(GogoTeaEncodingTest, PriorityChangesTheRunningThreadAndOtherSettersRefuse
     ASSERT_TRUE(waitUntil([&] { return log.finished(); }));
 }
 
-TEST(ThreadPriorityMapping, SevenLevelsOntoNiceValues)
+TEST(ThreadPriorityMapping, LevelsOntoNiceValues)
 {
     EXPECT_EQ(niceForPriority(tpIdle, 0), 19);
     EXPECT_EQ(niceForPriority(tpLowest, 0), 10);
@@ -291,7 +291,8 @@ TEST(ThreadPriorityMapping, SevenLevelsOntoNiceValues)
     EXPECT_EQ(niceForPriority(tpNormal, 0), 0);
     EXPECT_EQ(niceForPriority(tpHigher, 0), -5);
     EXPECT_EQ(niceForPriority(tpHighest, 0), -10);
-    EXPECT_EQ(niceForPriority(tpTimeCritical, 0), -20);
+    EXPECT_EQ(niceForPriority(tpTimeCritical, 0), -15);
+    EXPECT_EQ(niceForPriority(tpPlatformHighest, 0), -20);
     EXPECT_EQ(niceForPriority(tpLowest, 12), 19) << "clamped";
     EXPECT_EQ(niceForPriority(tpHighest, 5), -5) << "relative to the process";
 }
