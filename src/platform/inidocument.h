@@ -13,6 +13,14 @@ namespace trackmill {
 // program does not know (comments, garbage, other sections) are kept byte
 // for byte. Bytes in, bytes out: no text decoding happens here, since
 // language files come in many code pages.
+//
+// toBytes(fromBytes(b)) == b for any b: every line keeps its own line break
+// (CR LF, LF or none on the last line), a UTF-8 byte-order mark is kept, and
+// NUL bytes are ordinary bytes. Lines added later use the line break the
+// file already uses (CR LF for a new file).
+//
+// Where a section name appears twice, the first section is the one read and
+// written; where a key appears twice in it, the first key line is.
 class IniDocument
 {
 public:
@@ -28,16 +36,21 @@ public:
     QByteArray value(QByteArrayView section, QByteArrayView key,
                      const QByteArray& defaultValue = {}) const;
     // Decimal, or hexadecimal with 0x; leading digits count ("12abc" is 12),
-    // anything else gives defaultValue.
+    // anything else gives defaultValue. Hexadecimal values wrap to 32 bits
+    // ("0xFFFFFFFF" is -1); decimal values outside int give defaultValue.
     int intValue(QByteArrayView section, QByteArrayView key, int defaultValue) const;
 
-    // Replaces the first matching key in place, or appends it at the end of
-    // its section; the section is appended when missing.
+    // Replaces the first matching key in place (keeping the spelling of its
+    // name), or appends it after the last key line of its section; the
+    // section is appended when missing. A CR or LF in the section, key or
+    // value becomes a space, so a value can never start a line of its own.
     void setValue(QByteArrayView section, QByteArrayView key, const QByteArray& value);
+    // Remove every matching key line of the section / every matching
+    // section with all its lines.
     void removeKey(QByteArrayView section, QByteArrayView key);
     void removeSection(QByteArrayView section);
 
-    // Names as written in the file, in file order.
+    // Names as written in the file, in file order, each name once.
     QByteArrayList sections() const;
     QByteArrayList keys(QByteArrayView section) const;
 
@@ -45,16 +58,22 @@ private:
     struct Line
     {
         QByteArray raw;      // as read, without the line break
-        QByteArray section;  // for section headers: the name
-        QByteArray key;      // for key lines: the name, trimmed
+        QByteArray eol;      // "\r\n", "\n", or empty on an unterminated last line
+        QByteArray name;     // section headers: the section name; key lines: the key name
+        QByteArray value;    // key lines: the value, trimmed and unquoted
         enum Kind { Other, Section, Key } kind = Other;
     };
+    QByteArray m_bom;  // UTF-8 byte-order mark in front of the first line
     QList<Line> m_lines;
     QByteArray m_newline = "\r\n";
-    bool m_finalNewline = true;
 
+    static Line parseLine(const QByteArray& raw, const QByteArray& eol);
     qsizetype findSection(QByteArrayView section) const;
+    // End of the section whose header is at index header: the index of the
+    // next section header, or the line count.
+    qsizetype sectionEnd(qsizetype header) const;
     qsizetype findKey(QByteArrayView section, QByteArrayView key) const;
+    void insertLine(qsizetype at, const QByteArray& raw);
 };
 
 }

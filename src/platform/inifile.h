@@ -37,9 +37,16 @@ public:
     // Applies several changes in one atomic replacement (the settings save).
     bool update(const std::function<void(IniDocument&)>& change);
 
+    // Empty after a successful write; otherwise "Unable to write to
+    // <absolute path>: <reason>".
     QString errorString() const { return m_error; }
 
 private:
+    // A missing file gives no bytes and success.
+    bool readBytes(QByteArray* bytes, QString* error) const;
+    // Temporary file in the same folder, synced, then renamed over the file.
+    bool writeAtomically(const QByteArray& bytes, QString* error) const;
+
     QString m_path;
     QString m_error;
 };

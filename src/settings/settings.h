@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace trackmill {
+
+class IniFile;
+
+// The user's settings: the 42 keys of section MAIN of Trackmill.INI, held
+// as the settings window shows them. List choices are entry indexes, -1 when
+// no entry is selected. The window edits this object directly, so a value
+// changed and then cancelled stays in effect until the next load(), and
+// load() and save() see exactly what the window shows.
+class Settings
+{
+public:
+    enum class MpegVersion { None = 0, Mpeg1 = 1, Mpeg2 = 2 };
+
+    // Fixed lists that the stored values index (built-in English texts; the
+    // stored strings are always compared with these, never with shown texts).
+    static const QList<int>& bitrateTable(MpegVersion version);  // kbps, 14 entries; empty for None
+    static const QStringList& qualityNames();   // "Mono" ... "Dual Channel"
+    static const QStringList& emphasisNames();  // "None", "50/15 ms", "CCITT j. 17"
+    static constexpr int kVbrLevels = 10;       // entries "0" to "9"
+    static constexpr int kPriorityCount = 8;    // "Idle" ... "Time critical"
+    static constexpr int kFileNameCount = 6;    // file name schemes
+    static constexpr int kAfterExecuteCount = 3;  // "None", "Shutdown", "Restart"
+    static constexpr int kTrackBarMax = 100;
+
+    // The start entries the window puts its lists on before the first load;
+    // everything else at its default for a missing key.
+    MpegVersion mpegVersion = MpegVersion::None;
+    int bitrate = -1;     // index into bitrateTable(mpegVersion)
+    int bitrateMax = -1;  // likewise, upper bound of the VBR range
+    int quality = 1;      // "Stereo"
+    int vbr = 4;          // VBR level, index = level
+    int priority = 3;     // "Normal"
+    int emphasis = 0;     // "None"
+    bool onTheFly = true;
+    bool deleteWav = true;
+    bool usePsy = true;
+    bool useLpf16 = true;
+    bool vbrRatio = true;
+    bool extendedFilterCbr = true;
+    int filterCbrLow = 0;  // track bar positions, 0 to 100
+    int filterCbrHigh = 0;
+    bool extendedFilterMsStereo = true;
+    int filterMsThreshold = 0;
+    int filterMsPower = 0;
+    bool multiCpu = true;
+    QString directoryMp3;  // output directory as shown, "" until loaded
+    bool selectAll = true;
+    bool useCdPlayerIni = true;
+    bool ejectCdAudio = true;
+    bool useId3v1 = true;
+    bool useId3v2 = true;
+    bool artistAsDirectory = true;
+    bool albumAsDirectory = true;
+    bool artistAndAlbumAsDirectory = true;
+    bool split = true;
+    int fileName = 0;
+    bool autoConnectFreedb = true;
+    bool artistAlbumYearAsDirectory = true;
+    bool useMmx3dnow = true;
+    bool replaceSpaces = true;
+    bool preventScreensaver = true;
+    bool autoStoreCdPlayerIni = true;
+    int afterExecute = 0;  // 0 none, 1 shut down, 2 restart
+    bool encodeWavToMp3 = true;
+    bool useProxy = false;
+    QString serverProxy;
+    QString portProxy;
+    // Written by save() but not read by load(): the language files read
+    // LANGUAGE themselves and set this when a language is chosen.
+    QString language;
+
+    // Not stored: whether load() could not enter the stored output directory
+    // (the batch driver refuses to start while it is set).
+    bool outputDirectoryError = false;
+
+    // Reads every key but LANGUAGE, in the order of the design. Values that
+    // match no entry leave the current choice alone; a missing key takes
+    // its default. A DIRECTORYMP3 that cannot be entered (or is empty) shows
+    // programDir + "/" instead and sets the error flag; the process's
+    // current directory is left alone.
+    void load(const IniFile& file, const QString& programDir);
+    // Writes all 42 keys in the save order in one atomic replacement; other
+    // lines of the file stay as they are. On failure the file is unchanged
+    // and errorString() is "Unable to write to <full path>".
+    bool save(IniFile& file);
+    QString errorString() const { return m_error; }
+
+    // One boolean of MAIN, true when missing (used for SELECTALL and
+    // USECDPLAYERINI before the settings are loaded).
+    static bool getUse(const IniFile& file, QByteArrayView key);
+
+    // "128kbps" for entry 8 of the MPEG-1 list; empty for no valid entry.
+    static QByteArray bitrateText(MpegVersion version, int index);
+
+    bool operator==(const Settings&) const = default;
+
+private:
+    QString m_error;
+};
+
+}

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The D-Bus screen saver switch and power actions, against fake services on
+// a private bus daemon of this test (never the desktop's or the system's).
+#include "platform/dbussystemservices.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using trackmill::DBusSystemServices;
+using trackmill::SystemServices;
+
+namespace {
+
+// Both fake services note the calls they receive, in order.
+class CallLog
+{
+public:
+    void add(const QString& call)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_calls.append(call);
+    }
+    QStringList calls() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QStringList m_calls;
+};
+
+class FakeScreenSaver : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    explicit FakeScreenSaver(CallLog* log) : m_log(log) {}
+public slots:
+    uint Inhibit(const QString& application, const QString& reason)
+    {
+        m_log->add(QStringLiteral("Inhibit %1 %2").arg(application, reason.isEmpty() ? "-" : "+"));
+        return ++m_next + 1000;
+    }
+    void UnInhibit(uint cookie) { m_log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
+
+private:
+    CallLog* m_log;
+    uint m_next = 0;
+};
+
+class FakeLogin1 : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    explicit FakeLogin1(CallLog* log) : m_log(log) {}
+public slots:
+    void PowerOff(bool interactive) { m_log->add(QStringLiteral("PowerOff %1").arg(interactive)); }
+    void Reboot(bool interactive) { m_log->add(QStringLiteral("Reboot %1").arg(interactive)); }
+
+private:
+    CallLog* m_log;
+};
+
+class DBusSystemServicesTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+        if (daemon.isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        QFile config(dir.filePath("bus.conf"));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                     "<busconfig><type>session</type><listen>unix:dir=" + dir.path().toUtf8()
+                     + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                       "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                       "<allow own=\"*\"/></policy></busconfig>\n");
+        config.close();
+        bus.start(daemon, {"--nofork", "--nopidfile", "--print-address=1",
+                           "--config-file=" + config.fileName()});
+        ASSERT_TRUE(bus.waitForStarted(5000));
+        ASSERT_TRUE(bus.waitForReadyRead(5000));
+        address = QString::fromUtf8(bus.readLine()).trimmed();
+        ASSERT_FALSE(address.isEmpty());
+
+        // The services answer from their own thread: the code under test
+        // blocks the main thread while it waits for the cookie.
+        serviceThread.start();
+        screenSaver.moveToThread(&serviceThread);
+        login1.moveToThread(&serviceThread);
+        QDBusConnection service = QDBusConnection::connectToBus(address, "fake-services");
+        ASSERT_TRUE(service.isConnected());
+        ASSERT_TRUE(service.registerObject("/org/freedesktop/ScreenSaver", &screenSaver,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerService("org.freedesktop.ScreenSaver"));
+        ASSERT_TRUE(service.registerObject("/org/freedesktop/login1", &login1,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
+        client = QDBusConnection::connectToBus(address, "client");
+        ASSERT_TRUE(client.isConnected());
+    }
+
+    void TearDown() override
+    {
+        QDBusConnection::disconnectFromBus("client");
+        QDBusConnection::disconnectFromBus("fake-services");
+        serviceThread.quit();
+        serviceThread.wait();
+        if (bus.state() != QProcess::NotRunning) {
+            bus.terminate();
+            bus.waitForFinished(5000);
+        }
+    }
+
+    // The power calls are not awaited by the code under test.
+    QStringList callsAfterWaitingFor(qsizetype count)
+    {
+        QDeadlineTimer deadline(5000);
+        while (log.calls().size() < count && !deadline.hasExpired()) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+        return log.calls();
+    }
+
+    QTemporaryDir dir;
+    QProcess bus;
+    QString address;
+    QThread serviceThread;
+    CallLog log;
+    FakeScreenSaver screenSaver{&log};
+    FakeLogin1 login1{&log};
+    QDBusConnection client{QString()};
+};
+
+TEST_F(DBusSystemServicesTest, ScreenSaverInhibitionKeepsItsCookie)
+{
+    {
+        DBusSystemServices services(client, client);
+        services.setScreenSaverActive(false);
+        services.setScreenSaverActive(false);  // still the one inhibition
+        services.setScreenSaverActive(true);
+        services.setScreenSaverActive(true);   // nothing left to release
+        services.setScreenSaverActive(false);
+        // Destroyed while inhibiting: released on the way out.
+    }
+    EXPECT_EQ(log.calls(), (QStringList{"Inhibit Trackmill +", "UnInhibit 1001",
+                                        "Inhibit Trackmill +", "UnInhibit 1002"}));
+}
+
+TEST_F(DBusSystemServicesTest, PowerActionsAskLogindInteractively)
+{
+    DBusSystemServices services(client, client);
+    services.requestPowerAction(SystemServices::PowerAction::Shutdown);
+    services.requestPowerAction(SystemServices::PowerAction(3));  // no such action
+    services.requestPowerAction(SystemServices::PowerAction::Restart);
+    EXPECT_EQ(callsAfterWaitingFor(2), (QStringList{"PowerOff 1", "Reboot 1"}));
+}
+
+TEST_F(DBusSystemServicesTest, MissingServicesAreIgnored)
+{
+    QDBusConnection::disconnectFromBus("fake-services");
+    DBusSystemServices services(client, client);
+    services.setScreenSaverActive(false);
+    services.setScreenSaverActive(true);
+    services.requestPowerAction(SystemServices::PowerAction::Shutdown);
+    EXPECT_TRUE(log.calls().isEmpty());
+}
+
+TEST(DBusSystemServicesWithoutBus, NothingHappensAndNothingCrashes)
+{
+    // The test main points both bus addresses at "disabled:".
+    DBusSystemServices services;
+    services.setScreenSaverActive(false);
+    services.setScreenSaverActive(true);
+    services.setScreenSaverActive(false);
+    services.requestPowerAction(SystemServices::PowerAction::Shutdown);
+    services.requestPowerAction(SystemServices::PowerAction::Restart);
+    SUCCEED();
+}
+
+}
+
+#include "dbussystemservices_test.moc"
