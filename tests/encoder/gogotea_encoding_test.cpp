@@ -283,20 +283,6 @@ TEST_F(GogoTeaEncodingTest, PriorityChangesTheRunningThreadAndOtherSettersRefuse
     ASSERT_TRUE(waitUntil([&] { return log.finished(); }));
 }
 
-TEST(ThreadPriorityMapping, LevelsOntoNiceValues)
-{
-    EXPECT_EQ(niceForPriority(tpIdle, 0), 19);
-    EXPECT_EQ(niceForPriority(tpLowest, 0), 10);
-    EXPECT_EQ(niceForPriority(tpLower, 0), 5);
-    EXPECT_EQ(niceForPriority(tpNormal, 0), 0);
-    EXPECT_EQ(niceForPriority(tpHigher, 0), -5);
-    EXPECT_EQ(niceForPriority(tpHighest, 0), -10);
-    EXPECT_EQ(niceForPriority(tpTimeCritical, 0), -15);
-    EXPECT_EQ(niceForPriority(tpPlatformHighest, 0), -20);
-    EXPECT_EQ(niceForPriority(tpLowest, 12), 19) << "clamped";
-    EXPECT_EQ(niceForPriority(tpHighest, 5), -5) << "relative to the process";
-}
-
 // The encoder runs with its own floating-point settings whatever the
 // creating thread had: the output is the same bytes.
 TEST_F(GogoTeaEncodingTest, CallersRoundingModeDoesNotReachTheEncoder)

@@ -71,30 +71,6 @@ protected:
     GogoLibrarySource source;
 };
 
-TEST_F(GogoTeaFakeTest, DefaultsOfANewComponent)
-{
-    TGogoTea tea(source);
-    EXPECT_EQ(tea.BitRate(), 128);
-    EXPECT_EQ(tea.EncodeType(), _JOINT);
-    EXPECT_EQ(tea.Optimization(), (TUseUnits{_USE_MMX, _USE_3DNOW, _USE_KNI, _USE_EX_3DNOW}));
-    EXPECT_EQ(tea.Optimization().toByte(), 0x0F);
-    EXPECT_EQ(tea.Emphasis(), _NO_EMPH);
-    EXPECT_EQ(tea.Processors(), 1);
-    EXPECT_FALSE(tea.UsePsyAnalize() || tea.UseLPF() || tea.UseVBR() || tea.UseMPEG2());
-    EXPECT_EQ(tea.VBRLevel(), 5);
-    EXPECT_EQ(tea.Priority(), tpIdle);
-    EXPECT_EQ(tea.Frequency(), 100);
-    EXPECT_EQ(tea.EncodeMode(), _FILE);
-    EXPECT_EQ(tea.EncodeFormat(), _FORMAT_OF_MP3);
-    EXPECT_EQ(tea.ExtFilter(), (TExtFilter{false, 55, 70}));
-    EXPECT_EQ(tea.VBRBitrate(), (TVBRBitrate{false, 40, 128}));
-    EXPECT_EQ(tea.MSSetting(), (TMSSetting{false, 75, 66}));
-    EXPECT_TRUE(tea.DLLPath().isEmpty()) << "found by name";
-    EXPECT_EQ(tea.VersionCode(), 0x030A);
-    EXPECT_EQ(tea.VersionString(), QStringLiteral("GOGO vFAKE"));
-    EXPECT_EQ(tea.UnitStates(), GOGO_UNIT_MMX | GOGO_UNIT_SSE);
-}
-
 TEST_F(GogoTeaFakeTest, OutOfRangeValuesRaiseAndKeepTheOldValue)
 {
     TGogoTea tea(source);
@@ -399,8 +375,10 @@ TEST(GogoTeaLoading, FallsBackToThePathInTheKeyStore)
     f.close();
 
     GogoLibrarySource source;
-    source.libraryName = QStringLiteral("libgogo-not-there.so");
+    source.libraryName = QString::fromUtf8(FAKE_GOGO_PATH);
     source.keyStoreFile = store;
+    EXPECT_TRUE(TGogoTea(source).DLLPath().isEmpty()) << "found by name first";
+    source.libraryName = QStringLiteral("libgogo-not-there.so");
     TGogoTea tea(source);
     EXPECT_EQ(tea.DLLPath(), QString::fromUtf8(FAKE_GOGO_PATH));
     EXPECT_NE(tea.VersionCode(), 0);
