@@ -166,6 +166,14 @@ typedef struct GogoReaderRecord {
     int32_t channels;       /* 1 or 2 */
 } GogoReaderRecord;
 
+#ifdef __cplusplus
+static_assert(sizeof(GogoReaderRecord) == sizeof(void*) + 16, "reader record: function, then four 32-bit fields");
+static_assert(sizeof(MERET) == 4 && sizeof(UPARAM) == sizeof(void*), "32-bit results, pointer-wide values");
+#else
+_Static_assert(sizeof(GogoReaderRecord) == sizeof(void*) + 16, "reader record: function, then four 32-bit fields");
+_Static_assert(sizeof(MERET) == 4 && sizeof(UPARAM) == sizeof(void*), "32-bit results, pointer-wide values");
+#endif
+
 #define GOGO_VERSION_TEXT_SIZE 512
 
 GOGO_API MERET MPGE_initializeWork(void);
