@@ -209,6 +209,7 @@ TEST_F(GogoLibraryTest, PsychoacousticsAndFiltersChangeTheOutput)
     EXPECT_NE(bytesOf({{GOGO_ITEM_PSYCHO, 1, 0}}), plain);
     EXPECT_NE(bytesOf({{GOGO_ITEM_LOWPASS_16K, 1, 0}}), plain);
     EXPECT_NE(bytesOf({{GOGO_ITEM_FILTER_BANDS, 30, 40}}), plain);
+    EXPECT_NE(bytesOf({{GOGO_ITEM_MS_STEREO, 50, 100}}), plain);
     EXPECT_EQ(bytesOf({}), plain) << "encoding is deterministic";
 }
 
