@@ -9,6 +9,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "rip/progresswindow.h"
+#include "rip/ripbatch.h"
 #include "settings/settings.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"

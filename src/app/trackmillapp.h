@@ -4,7 +4,9 @@
 // services; whole-flow tests make one over recording fakes.
 #pragma once
 
+#include "lang/languagetexts.h"
 #include "platform/apppaths.h"
+#include "rip/namingsettings.h"
 
 #include <QString>
 #include <functional>
@@ -20,6 +22,7 @@ class GenreList;
 class HiddenLog;
 class MediaWatcher;
 class MessageBoxes;
+class RipBatch;
 class Settings;
 class SystemServices;
 class TForm1;
@@ -56,6 +59,10 @@ public:
     HiddenLog& log() { return *m_log; }
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
+    RipBatch& ripBatch() { return *m_ripBatch; }
+    // The output naming as the Settings and the settings window's edits
+    // hold it now.
+    NamingSettings namingSettings() const;
     const Services& services() const { return m_services; }
 
 private:
@@ -82,10 +89,18 @@ private:
     // The settings window's edit Character (the split separator, "/" when
     // the window is made); wireSettings points this at the edit.
     std::function<QString()> m_splitCharacter = [] { return QStringLiteral("/"); };
+    // The settings window's edits Edt1 to Edt9 (index 1 to 9, "_" each when
+    // the window is made); wireSettings points this at the edits.
+    std::function<QString(int)> m_replacementCharacter = [](int) { return QStringLiteral("_"); };
+    // The program-wide texts of the current language; wireLanguages points
+    // this at the texts it applies (all empty until then).
+    std::function<LanguageTexts()> m_languageTexts = [] { return LanguageTexts{}; };
 
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm4> m_form4;
     std::unique_ptr<TForm3> m_form3;
+    // The batch driver of the WAV and MP3 commands (wireRipping).
+    std::unique_ptr<RipBatch> m_ripBatch;
 };
 
 }
