@@ -18,16 +18,19 @@ class AkripLibrary;
 class CdDrives;
 class DesktopShell;
 class DriveList;
+class EncodeJobs;
 class GenreList;
 class HiddenLog;
 class MediaWatcher;
 class MessageBoxes;
+class Mp3Command;
 class RipBatch;
 class Settings;
 class SystemServices;
 class TForm1;
 class TForm3;
 class TForm4;
+class TGogoTea;
 class TrackList;
 
 class TrackmillApp
@@ -60,6 +63,9 @@ public:
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
     RipBatch& ripBatch() { return *m_ripBatch; }
+    // Null when the encoder library could not be loaded (MP3 stays disabled).
+    EncodeJobs* encodeJobs() { return m_encodeJobs.get(); }
+    TGogoTea* gogoTea1() { return m_gogoTea1.get(); }
     // The output naming as the Settings and the settings window's edits
     // hold it now.
     NamingSettings namingSettings() const;
@@ -101,6 +107,11 @@ private:
     std::unique_ptr<TForm3> m_form3;
     // The batch driver of the WAV and MP3 commands (wireRipping).
     std::unique_ptr<RipBatch> m_ripBatch;
+    // The encoder component GogoTea1, its jobs and the MP3 command
+    // (wireEncoding; null when the encoder library could not be loaded).
+    std::unique_ptr<TGogoTea> m_gogoTea1;
+    std::unique_ptr<EncodeJobs> m_encodeJobs;
+    std::unique_ptr<Mp3Command> m_mp3Command;
 };
 
 }

@@ -1,13 +1,116 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// This subsystem's place in the program: its windows, commands and hooks.
+// Encoding's place in the program: the encoder component, its jobs after
+// each ripped track, the MP3 button and the end of an encode run.
 #include "app/trackmillapp.h"
+
+#include "app/hiddenlog.h"
+#include "app/mainwindow.h"
+#include "app/tracklist.h"
+#include "cd/cddrives.h"
+#include "encoder/encodejobs.h"
+#include "encoder/gogotea.h"
+#include "encoder/mp3command.h"
+#include "metadata/cdplayerdatabase.h"
+#include "metadata/discid.h"
+#include "platform/inifile.h"
+#include "platform/messageboxes.h"
+#include "rip/progresswindow.h"
+#include "rip/ripbatch.h"
+#include "settings/settings.h"
+#include "tags/tageditorwindow.h"
 
 namespace trackmill {
 
-// Not wired yet: the commands of this subsystem stay disabled in the main
-// window until this connects them.
+namespace {
+
+// The disc's names as they stand, into CDPLAYER.INI under its disc id.
+void storeDiscNames(CdDrives& drives, TForm1& form1, TForm4& form4, TrackList& tracks, HiddenLog& log,
+                    const QString& database)
+{
+    TOC toc{};
+    if (!drives.readToc(toc, 1))
+        return;
+    const QString id =
+        cdPlayerDiscIdFromToc(QByteArrayView(reinterpret_cast<const char*>(&toc), qsizetype(sizeof toc)));
+    CdPlayerDatabase db(database);
+    DiscNames names;
+    names.artist = form1.artist();
+    names.album = form1.album();
+    names.year = form4.year2();
+    // The genre is chosen in the settings window; keep the one stored.
+    names.genre = db.namesForTrackNameTab(id, tracks.RowCount(), false).genre;
+    for (int r = 1; r < tracks.RowCount(); ++r)
+        names.tracks << tracks.trackName(r);
+    if (!db.store(id, names))
+        log.add(db.errorString());
+}
+
+}
+
 void TrackmillApp::wireEncoding()
 {
+    try {
+        m_gogoTea1 = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(m_services.paths));
+    } catch (const EGogoTeaError& e) {
+        // Without the encoder library the MP3 command stays disabled.
+        m_log->add(e.message());
+        return;
+    }
+
+    RipBatch& batch = *m_ripBatch;
+    EncodeJobs::Hooks hooks;
+    // Asked from the batch driver at the moment of use, so a run's title,
+    // texts and blinking stay one program-wide thing.
+    hooks.setTitle = [&batch](const QString& title) {
+        if (batch.sources().setTitle)
+            batch.sources().setTitle(title);
+    };
+    hooks.texts = [&batch] { return batch.sources().texts ? batch.sources().texts() : LanguageTexts{}; };
+    hooks.makeBlinking = [this, &batch](int ms) {
+        if (batch.sources().makeBlinking)
+            batch.sources().makeBlinking(ms);
+        else
+            m_form1->MakeBlinking(ms);
+    };
+    hooks.progressWindowActive = [this, &batch] {
+        return batch.sources().progressWindowActive ? batch.sources().progressWindowActive()
+                                                    : m_form3->isActiveWindow();
+    };
+    hooks.RipTrack = [&batch](int row) {
+        batch.figures().currentTrack = row;
+        batch.RipTrack(row, true);
+    };
+    hooks.GrabbingTime = [&batch] { return batch.GrabbingTime(); };
+    hooks.saveSettings = [this] {
+        IniFile file(m_services.paths.settingsFile());
+        if (!m_settings->save(file))
+            m_services.messageBoxes.error(m_settings->errorString());
+    };
+    hooks.storeDiscNames = [this] {
+        storeDiscNames(*m_drives, *m_form1, *m_form4, *m_tracks, *m_log, m_services.paths.cdPlayerIni());
+    };
+    hooks.ejectDisc = [&batch] { batch.EjectSelectedDrive(); };
+    hooks.splitCharacter = [this] { return m_splitCharacter(); };
+    hooks.stopRipping = [&batch] { batch.figures().abort = true; };
+    hooks.screenSaverOn = [&batch] { batch.ScreenSaverOn(); };
+
+    m_encodeJobs = std::make_unique<EncodeJobs>(
+        EncodeJobs::Collaborators{*m_gogoTea1, *m_settings, *m_form1, *m_form3, *m_form4, *m_tracks, *m_log,
+                                  m_services.messageBoxes, m_services.system},
+        std::move(hooks), steadyTickClock());
+
+    // TForm1.RipTrack hands each ripped WAV file to TForm2.Encode; closing
+    // the progress window stops the encoder.
+    batch.hooks().Encode = [this](const RipBatch::EncodeHandOver& h) {
+        m_encodeJobs->Encode(h.directory, h.baseName, h.trackName, h.track, h.selectedCount);
+    };
+    batch.hooks().stopEncoder = [this] { m_gogoTea1->Abort(); };
+
+    m_mp3Command = std::make_unique<Mp3Command>(Mp3Command::Collaborators{
+        batch, *m_encodeJobs, *m_gogoTea1, *m_form1, *m_form3, *m_tracks, *m_drives, *m_settings, *m_log,
+        m_services.shell, m_services.messageBoxes});
+    // TForm1.MP3Click
+    m_form1->setCommand(QStringLiteral("MP3"), [this] { m_mp3Command->MP3Click(); });
 }
 
 }

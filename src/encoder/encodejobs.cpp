@@ -54,6 +54,14 @@ void EncodeJobs::setTitle(const QString& title)
         m_hooks.setTitle(title);
 }
 
+void EncodeJobs::screenSaverOn()
+{
+    if (m_hooks.screenSaverOn)
+        m_hooks.screenSaverOn();
+    else if (m_c.settings.preventScreensaver)
+        m_c.system.setScreenSaverActive(true);
+}
+
 void EncodeJobs::SetPrimaryAndSecondarySettings()
 {
     const QString note = EncoderSettings::SetPrimaryAndSecondarySettings(m_c.settings, m_c.GogoTea1);
@@ -286,8 +294,7 @@ void EncodeJobs::abortBatch(const QString& text)
     ConfigureAll();
     if (m_ripMode) {
         m_c.form4.ID3Initialization();
-        if (m_c.settings.preventScreensaver)
-            m_c.system.setScreenSaverActive(true);
+        screenSaverOn();
     }
     m_c.form1.SetProcess(false);
     const bool wasRunning = m_batchRunning || m_onTheFly;
@@ -309,8 +316,7 @@ void EncodeJobs::failBatch(const QString& text)
     ConfigureAll();
     if (m_ripMode) {
         m_c.form4.ID3Initialization();
-        if (m_c.settings.preventScreensaver)
-            m_c.system.setScreenSaverActive(true);
+        screenSaverOn();
     }
     m_c.form1.SetProcess(false);
     m_batchRunning = false;
@@ -381,8 +387,14 @@ void EncodeJobs::endBatch()
     setTitle(kTitle);
     const int action = m_c.settings.afterExecute;
     if (action <= 0) {
-        if (!m_c.form3.isActiveWindow())
-            m_c.form1.MakeBlinking(400);
+        const bool active =
+            m_hooks.progressWindowActive ? m_hooks.progressWindowActive() : m_c.form3.isActiveWindow();
+        if (!active) {
+            if (m_hooks.makeBlinking)
+                m_hooks.makeBlinking(400);
+            else
+                m_c.form1.MakeBlinking(400);
+        }
         QString text = QStringLiteral("  ")
             + (m_ripMode ? t.finishGrabbingAndEncoding : t.finishEncoding) + QStringLiteral(".   \n\n    ");
         if (m_ripMode)
@@ -403,8 +415,7 @@ void EncodeJobs::endBatch()
     ConfigureAll();
     if (m_ripMode)
         m_c.form4.ID3Initialization();
-    if (m_c.settings.preventScreensaver)
-        m_c.system.setScreenSaverActive(true);
+    screenSaverOn();
     if (m_ripMode && m_c.settings.ejectCdAudio && m_hooks.ejectDisc)
         m_hooks.ejectDisc();
     m_c.form1.SetProcess(false);

@@ -70,6 +70,12 @@ public:
         // Stops the ripper before its next read (the batch's abort flag):
         // an encoder error on the fly ends the batch like an abort.
         std::function<void()> stopRipping;
+        // TForm1.MakeBlinking (ms), and whether the progress window is the
+        // active one (no blinking then).
+        std::function<void(int ms)> makeBlinking;
+        std::function<bool()> progressWindowActive;
+        // Lets the screen saver start again (when the batch stopped it).
+        std::function<void()> screenSaverOn;
     };
 
     EncodeJobs(Collaborators collaborators, Hooks hooks, TickClock clock, QObject* parent = nullptr);
@@ -130,6 +136,7 @@ private:
     void finishRipMode();
     void finishWavMode();
     void setTitle(const QString& title);
+    void screenSaverOn();
     LanguageTexts texts() const;
 
     Collaborators m_c;
