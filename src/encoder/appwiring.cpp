@@ -92,6 +92,7 @@ void TrackmillApp::wireEncoding()
     hooks.ejectDisc = [&batch] { batch.EjectSelectedDrive(); };
     hooks.splitCharacter = [this] { return m_splitCharacter(); };
     hooks.stopRipping = [&batch] { batch.figures().abort = true; };
+    hooks.abortRequested = [&batch] { return batch.figures().abort; };
     hooks.screenSaverOn = [&batch] { batch.ScreenSaverOn(); };
 
     m_encodeJobs = std::make_unique<EncodeJobs>(

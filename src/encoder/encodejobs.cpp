@@ -268,7 +268,7 @@ void EncodeJobs::GogoTea1Finish(bool isAborted)
 {
     if (isAborted) {
         const LanguageTexts t = texts();
-        abortBatch(m_ripMode && m_onTheFly ? t.abortGrabbing : t.abortEncoding);
+        abortBatch(m_ripMode && m_onTheFly ? t.abortGrabbing : t.abortEncoding, /*markRow*/ true);
         return;
     }
     if (m_ripMode)
@@ -277,7 +277,7 @@ void EncodeJobs::GogoTea1Finish(bool isAborted)
         finishWavMode();
 }
 
-void EncodeJobs::abortBatch(const QString& text)
+void EncodeJobs::abortBatch(const QString& text, bool markRow)
 {
     // A user abort or an encoder error: the partial MP3 and the WAV file
     // stay, and no further track or file is started.
@@ -286,7 +286,8 @@ void EncodeJobs::abortBatch(const QString& text)
         m_hooks.stopRipping();
     m_c.boxes.warning(QStringLiteral("  ") + text + QStringLiteral(".  "));
     if (m_ripMode && !m_onTheFly) {
-        m_c.tracks.setCell(5, m_row, texts().abortEncoding);
+        if (markRow)
+            m_c.tracks.setCell(5, m_row, texts().abortEncoding);
         m_c.settings.directoryMp3 = m_outputRoot;
     }
     m_c.form3.hide();
@@ -331,7 +332,8 @@ void EncodeJobs::finishRipMode()
     m_tagTitle = title;
 
     if (m_onTheFly) {
-        deleteWav(m_files.source);
+        // No WAV file is written on the fly, so there is none to delete
+        // (and a file of that name from elsewhere is not ours to remove).
         writeTags(m_c.GogoTea1.DestinationFile());
         setTitle(kTitle);
         ConfigureAll();
@@ -353,6 +355,12 @@ void EncodeJobs::finishRipMode()
         ConfigureAll();
         // Ripped from the event loop, not from inside the component's event.
         QTimer::singleShot(0, this, [this, next] {
+            // Abort pressed after this job ended: the ripper would clear
+            // the flag and go on, so the batch ends here.
+            if (m_hooks.abortRequested && m_hooks.abortRequested()) {
+                abortBatch(texts().abortEncoding, /*markRow*/ false);
+                return;
+            }
             if (m_hooks.RipTrack)
                 m_hooks.RipTrack(next);
         });

@@ -70,6 +70,8 @@ public:
         // Stops the ripper before its next read (the batch's abort flag):
         // an encoder error on the fly ends the batch like an abort.
         std::function<void()> stopRipping;
+        // Whether the user aborted the batch (the batch's abort flag).
+        std::function<bool()> abortRequested;
         // TForm1.MakeBlinking (ms), and whether the progress window is the
         // active one (no blinking then).
         std::function<void(int ms)> makeBlinking;
@@ -131,7 +133,7 @@ private:
     void writeTags(const QString& mp3File);
     void deleteWav(const QString& path);
     void endBatch();
-    void abortBatch(const QString& text);
+    void abortBatch(const QString& text, bool markRow);
     void failBatch(const QString& text);
     void finishRipMode();
     void finishWavMode();

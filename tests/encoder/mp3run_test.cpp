@@ -2,6 +2,7 @@
 // The MP3 command through the whole program: the composition root over the
 // recording fakes, a generated disc image and the real encoder library;
 // MP3 files decoded and their tags read back by independent readers.
+#include "app/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "app/trackmillapp.h"
@@ -304,6 +305,25 @@ TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
     expectIdle();
 }
 
+TEST_F(Mp3RunTest, AbortRightAfterAJobEndedStartsNoFurtherTrack)
+{
+    start();
+    // The user presses Abort just as track 2's job has ended, before the
+    // next track is ripped.
+    QObject::connect(app->gogoTea1(), &TGogoTea::OnFinish, [this](bool) {
+        if (app->form3().isVisible())
+            app->form3().Abort->click();
+    });
+    runMp3();
+
+    expectTaggedMp3(2);
+    EXPECT_TRUE(app->tracks().cell(5, 2).startsWith(" OK "));
+    EXPECT_EQ(app->tracks().cell(5, 4), "");
+    EXPECT_FALSE(QFile::exists(wav(4)));
+    EXPECT_EQ(boxes.texts(), QStringList{"  Encoding aborted.  "});
+    expectIdle();
+}
+
 TEST_F(Mp3RunTest, AbortDuringAnOnTheFlyTrackEndsTheBatch)
 {
     start({1, 12, 1, 2});
@@ -435,6 +455,21 @@ TEST_F(Mp3WavFilesTest, AbortOnTheSecondKeepsTheSecondAndThirdSource)
     EXPECT_FALSE(QFile::exists(output + "/take3.mp3"));
     EXPECT_EQ(boxes.texts(), QStringList{"  Encoding aborted.  "});
     expectIdle();
+}
+
+TEST_F(Mp3WavFilesTest, NoBitrateChosenEncodesMpeg1At128AndSaysSo)
+{
+    startWithFiles(1.0);
+    Settings& s = app->settings();
+    s.mpegVersion = Settings::MpegVersion::None;
+    s.bitrate = -1;
+    s.bitrateMax = -1;
+    runMp3();
+    const Mp3Facts facts = inspectMp3(output + "/take2.mp3");
+    ASSERT_TRUE(facts.ok);
+    EXPECT_EQ(facts.version, 0);
+    EXPECT_EQ(facts.bitrates, (std::set<int>{128}));
+    EXPECT_FALSE(app->log().lines().filter("MPEG-1 at 128 kbps").isEmpty()) << app->log().lines().join("|").toStdString();
 }
 
 TEST_F(Mp3WavFilesTest, CancelledDialogGivesTheWindowBack)
