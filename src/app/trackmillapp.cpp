@@ -8,6 +8,10 @@
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "metadata/cdplayernames.h"
+#include "metadata/freedbconnection.h"
+#include "metadata/freedbwindow.h"
+#include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
 #include "settings/settings.h"
 #include "tags/genrelist.h"
@@ -46,6 +50,7 @@ TrackmillApp::TrackmillApp(Services services)
     wireAbout();
     wireDiscNames();
     wireLanguages();
+    readDiscNamesAtStartUp();
 }
 
 TrackmillApp::~TrackmillApp() = default;
