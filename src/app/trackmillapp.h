@@ -65,6 +65,8 @@ public:
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
     const Services& services() const { return m_services; }
+    // The current language's program-wide texts; applying a language replaces them.
+    LanguageTexts& languageTexts() { return m_languageTexts; }
 
     // Stores the disc's names (the settings window's TrackName page) in
     // CDPLAYER.INI when an audio disc is present: on closing the main
