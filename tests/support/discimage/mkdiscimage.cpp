@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// mkdiscimage: writes a CUE/BIN disc image with generated audio.
+//   mkdiscimage --demo <path-without-extension>
+//   mkdiscimage [--track SECONDS]... [--bytes N]... [--data [SECTORS]]
+//               [--pattern] [--dcp] [--title TEXT] <path-without-extension>
+#include "discimage.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: mkdiscimage --demo <path-without-extension>\n"
+               "       mkdiscimage [--track SECONDS]... [--bytes N]... [--data [SECTORS]]\n"
+               "                   [--pattern] [--dcp] [--title TEXT] <path-without-extension>\n"
+               "Writes <path>.cue and <path>.bin. --track adds an audio track of the given\n"
+               "length in seconds, --bytes one of exactly N bytes of PCM; --data adds a final\n"
+               "data track after an Enhanced-CD session gap; --pattern writes a test pattern\n"
+               "instead of music; --dcp marks the audio as copy permitted.\n",
+               stderr);
+    return 2;
+}
+
+bool number(const char* text, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(text, &end);
+    return end != text && *end == '\0' && out > 0 && out < 100 * 60;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    using namespace trackmill::discimage;
+    DiscSpec spec;
+    spec.content = Content::Music;
+    std::string path;
+    bool demo = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        double v = 0;
+        if (arg == "--demo") {
+            demo = true;
+        } else if (arg == "--track" && hasValue && number(argv[i + 1], v)) {
+            spec.trackBytes.push_back(bytesForSeconds(v));
+            ++i;
+        } else if (arg == "--bytes" && hasValue) {
+            char* end = nullptr;
+            const unsigned long long n = std::strtoull(argv[++i], &end, 10);
+            if (*end != '\0' || n == 0 || n > 900000000ull)
+                return usage();
+            spec.trackBytes.push_back(n);
+        } else if (arg == "--data") {
+            spec.dataTrack = true;
+            if (hasValue && number(argv[i + 1], v)) {
+                spec.dataSectors = static_cast<uint32_t>(v);
+                ++i;
+            }
+        } else if (arg == "--pattern") {
+            spec.content = Content::TestPattern;
+        } else if (arg == "--dcp") {
+            spec.copyPermitted = true;
+        } else if (arg == "--title" && hasValue) {
+            spec.title = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
+            path = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (path.empty() || (demo && !spec.trackBytes.empty()) || (!demo && spec.trackBytes.empty()))
+        return usage();
+    if (demo)
+        spec = demoDisc();
+    try {
+        const DiscLayout layout = writeDisc(path, spec);
+        std::printf("%s: %zu audio tracks%s, %u sectors\n", layout.cuePath.c_str(), layout.trackStart.size(),
+                    spec.dataTrack ? " and a data track" : "", layout.totalSectors);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mkdiscimage: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
