@@ -78,8 +78,9 @@ DWORD GetCDList(CDLIST* cd)
 {
     if (!cd)
         return SS_INVALID_SRB;
+    // Only the records the caller says it has are touched.
     const BYTE capacity = cd->max < MAXCDLIST ? cd->max : MAXCDLIST;
-    std::memset(cd->cd, 0, sizeof cd->cd);
+    std::memset(cd->cd, 0, capacity * sizeof(CDREC));
     cd->num = 0;
     const std::vector<akrip::DriveEntry> drives = currentDrives();
     for (size_t i = 0; i < drives.size() && i < capacity; ++i) {

@@ -265,14 +265,13 @@ std::optional<DiscLayout> layoutFromCue(const CueSheet& sheet, int64_t binSector
         e.number = static_cast<uint8_t>(t.number);
         e.control = !t.audio ? kControlData : t.copyPermitted ? kControlAudioCopyPermitted : kControlAudio;
         e.lba = t.index01 - base;
+        e.discLba = e.lba;
         const bool afterAudio = i > 0 && sheet.tracks[i - 1].audio;
         if (!t.audio && afterAudio && t.index00 >= 0 && t.index01 - t.index00 >= kSessionGapSectors) {
-            // An Enhanced CD image: the audio ends at INDEX 00 and a session
-            // gap of 11400 sectors (lead-out, lead-in, pregap) lies before
-            // INDEX 01. The program takes 11250 sectors off the previous
-            // track for that gap, so the data track is reported 11250
-            // sectors after the audio and the audio track keeps its exact
-            // length.
+            // An Enhanced CD image: the audio ends at INDEX 00 and the
+            // session gap lies before INDEX 01. Reported 11250 sectors after
+            // the audio, so the audio track keeps its exact length by the
+            // program's rule.
             e.lba = t.index00 + kSessionGapSectors - base;
         }
         layout.tracks.push_back(e);

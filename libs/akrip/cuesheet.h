@@ -15,10 +15,6 @@
 
 namespace akrip {
 
-// Sectors of the session gap in front of a data track on an Enhanced CD,
-// as the program counts it (2 min 30 s).
-constexpr int32_t kSessionGapSectors = 11250;
-
 // CUE files are small; a bigger file is not a CUE sheet.
 constexpr size_t kMaxCueBytes = 256 * 1024;
 

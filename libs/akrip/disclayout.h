@@ -26,8 +26,18 @@ constexpr uint8_t kControlData = 0x14;
 struct TocTrack {
     uint8_t number = 0;
     uint8_t control = kControlAudio;
-    int32_t lba = 0;
+    int32_t lba = 0;     // start as reported in the TOC
+    int32_t discLba = 0; // start as recorded on the disc (differs only for
+                         // a data session, see kSessionGapSectors)
 };
+
+// The program takes 11250 sectors (2 min 30 s) off an audio track that is
+// followed by a data track. On an Enhanced CD the data session starts 11400
+// sectors after the audio (lead-out 6750, lead-in 4500, pregap 150), so the
+// TOC reports such a data track 150 sectors early: the program then reads
+// exactly the audio. discLba keeps the recorded start (CDDB disc ids).
+constexpr int32_t kSessionGapSectors = 11250;
+constexpr int32_t kEnhancedGapSectors = 11400;
 
 struct SectorRange {
     int32_t first = 0;

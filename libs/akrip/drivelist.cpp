@@ -39,10 +39,11 @@ std::string trimmed(const char* s)
     return lead == std::string::npos ? std::string() : t.substr(lead);
 }
 
-bool hasCueExtension(const char* name)
+// Hidden files (a leading dot) are no discs, as in a file manager.
+bool isCueName(const char* name)
 {
     const size_t len = std::strlen(name);
-    return len > 4 && ::strcasecmp(name + len - 4, ".cue") == 0;
+    return name[0] != '.' && len > 4 && ::strcasecmp(name + len - 4, ".cue") == 0;
 }
 
 }
@@ -67,7 +68,7 @@ std::vector<std::string> cueFilesIn(const std::string& dir)
     if (!d)
         return names;
     while (const dirent* e = ::readdir(d)) {
-        if (!hasCueExtension(e->d_name))
+        if (!isCueName(e->d_name))
             continue;
         struct stat st {};
         const std::string path = dir + "/" + e->d_name;

@@ -27,7 +27,7 @@ struct DriveEntry {
 std::string defaultDiscsDir();
 
 // The CUE files of a folder (extension matched without regard to letter
-// case), regular files only, sorted by name.
+// case), regular files only, no hidden ones, sorted by name (bytes).
 std::vector<std::string> cueFilesIn(const std::string& dir);
 
 std::vector<DriveEntry> enumerateDrives(bool physical, const std::string& discsDir);

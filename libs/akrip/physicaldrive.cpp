@@ -48,6 +48,7 @@ std::optional<DiscLayout> PhysicalDrive::readLayout()
         TocTrack e;
         e.number = t;
         e.lba = start;
+        e.discLba = start;
         const bool audio = cdio_get_track_format(cdio_, t) == TRACK_FORMAT_AUDIO;
         if (!audio)
             e.control = kControlData;
@@ -56,12 +57,28 @@ std::optional<DiscLayout> PhysicalDrive::readLayout()
                                                                                       : kControlAudio;
         layout.tracks.push_back(e);
     }
-    // Audio may be read from a track's start to the next track's start.
+    // A data track that opens the last session after audio: an Enhanced
+    // CD, whose audio ends 11400 sectors before it.
+    lsn_t lastSession = CDIO_INVALID_LSN;
+    if (cdio_get_last_session(cdio_, &lastSession) != DRIVER_OP_SUCCESS)
+        lastSession = CDIO_INVALID_LSN;
+    // Audio may be read from a track's start to the next track's start, or
+    // to the end of the first session.
     for (size_t i = 0; i < layout.tracks.size(); ++i) {
-        if (layout.tracks[i].control == kControlData)
+        TocTrack& t = layout.tracks[i];
+        if (t.control == kControlData)
             continue;
-        const int32_t end = i + 1 < layout.tracks.size() ? layout.tracks[i + 1].lba : layout.leadOut;
-        layout.addAudio(layout.tracks[i].lba, end);
+        int32_t end = layout.leadOut;
+        if (i + 1 < layout.tracks.size()) {
+            TocTrack& next = layout.tracks[i + 1];
+            end = next.discLba;
+            if (next.control == kControlData && lastSession > 0 && next.discLba == lastSession
+                && next.discLba - kEnhancedGapSectors > t.discLba) {
+                end = next.discLba - kEnhancedGapSectors;
+                next.lba = end + kSessionGapSectors;
+            }
+        }
+        layout.addAudio(t.discLba, end);
     }
     return layout;
 }

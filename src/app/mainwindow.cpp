@@ -10,6 +10,7 @@
 #include "tracklist.h"
 #include "tracksgriddelegate.h"
 #include "ui/pictures.h"
+#include "ui/toolbarbutton.h"
 #include "ui/tstatusbarpro.h"
 
 #include <QAction>
@@ -35,14 +36,14 @@ namespace trackmill {
 
 namespace {
 
-struct ToolbarButton
+struct ToolbarCommand
 {
     const char* name;
     const char* caption;  // built-in, blanks included
     pictures::Command picture;
 };
 
-const ToolbarButton kButtons[] = {
+const ToolbarCommand kButtons[] = {
     {"Refresh", "  Refresh ", pictures::Command::Refresh},
     {"WAV", "   WAV  ", pictures::Command::Wav},
     {"MP3", "   MP3   ", pictures::Command::Mp3},
@@ -121,7 +122,7 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Trackmill 2.0"));
-    // The designed size of the window, 704 by 494 pixels at 96 dpi.
+    // 704 by 494 pixels at 96 dpi.
     resize(704, 494);
 
     auto* layout = new QVBoxLayout(this);
@@ -169,8 +170,11 @@ void TForm1::buildToolbar()
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(50, 40));
     m_toolBar->addWidget(spacer(8, m_toolBar));
-    for (const ToolbarButton& b : kButtons) {
-        auto* button = new QToolButton(m_toolBar);
+    for (const ToolbarCommand& b : kButtons) {
+        auto* button = new ToolbarButton(m_toolBar);
+        QFont small = button->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        button->setFont(small);
         button->setObjectName(QString::fromLatin1(b.name));
         button->setText(QString::fromLatin1(b.caption));
         button->setIcon(pictures::toolbarIcon(b.picture));
@@ -223,6 +227,11 @@ void TForm1::buildGrid()
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("TracksGrid"));
     m_grid->setModel(&m_c.tracks);
+    // The column widths are made for an 8 point face; a larger one would
+    // wrap " MB" out of the size cells.
+    QFont gridFont = m_grid->font();
+    gridFont.setPointSizeF(std::min<qreal>(gridFont.pointSizeF(), 8.0));
+    m_grid->setFont(gridFont);
     auto* delegate = new TracksGridDelegate([this] { return m_c.tracks.CD(); }, m_grid);
     m_grid->setItemDelegate(delegate);
     // Names typed into the grid go on to the settings window's track list.
@@ -306,7 +315,6 @@ void TForm1::FormCreate()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Trackmill"));
     m_busy = false;
-    m_c.tracks.setTexts(m_c.tracks.texts());  // built-in headers
     m_c.drives.GetHandle_FirstCDROM();
     GetCDTOC();
     CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,
@@ -521,7 +529,24 @@ void TForm1::rememberSelectedDrive()
     m_selectedDrivePath = selected >= 0 ? m_c.drives.DetectCD().value(selected) : QString();
 }
 
-void TForm1::mediaChanged()
+bool TForm1::switchToDrive(int index)
+{
+    if (!m_c.drives.FGetCloseHandle())
+        return false;
+    m_c.driveList.setSelectedIndex(index);
+    m_c.drives.openSelectedDrive();
+    GetCDTOC();
+    ShowInformationStatusBar();
+    CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,
+                        GetUse(m_c.paths.settingsFile(), QStringLiteral("SELECTALL"))
+                            ? QLatin1Char('1')
+                            : QLatin1Char('0'));
+    showSelectedDrive();
+    rememberSelectedDrive();
+    return true;
+}
+
+void TForm1::mediaChanged(const QString& arrivedDrive)
 {
     const QString keep = m_selectedDrivePath;
     // Close the handle before the library lists its drives afresh.
@@ -533,6 +558,8 @@ void TForm1::mediaChanged()
     showSelectedDrive();
     MyRefresh();
     rememberSelectedDrive();
+    if (!arrivedDrive.isEmpty())
+        m_lastArrivalDrive = arrivedDrive;
 }
 
 void TForm1::SetLanguage(const QString& name)

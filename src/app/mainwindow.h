@@ -99,9 +99,15 @@ public:
     void MakeBlinking(int periodMs);
     void AppActivate();
     bool isBlinking() const { return m_blinking; }
+    // The drive part of choosing another drive in the settings window: close
+    // the handle (false, and nothing changes, when that is refused), select
+    // and open entry index, read the TOC, write the summary, select all or
+    // none by SELECTALL and show the drive in panel 3. The settings window
+    // adds its own steps around this.
+    bool switchToDrive(int index);
     // Reaction to a medium arriving or leaving: rebuild the drive lists,
     // keep the selected drive by its path when it is still there, refresh.
-    void mediaChanged();
+    void mediaChanged(const QString& arrivedDrive = QString());
 
     // Language menu.
     void SetLanguage(const QString& name);
@@ -140,6 +146,9 @@ public:
     // Whether a click or F2 may open the in-place name editor.
     bool inPlaceEditing() const { return m_editing; }
     QString selectedDrivePath() const { return m_selectedDrivePath; }
+    // The drive (device or image path) of the last medium that arrived;
+    // empty until one arrives. The disc database lookup of freedb reads it.
+    QString lastArrivalDrive() const { return m_lastArrivalDrive; }
 
 Q_SIGNALS:
     // Edits of the names, for the tag editor and the settings window.
@@ -171,6 +180,7 @@ private:
     bool m_blinking = false;
     bool m_editing = false;
     QString m_selectedDrivePath;
+    QString m_lastArrivalDrive;
 
     QToolBar* m_toolBar = nullptr;
     QLineEdit* m_artist = nullptr;

@@ -64,8 +64,16 @@ void MediaWatcher::onUdevReadable()
         const char* action = udev_device_get_action(device);
         if (cdrom && qstrcmp(cdrom, "1") == 0 && action) {
             const QByteArray a(action);
-            if (a == "change" || a == "add" || a == "remove")
+            const bool mediaEvent =
+                qstrcmp(udev_device_get_property_value(device, "DISK_MEDIA_CHANGE"), "1") == 0
+                || qstrcmp(udev_device_get_property_value(device, "DISK_EJECT_REQUEST"), "1") == 0;
+            if (a == "add" || a == "remove" || (a == "change" && mediaEvent)) {
                 m_drivePending = true;
+                const bool hasMedium =
+                    qstrcmp(udev_device_get_property_value(device, "ID_CDROM_MEDIA"), "1") == 0;
+                if (a != "remove" && hasMedium)
+                    m_driveArrived = QString::fromLocal8Bit(udev_device_get_devnode(device));
+            }
         }
         udev_device_unref(device);
     }
@@ -91,10 +99,20 @@ void MediaWatcher::onSettleTick()
     }
     m_settle->stop();
     const bool folderChanged = now != m_reported;
+    // An image that is new in the folder is the medium that arrived.
+    QString arrived = m_driveArrived;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (!m_reported.contains(it.key())
+            && it.key().endsWith(QLatin1String(".cue"), Qt::CaseInsensitive)) {
+            arrived = QDir(m_options.discsDir).absoluteFilePath(it.key());
+            break;
+        }
+    }
     m_reported = now;
     if (folderChanged || m_drivePending) {
         m_drivePending = false;
-        Q_EMIT mediaChanged();
+        m_driveArrived.clear();
+        Q_EMIT mediaChanged(arrived);
     }
 }
 

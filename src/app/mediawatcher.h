@@ -19,6 +19,9 @@ namespace trackmill {
 // where a disc image added or removed counts as a medium arriving or
 // leaving. Both end in mediaChanged().
 //
+// Of a drive, only media changes and eject requests count (udev's
+// DISK_MEDIA_CHANGE, DISK_EJECT_REQUEST), and drives coming or going.
+//
 // A change in the folder is reported once the folder has stood still for
 // one settle interval, so an image that is still being copied is seen when
 // it is complete (about half a second after the last write).
@@ -40,7 +43,9 @@ public:
     bool watchingDrives() const { return m_monitor != nullptr; }
 
 Q_SIGNALS:
-    void mediaChanged();
+    // arrivedDrive: the device path or image path of a medium that arrived,
+    // empty when media only left.
+    void mediaChanged(const QString& arrivedDrive);
 
 private:
     struct FileState
@@ -67,6 +72,7 @@ private:
     Snapshot m_reported;   // the folder as last reported
     Snapshot m_lastSeen;   // the folder at the previous settle tick
     bool m_drivePending = false;
+    QString m_driveArrived;  // device node of the last medium inserted
 };
 
 }

@@ -86,11 +86,11 @@ protected:
     // folder is named.
     void writeImage(const QString& name, const std::vector<uint64_t>& seconds, QString folder = {})
     {
-        discimage::DiscSpec spec;
+        discimage::DiscSpec disc;
         for (uint64_t s : seconds)
-            spec.trackBytes.push_back(s * discimage::kBytesPerSecond);
+            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
         discimage::writeDisc(((folder.isEmpty() ? paths.discsDir() : folder) + "/" + name).toStdString(),
-                             spec);
+                             disc);
     }
 
     void start()
@@ -276,6 +276,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
     EXPECT_EQ(bar->panel(3)->text(), "IMAGE New Disc");
     EXPECT_EQ(bar->panel(2)->text(), "2 Tracks, Playtime 0:50");
     EXPECT_EQ(form->findChild<QLineEdit*>("Artist")->text(), "");
+    EXPECT_EQ(form->lastArrivalDrive(), paths.discsDir() + "/New Disc.cue");
 
     QFile::remove(paths.discsDir() + "/New Disc.cue");
     QFile::remove(paths.discsDir() + "/New Disc.bin");
@@ -283,6 +284,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(1, 1), "Insert CD Audio to CD-ROM drive");
     EXPECT_EQ(bar->panel(3)->text(), "");
+    EXPECT_EQ(form->lastArrivalDrive(), paths.discsDir() + "/New Disc.cue");
 }
 
 TEST_F(MainWindowTest, TheSelectedImageStaysSelectedWhenAnotherArrives)
@@ -302,6 +304,22 @@ TEST_F(MainWindowTest, TheSelectedImageStaysSelectedWhenAnotherArrives)
     EXPECT_EQ(driveList.selectedIndex(), 0);
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_TRUE(tracks->CD());
+}
+
+TEST_F(MainWindowTest, SwitchingDrivesShowsTheOtherDisc)
+{
+    writeImage("A Disc", {10});
+    writeImage("B Disc", {10, 10, 10});
+    start();
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_TRUE(form->switchToDrive(1));
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(bar->panel(3)->text(), "IMAGE B Disc");
+    EXPECT_EQ(bar->panel(2)->text(), "3 Tracks, Playtime 0:30");
+    EXPECT_EQ(tracks->MySelectedTracks(), "1, 2, 3");
+    EXPECT_EQ(form->selectedDrivePath(), paths.discsDir() + "/B Disc.cue");
+    EXPECT_EQ(drives->GetLetterSelectedCDROM(driveList.selectedIndex() + 1),
+              paths.discsDir() + "/B Disc.cue");
 }
 
 TEST_F(MainWindowTest, RefreshRereadsTheDriveAndRunsTheLaterSteps)

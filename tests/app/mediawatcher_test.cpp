@@ -49,12 +49,14 @@ TEST_F(MediaWatcherTest, AnImageAddedAndRemovedIsReportedOnceEach)
     write("Disc.bin", QByteArray(4096, '\0'));
     write("Disc.cue", "FILE \"Disc.bin\" BINARY\n");
     pump(700);
-    EXPECT_EQ(spy.count(), 1);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toString(), QDir(discs).absoluteFilePath("Disc.cue"));
 
     QFile::remove(discs + "/Disc.cue");
     QFile::remove(discs + "/Disc.bin");
     pump(700);
-    EXPECT_EQ(spy.count(), 2);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(1).at(0).toString(), "");
 }
 
 TEST_F(MediaWatcherTest, AGrowingImageIsReportedWhenItStandsStill)

@@ -142,10 +142,10 @@ protected:
 
     void writeImage(const QString& name, std::vector<uint64_t> trackSeconds)
     {
-        discimage::DiscSpec spec;
+        discimage::DiscSpec disc;
         for (uint64_t s : trackSeconds)
-            spec.trackBytes.push_back(s * discimage::kBytesPerSecond);
-        discimage::writeDisc((discs + "/" + name).toStdString(), spec);
+            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
+        discimage::writeDisc((discs + "/" + name).toStdString(), disc);
     }
 
     QTemporaryDir dir;

@@ -53,7 +53,7 @@ uint64_t bytesForSeconds(double seconds);    // whole stereo samples
 uint64_t bytesForSamples(uint64_t samples);  // stereo samples of 4 bytes
 uint32_t sectorsForBytes(uint64_t bytes);    // rounded up
 
-// Writes basePath + ".cue" and the BIN (basePath + ".bin" unless the spec
+// Writes basePath + ".cue" and the BIN (basePath + ".bin" unless binFileName
 // names another file, which then lies in the same folder). The folder is
 // created when missing. The BIN is written first and both files appear
 // under their names only when complete. Throws std::runtime_error.

@@ -125,9 +125,9 @@ std::vector<int16_t> MusicSynth::render(uint64_t frames) const
         for (uint64_t i = note.start; i < end; ++i) {
             const uint64_t t = i - note.start;
             float env = t < attack ? static_cast<float>(t) / static_cast<float>(attack) : (level *= fall);
-            const uint64_t left_ = note.length - t;
-            if (left_ < release)
-                env *= static_cast<float>(left_) / static_cast<float>(release);
+            const uint64_t remaining = note.length - t;
+            if (remaining < release)
+                env *= static_cast<float>(remaining) / static_cast<float>(release);
             const float v = (table[phase >> shift] + note.overtone * table[(phase * 2) >> shift]) * env;
             left[i] += v * gl;
             right[i] += v * gr;

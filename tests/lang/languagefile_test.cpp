@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "lang/fontcharset.h"
+#include "lang/languagefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace trackmill;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class LanguageFileLookup : public ::testing::Test
+{
+protected:
+    QTemporaryDir root;
+    QString dir() const { return root.path() + QStringLiteral("/Languages"); }
+    void SetUp() override { ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("Languages"))); }
+};
+
+}
+
+TEST_F(LanguageFileLookup, FindsFileWhateverTheLetterCase)
+{
+    writeFile(dir() + "/Polish.LNG", "[MAIN]\r\nWAV=Zgraj\r\n");
+    writeFile(dir() + "/german.lng", "[MAIN]\r\nWAV=Rippen\r\n");
+
+    // The program asks for the listed spelling and for all capitals.
+    EXPECT_EQ(LanguageFile::open(dir(), "Polish.LNG").text("MAIN", "WAV"), "Zgraj");
+    EXPECT_EQ(LanguageFile::open(dir(), "POLISH.LNG").text("MAIN", "WAV"), "Zgraj");
+    EXPECT_EQ(LanguageFile::open(dir(), "GERMAN.LNG").text("MAIN", "WAV"), "Rippen");
+    EXPECT_EQ(LanguageFile::open(dir(), "German.LNG").text("MAIN", "WAV"), "Rippen");
+    EXPECT_TRUE(LanguageFile::exists(dir(), "polish.lng"));
+    EXPECT_FALSE(LanguageFile::exists(dir(), "Polish"));
+    EXPECT_FALSE(LanguageFile::exists(dir(), "Czech.LNG"));
+}
+
+TEST_F(LanguageFileLookup, ExactSpellingWinsOverOtherCases)
+{
+    writeFile(dir() + "/French.LNG", "[MAIN]\r\nWAV=exact\r\n");
+    writeFile(dir() + "/FRENCH.LNG", "[MAIN]\r\nWAV=capitals\r\n");
+    EXPECT_EQ(LanguageFile::open(dir(), "French.LNG").text("MAIN", "WAV"), "exact");
+    EXPECT_EQ(LanguageFile::open(dir(), "FRENCH.LNG").text("MAIN", "WAV"), "capitals");
+    // Neither spelling asked for: the first in name order, every time.
+    EXPECT_EQ(LanguageFile::open(dir(), "french.lng").text("MAIN", "WAV"), "capitals");
+}
+
+TEST_F(LanguageFileLookup, FolderInOtherLetterCaseIsFound)
+{
+    QTemporaryDir other;
+    ASSERT_TRUE(QDir(other.path()).mkdir("LANGUAGES"));
+    writeFile(other.path() + "/LANGUAGES/Dutch.LNG", "[MAIN]\r\nWAV=Rippen\r\n");
+    EXPECT_EQ(LanguageFile::open(other.path() + "/Languages", "DUTCH.LNG").text("MAIN", "WAV"),
+              "Rippen");
+}
+
+TEST_F(LanguageFileLookup, NamesThatLeaveTheFolderFindNothing)
+{
+    writeFile(root.path() + "/Trackmill.INI", "[MAIN]\r\nMESSAGE=secret\r\n");
+    ASSERT_TRUE(QDir(dir()).mkdir("Sub"));
+    writeFile(dir() + "/Sub/Evil.LNG", "[MAIN]\r\nMESSAGE=nested\r\n");
+    for (const char* name : {"../Trackmill.INI", "..\\Trackmill.INI", "Sub/Evil.LNG", "..", ".",
+                             "", "Sub"}) {
+        SCOPED_TRACE(name);
+        const LanguageFile f = LanguageFile::open(dir(), QString::fromLatin1(name));
+        EXPECT_FALSE(f.isLoaded());
+        EXPECT_TRUE(f.text("MAIN", "MESSAGE").isEmpty());
+    }
+}
+
+TEST_F(LanguageFileLookup, MissingFileOrKeyGivesEmptyTextsAndOemCharset)
+{
+    const LanguageFile missing = LanguageFile::open(dir(), "Polish.LNG");
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_EQ(missing.text("MAIN", "ARTIST"), "");
+    EXPECT_EQ(missing.composed("MAIN", "ARTIST", TextForm::Colon), ":");
+    EXPECT_EQ(missing.composed("GRABBING_AND_ENCODING", "ABORT", TextForm::LeadingBlank), " ");
+    EXPECT_EQ(missing.charset(), 255);
+
+    const LanguageFile noFolder = LanguageFile::open(root.path() + "/Nowhere", "Polish.LNG");
+    EXPECT_FALSE(noFolder.isLoaded());
+
+    writeFile(dir() + "/Polish.LNG", "[MAIN]\r\nARTIST=Wykonawca\r\n");
+    const LanguageFile present = LanguageFile::open(dir(), "Polish.LNG");
+    EXPECT_TRUE(present.isLoaded());
+    EXPECT_EQ(present.composed("MAIN", "ARTIST", TextForm::Colon), "Wykonawca:");
+    EXPECT_EQ(present.composed("MAIN", "ALBUM", TextForm::Colon), ":");
+    EXPECT_EQ(present.text("ID3", "ARTIST"), "");
+    EXPECT_EQ(present.charset(), 255);
+}
+
+TEST(LanguageFileTexts, ComposedFormsAndIniRules)
+{
+    const LanguageFile f = LanguageFile::fromBytes(
+        "[id3]\r\n"
+        "track=Utwór\r\n"          // not the code page declared: see the decoding test
+        "TITLE=  Title  \r\n"
+        "COMMENT=\"  Comment  \"\r\n"
+        "[GRABBING_AND_ENCODING]\r\n"
+        "GRABBING_AND_ENCODING=Grabbing & Encoding\r\n"
+        "ABORT=Abort\r\n"
+        "[FONTS]\r\nCHARACTER=ANSI_CHARSET\r\n");
+    struct Case { const char* section; const char* key; TextForm form; const char* expected; };
+    const Case cases[] = {
+        {"ID3", "TITLE", TextForm::Text, "Title"},
+        {"ID3", "TITLE", TextForm::Colon, "Title:"},
+        {"ID3", "TITLE", TextForm::TrackNumber, "Title #:"},
+        {"ID3", "TITLE", TextForm::TrackNumberOfTotal, "Title #/*:"},
+        {"ID3", "COMMENT", TextForm::Colon, "  Comment  :"},
+        {"GRABBING_AND_ENCODING", "GRABBING_AND_ENCODING", TextForm::Ellipsis,
+         "Grabbing & Encoding..."},
+        {"GRABBING_AND_ENCODING", "ABORT", TextForm::LeadingBlank, " Abort"},
+        {"ID3", "MISSING", TextForm::TrackNumberOfTotal, " #/*:"},
+        {"ID3", "MISSING", TextForm::Ellipsis, "..."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+        EXPECT_EQ(f.composed(c.section, c.key, c.form), QString::fromUtf8(c.expected));
+    }
+    EXPECT_EQ(f.text("Id3", "Track"), QString::fromLatin1("Utw\xC3\xB3r"));
+}
+
+TEST(LanguageFileTexts, DecodesTheCodePageTheCharacterSetNames)
+{
+    struct Case { const char* charset; QByteArray bytes; const char* utf8; };
+    const Case cases[] = {
+        {"ANSI_CHARSET", "K\xFCnstler \x80", "Künstler €"},
+        {"EASTEUROPE_CHARSET", "Wykonawca \xB3\xB9\x9C\x9F", "Wykonawca łąśź"},
+        {"RUSSIAN_CHARSET", "\xC8\xF1\xEF\xEE\xEB\xED\xE8\xF2\xE5\xEB\xFC", "Исполнитель"},
+        {"GREEK_CHARSET", "\xC1\xF1\xf7\xe5\xdf\xef", "Αρχείο"},
+        {"TURKISH_CHARSET", "\xDE\xE2\xFD\xF0", "Şâığ"},
+        {"HEBREW_CHARSET", "\xE0\xEE\xF0", "אמנ"},
+        {"BALTIC_CHARSET", "\xF5\xD0\xFE\xE6", "õŠžę"},
+        {"SHIFTJIS_CHARSET", "\x83\x41\x81\x5B\x83\x65\x83\x42\x83\x58\x83\x67",
+         "アーティスト"},
+        {"GB2312_CHARSET", "\xD2\xD5\xCA\xF5\xBC\xD2", "艺术家"},
+        {"CHINESEBIG5_CHARSET", "\xBA\x74\xB0\xDB", "演唱"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.charset);
+        const LanguageFile f = LanguageFile::fromBytes(
+            "[FONTS]\r\nCHARACTER=" + QByteArray(c.charset) + "\r\n[MAIN]\r\nARTIST=" + c.bytes
+            + "\r\n");
+        EXPECT_EQ(f.charset(), charsetFromName(c.charset));
+        EXPECT_EQ(f.text("MAIN", "ARTIST"), QString::fromUtf8(c.utf8));
+    }
+}
+
+TEST(LanguageFileTexts, CharacterSetNamesAreExactAndUnknownOnesMeanOem)
+{
+    struct Case { const char* value; int expected; };
+    const Case cases[] = {
+        {"RUSSIAN_CHARSET", 204}, {"russian_charset", 255}, {"EASTEUROPE_CHARSET", 238},
+        {"SHIFTJIS_CHARSET", 128}, {"GB2312_CHARSET", 134}, {"CHINESEBIG5_CHARSET", 136},
+        {"BALTIC_CHARSET", 186}, {"ANSI_CHARSET", 0}, {"OEM_CHARSET", 255}, {"", 255},
+        {"RUSSIAN", 255}, {"\"GREEK_CHARSET\"", 161},  // the INI layer drops the quotes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        const LanguageFile f =
+            LanguageFile::fromBytes("[Fonts]\r\ncharacter=" + QByteArray(c.value) + "\r\n");
+        EXPECT_EQ(f.charset(), c.expected);
+    }
+    EXPECT_EQ(LanguageFile::fromBytes("[MAIN]\r\nWAV=x\r\n").charset(), 255);
+}
+
+TEST(LanguageFileTexts, EveryCodePageOfTheCharsetTableHasAConverter)
+{
+    for (const FontCharset& c : fontCharsets()) {
+        if (!c.codec)
+            continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(QStringDecoder(c.codec, QStringDecoder::Flag::Stateless).isValid());
+    }
+}
+
+TEST(LanguageFileTexts, ByteOrderMarkMeansUnicodeWhateverIsDeclared)
+{
+    const QByteArray body = "[MAIN]\r\nARTIST=Wykonawca łąś\r\n[FONTS]\r\nCHARACTER=EASTEUROPE_CHARSET\r\n";
+    const LanguageFile utf8 = LanguageFile::fromBytes("\xEF\xBB\xBF" + body);
+    EXPECT_EQ(utf8.text("MAIN", "ARTIST"), QStringLiteral("Wykonawca łąś"));
+    EXPECT_EQ(utf8.charset(), 238);  // the fonts still follow the declaration
+    EXPECT_EQ(utf8.encoding(), "UTF-8");
+
+    // The mark must not spoil the first section header.
+    const QString text = QString::fromUtf8(body);
+    QByteArray utf16("\xFF\xFE", 2);
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const LanguageFile wide = LanguageFile::fromBytes(utf16);
+    EXPECT_EQ(wide.text("MAIN", "ARTIST"), QStringLiteral("Wykonawca łąś"));
+    EXPECT_EQ(wide.charset(), 238);
+}
+
+TEST(LanguageFileTexts, UndeclaredCodePageReadsUtf8WhenValidElseWestern)
+{
+    EXPECT_EQ(LanguageFile::fromBytes("[MAIN]\r\nARTIST=Künstler\r\n").text("MAIN", "ARTIST"),
+              QStringLiteral("Künstler"));
+    EXPECT_EQ(LanguageFile::fromBytes("[MAIN]\r\nARTIST=K\xFCnstler\r\n").text("MAIN", "ARTIST"),
+              QStringLiteral("Künstler"));
+    EXPECT_EQ(LanguageFile::fromBytes("[FONTS]\r\nCHARACTER=DEFAULT_CHARSET\r\n[MAIN]\r\n"
+                                      "ARTIST=Künstler\r\n")
+                  .text("MAIN", "ARTIST"),
+              QStringLiteral("Künstler"));
+}
+
+TEST(LanguageFileTexts, TextsAreCutAt2047Characters)
+{
+    const QByteArray longValue(5000, 'a');
+    const LanguageFile f = LanguageFile::fromBytes("[MAIN]\r\nMESSAGE=" + longValue + "\r\n");
+    EXPECT_EQ(f.text("MAIN", "MESSAGE").size(), 2047);
+
+    // A character outside the basic plane straddling the limit is dropped whole.
+    const QByteArray nearLimit = QByteArray(2046, 'a') + "\xF0\x9F\x8E\xB5";
+    const LanguageFile g = LanguageFile::fromBytes("\xEF\xBB\xBF[MAIN]\r\nMESSAGE=" + nearLimit
+                                                   + "\r\n");
+    EXPECT_EQ(g.text("MAIN", "MESSAGE"), QString(2046, QLatin1Char('a')));
+}

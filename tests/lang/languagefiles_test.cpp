@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The thirty language files shipped with the program: complete, stored in
+// the code page their character set names, and equal to their sources.
+#include "lang/languagefile.h"
+#include "lang/languagekeys.h"
+#include "lang/languagelist.h"
+#include "platform/inidocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <map>
+#include <ostream>
+#include <string>
+
+using namespace trackmill;
+
+namespace trackmill {
+void PrintTo(const LanguageEntry& language, std::ostream* os)
+{
+    *os << language.name;
+}
+}
+
+namespace {
+
+const QString kBinDir = QStringLiteral(TRACKMILL_LANGUAGES_BIN_DIR);
+const QString kSourceDir = QStringLiteral(TRACKMILL_LANGUAGE_SOURCES_DIR);
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+// The character set each language is written in.
+const std::map<std::string, const char*> kExpectedCharset = {
+    {"English", "ANSI_CHARSET"},         {"Polish", "EASTEUROPE_CHARSET"},
+    {"German", "ANSI_CHARSET"},          {"French", "ANSI_CHARSET"},
+    {"Japanese", "SHIFTJIS_CHARSET"},    {"PortugueseBr", "ANSI_CHARSET"},
+    {"Spanish", "ANSI_CHARSET"},         {"Czech", "EASTEUROPE_CHARSET"},
+    {"Slovak", "EASTEUROPE_CHARSET"},    {"Dutch", "ANSI_CHARSET"},
+    {"Italian", "ANSI_CHARSET"},         {"Swedish", "ANSI_CHARSET"},
+    {"Hungarian", "EASTEUROPE_CHARSET"}, {"Russian", "RUSSIAN_CHARSET"},
+    {"Norwegian", "ANSI_CHARSET"},       {"Croatian", "EASTEUROPE_CHARSET"},
+    {"Hebrew", "HEBREW_CHARSET"},        {"Estonian", "BALTIC_CHARSET"},
+    {"TChinese", "CHINESEBIG5_CHARSET"}, {"SChinese", "GB2312_CHARSET"},
+    {"Danish", "ANSI_CHARSET"},          {"Turkish", "TURKISH_CHARSET"},
+    {"Greek", "GREEK_CHARSET"},          {"Romanian", "EASTEUROPE_CHARSET"},
+    {"Latvian", "BALTIC_CHARSET"},       {"Albanian", "EASTEUROPE_CHARSET"},
+    {"Finnish", "ANSI_CHARSET"},         {"Chilean", "ANSI_CHARSET"},
+    {"Catalan", "ANSI_CHARSET"},         {"Serbian", "EASTEUROPE_CHARSET"},
+};
+
+// A letter every file in that script must show somewhere, so a file whose
+// texts were left in English, or decoded from the wrong page, is caught.
+bool hasScript(const std::string& language, const QString& text)
+{
+    auto any = [&text](char32_t from, char32_t to) {
+        for (const char32_t c : text.toUcs4())
+            if (c >= from && c <= to)
+                return true;
+        return false;
+    };
+    if (language == "Russian") return any(0x0400, 0x04FF);
+    if (language == "Greek") return any(0x0370, 0x03FF);
+    if (language == "Hebrew") return any(0x05D0, 0x05EA);
+    if (language == "Japanese") return any(0x30A0, 0x30FF) && any(0x3040, 0x309F);
+    if (language == "SChinese" || language == "TChinese") return any(0x4E00, 0x9FFF);
+    return true;
+}
+
+// The translator's own details: we credit no person, so these may stay empty.
+bool mayBeEmpty(const LanguageKey& k)
+{
+    return QByteArrayView(k.section) == "TRANSLATION"
+           && (QByteArrayView(k.key) == "CITY" || QByteArrayView(k.key) == "EMAIL"
+               || QByteArrayView(k.key) == "WWW");
+}
+
+class ShippedLanguage : public ::testing::TestWithParam<LanguageEntry>
+{
+};
+
+}
+
+TEST_P(ShippedLanguage, IsCompleteAndDecodesCleanly)
+{
+    const LanguageEntry language = GetParam();
+    const std::string name = language.name;
+    const QString path = kBinDir + QLatin1Char('/') + QLatin1String(language.fileName);
+    ASSERT_TRUE(QFileInfo(path).isFile()) << "not laid out beside the program: "
+                                          << path.toStdString();
+
+    const QByteArray bytes = readAll(path);
+    EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF")) << "stored in its code page, without a mark";
+    EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")) << "every line ends in CR LF";
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+
+    const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
+    ASSERT_TRUE(file.isLoaded());
+    EXPECT_EQ(file.text("FONTS", "CHARACTER").toStdString(), kExpectedCharset.at(name));
+    EXPECT_NE(file.charset(), 255);
+
+    QString all;
+    for (const LanguageKey& k : allLanguageKeys()) {
+        SCOPED_TRACE(std::string(k.section) + "/" + k.key);
+        EXPECT_TRUE(file.hasKey(k.section, k.key)) << "missing key";
+        const QString text = file.text(k.section, k.key);
+        if (!mayBeEmpty(k)) {
+            EXPECT_FALSE(text.isEmpty()) << "empty text";
+        }
+        EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << text.toStdString();
+        for (const QChar c : text)
+            EXPECT_GE(c.unicode(), 0x20) << "control character in " << text.toStdString();
+        all += text;
+    }
+    EXPECT_TRUE(hasScript(name, all)) << "no text in the language's own script";
+}
+
+TEST_P(ShippedLanguage, EqualsItsUtf8Source)
+{
+    const LanguageEntry language = GetParam();
+    const QString source = kSourceDir + QLatin1Char('/') + QLatin1String(language.name)
+                           + QStringLiteral(".ini");
+    const QByteArray sourceBytes = readAll(source);
+    ASSERT_FALSE(sourceBytes.isEmpty()) << source.toStdString();
+    const IniDocument utf8 = IniDocument::fromBytes(sourceBytes);
+    const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
+    ASSERT_TRUE(file.isLoaded());
+
+    for (const LanguageKey& k : allLanguageKeys()) {
+        SCOPED_TRACE(std::string(k.section) + "/" + k.key);
+        EXPECT_EQ(file.text(k.section, k.key).toStdString(),
+                  utf8.value(k.section, k.key).toStdString())
+            << "regenerate with tools/languages/generate.py";
+    }
+}
+
+TEST_P(ShippedLanguage, LeavesNoSentenceInEnglish)
+{
+    const LanguageEntry language = GetParam();
+    if (QByteArrayView(language.name) == "English")
+        GTEST_SKIP();
+    const LanguageFile english = LanguageFile::open(kBinDir, QStringLiteral("English.LNG"));
+    const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
+    ASSERT_TRUE(english.isLoaded());
+    ASSERT_TRUE(file.isLoaded());
+    // Single words may well be the same ("Album", "Status"), and names and
+    // technical terms are kept; a whole phrase equal to the English one is
+    // a text nobody translated.
+    for (const LanguageKey& k : allLanguageKeys()) {
+        const QString text = file.text(k.section, k.key);
+        if (!text.contains(QLatin1Char(' ')) || QByteArrayView(k.section) == "TRANSLATION")
+            continue;
+        EXPECT_NE(text, english.text(k.section, k.key))
+            << k.section << "/" << k.key << " left in English: " << text.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLanguages, ShippedLanguage, ::testing::ValuesIn(languageList().begin(),
+                                                                             languageList().end()),
+                         [](const ::testing::TestParamInfo<LanguageEntry>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(ShippedLanguages, FolderHoldsExactlyTheListedFiles)
+{
+    QStringList expected;
+    for (const LanguageEntry& language : languageList())
+        expected << QLatin1String(language.fileName);
+    expected.sort();
+    QStringList present = QDir(kBinDir).entryList({QStringLiteral("*.LNG")}, QDir::Files,
+                                                  QDir::Name);
+    present.sort();
+    EXPECT_EQ(present, expected);
+}

@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The drive list and drive handles of the CD ripping library.
+#include "akriptestfixture.h"
+
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace trackmill;
+using namespace trackmill::test;
+
+// Offsets the program reads (sizes are checked in the header itself).
+static_assert(offsetof(CDREC, id) == 4);
+static_assert(offsetof(CDLIST, cd) == 2);
+static_assert(offsetof(TOCTRACK, addr) == 4);
+static_assert(offsetof(TOC, tracks) == 4);
+static_assert(offsetof(TRACKBUF, status) == 16);
+static_assert(offsetof(TRACKBUF, startOffset) == 20);
+
+namespace {
+
+const char* kCue = "FILE \"x.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+
+class DriveListTest : public AkripTest {};
+class HandleTest : public AkripTest {};
+
+bool validUtf8(const std::string& s)
+{
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+}
+
+TEST_F(DriveListTest, ListsCueImagesInNameOrderWithSingleDigitAddresses)
+{
+    writeFile("b.cue", kCue);
+    writeFile("A.CUE", kCue);
+    writeFile("c.Cue", "not a cue sheet at all"); // listed: a drive with an unreadable disc
+    writeFile("notes.txt", "x");
+    writeZeroBin("d.bin", 1);
+    writeFile(".cue", kCue); // hidden files are no discs
+    writeFile(".hidden.cue", kCue);
+    std::filesystem::create_directory(path("folder.cue"));
+    ASSERT_EQ(::mkfifo(path("pipe.cue").c_str(), 0600), 0); // must not block the scan
+
+    const CDLIST list = driveList();
+    ASSERT_EQ(list.num, 3);
+    const char* ids[] = {"IMAGE A", "IMAGE b", "IMAGE c"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_STREQ(list.cd[i].id, ids[i]);
+        EXPECT_EQ(list.cd[i].ha, i);
+        EXPECT_EQ(list.cd[i].tgt, 0);
+        EXPECT_EQ(list.cd[i].lun, 0);
+    }
+}
+
+TEST_F(DriveListTest, ListsAtMostEightAndAtMostTheCapacity)
+{
+    for (char c = 'a'; c < 'a' + 11; ++c)
+        writeFile(std::string(1, c) + ".cue", kCue);
+
+    const CDLIST all = driveList(MAXCDLIST);
+    ASSERT_EQ(all.num, MAXCDLIST);
+    for (int i = 0; i < MAXCDLIST; ++i) {
+        EXPECT_LE(all.cd[i].ha, 9);
+        EXPECT_LE(all.cd[i].tgt, 9);
+        EXPECT_LE(all.cd[i].lun, 9);
+    }
+    EXPECT_STREQ(all.cd[7].id, "IMAGE h");
+
+    CDLIST three {};
+    std::memset(&three, 0x5A, sizeof three);
+    three.max = 3;
+    ASSERT_EQ(GetCDList(&three), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(three.num, 3);
+    EXPECT_EQ(three.cd[3].ha, 0x5A) << "records beyond the capacity are not touched";
+    EXPECT_EQ(driveList(0).num, 0);
+    CDLIST big {};
+    big.max = 200; // more than the record holds: still at most eight
+    EXPECT_EQ(GetCDList(&big), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(big.num, MAXCDLIST);
+}
+
+TEST_F(DriveListTest, LongImageNameIsCutToFitOnACharacterBoundary)
+{
+    std::string name;
+    for (int i = 0; i < 40; ++i)
+        name += "\xC3\xA9"; // é, two bytes
+    writeFile(name + ".cue", kCue);
+
+    const CDLIST list = driveList();
+    ASSERT_EQ(list.num, 1);
+    const std::string id(list.cd[0].id);
+    EXPECT_LE(id.size(), static_cast<size_t>(MAXIDLEN));
+    EXPECT_GE(id.size(), static_cast<size_t>(MAXIDLEN - 1));
+    EXPECT_EQ(id.rfind("IMAGE \xC3\xA9", 0), 0u);
+    EXPECT_TRUE(validUtf8(id));
+}
+
+TEST_F(DriveListTest, MissingFolderListsNothing)
+{
+    AkripTestSetDiscsDir(path("no such folder").c_str());
+    EXPECT_EQ(driveList().num, 0);
+    EXPECT_EQ(GetCDList(nullptr), static_cast<DWORD>(SS_INVALID_SRB));
+}
+
+TEST_F(DriveListTest, DefaultFolderIsDiscsBesideTheProgram)
+{
+    const std::filesystem::path discs = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Discs";
+    const bool existed = std::filesystem::exists(discs);
+    std::filesystem::create_directories(discs);
+    const std::string name = "akrip-default-" + std::to_string(::getpid());
+    std::ofstream(discs / (name + ".cue")) << kCue;
+
+    AkripTestSetDiscsDir(nullptr);
+    const CDLIST list = driveList();
+    bool found = false;
+    for (int i = 0; i < list.num; ++i)
+        found = found || list.cd[i].id == "IMAGE " + name;
+    EXPECT_TRUE(found);
+
+    std::filesystem::remove(discs / (name + ".cue"));
+    if (!existed)
+        std::filesystem::remove(discs);
+}
+
+TEST_F(HandleTest, RefusesMalformedRequestsAndUnknownDrives)
+{
+    writeFile("x.cue", kCue);
+    GETCDHAND good {};
+    good.size = sizeof good;
+    good.ver = 1;
+
+    struct Case {
+        const char* what;
+        void (*spoil)(GETCDHAND&);
+    };
+    const Case cases[] = {
+        {"size 11", [](GETCDHAND& r) { r.size = 11; }},
+        {"size 0", [](GETCDHAND& r) { r.size = 0; }},
+        {"no such host adapter", [](GETCDHAND& r) { r.ha = 1; }},
+        {"host adapter 255", [](GETCDHAND& r) { r.ha = 255; }},
+        {"target 1", [](GETCDHAND& r) { r.tgt = 1; }},
+        {"LUN 1", [](GETCDHAND& r) { r.lun = 1; }},
+    };
+    for (const Case& c : cases) {
+        GETCDHAND req = good;
+        c.spoil(req);
+        EXPECT_EQ(GetCDHandle(&req), 0u) << c.what;
+    }
+    EXPECT_EQ(GetCDHandle(nullptr), 0u);
+    EXPECT_NE(open(0), 0u);
+}
+
+TEST_F(HandleTest, HandlesAreDistinctAndDeadOnceClosed)
+{
+    writeDisc("disc", audioSpec({2352 * 10}));
+    const HCDROM a = open(0);
+    const HCDROM b = open(0);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EXPECT_NE(a, b);
+
+    EXPECT_EQ(CloseCDHandle(a), 1);
+    EXPECT_EQ(CloseCDHandle(a), 0) << "closed twice";
+    EXPECT_EQ(CloseCDHandle(0), 0);
+    EXPECT_EQ(CloseCDHandle(0xDEAD), 0);
+
+    TOC toc {};
+    EXPECT_EQ(ModifyCDParms(a, CDP_MSF, 0), 0u);
+    EXPECT_NE(ReadTOC(a, &toc), static_cast<DWORD>(SS_COMP));
+    ReadBuffer buf(1);
+    buf.get()->startFrame = 0;
+    buf.get()->numFrames = 1;
+    EXPECT_NE(ReadCDAudioLBA(a, buf.get()), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(buf.get()->len, 0u);
+
+    // The other handle on the same drive still works.
+    EXPECT_EQ(readToc(b, false, toc), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(ModifyCDParms(b, 35, 0), 0u) << "unknown parameter";
+    EXPECT_EQ(ModifyCDParms(b, CDP_MSF, 2), 0u) << "unknown mode";
+}
+
+TEST_F(HandleTest, ImageRemovedAndPutBackActsAsEjectAndInsert)
+{
+    const discimage::DiscLayout layout = writeDisc("disc", audioSpec({2352 * 30}));
+    const HCDROM h = open(0);
+    ASSERT_NE(h, 0u);
+    TOC toc {};
+    ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
+
+    std::filesystem::rename(layout.binPath, path("elsewhere"));
+    EXPECT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_ERR));
+    EXPECT_EQ(toc.lastTrack, 0) << "no stale TOC";
+
+    std::filesystem::rename(path("elsewhere"), layout.binPath);
+    EXPECT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(rip(h, 0, 30).pcm.size(), 30u * 2352);
+}
+
+TEST_F(HandleTest, ReadsGoOnWhileOtherHandlesComeAndGo)
+{
+    discimage::DiscSpec spec = audioSpec({2352 * 260 + 9});
+    writeDisc("disc", spec);
+    const HCDROM h = open(0);
+    ASSERT_NE(h, 0u);
+    std::vector<uint8_t> expected = discimage::trackPcm(spec, 1);
+    expected.resize(261 * 2352, 0);
+
+    bool exact = true;
+    std::thread reader([&] {
+        for (int round = 0; round < 20; ++round)
+            exact = exact && rip(h, 0, 261).pcm == expected;
+    });
+    for (int round = 0; round < 50; ++round) {
+        GETCDHAND req {};
+        req.size = sizeof req;
+        const HCDROM other = GetCDHandle(&req);
+        TOC toc {};
+        EXPECT_EQ(ReadTOC(other, &toc), static_cast<DWORD>(SS_COMP));
+        driveList();
+        EXPECT_EQ(CloseCDHandle(other), 1);
+    }
+    reader.join();
+    EXPECT_TRUE(exact);
+}
