@@ -161,7 +161,7 @@ TForm2::~TForm2()
     h.useCdPlayerIniTicked = nullptr;
     h.saveSettings = nullptr;
     h.rebuildCountingLabels = nullptr;
-    h.clearOtherWindowsNames = nullptr;
+    h.clearOtherWindowsNames = m_previousClearNames;
 }
 
 void TForm2::buildEncoderPage(QTabWidget* pages)
@@ -455,6 +455,7 @@ void TForm2::buildTrackNamePage(QTabWidget* pages)
     const GenreList genres;
     for (const GenreEntry& genre : genres.sorted())
         m_genre->addItem(genre.name, genre.number);
+    m_genre->setCurrentIndex(GenreList::PopPosition);
     grid->addWidget(label("LabelArtist", QStringLiteral("Artist:"), group), 0, 0);
     grid->addWidget(m_artist, 0, 1);
     grid->addWidget(label("LabelAlbum", QStringLiteral("Album:"), group), 1, 0);
@@ -642,9 +643,10 @@ void TForm2::wireMainWindow()
     h.rebuildCountingLabels = [this] { rebuildCountingLabels(); };
     // This window's part of the refresh's first step; the tag editor's
     // part is chained in front when it is installed first.
-    h.clearOtherWindowsNames = [this, previous = h.clearOtherWindowsNames] {
-        if (previous)
-            previous();
+    m_previousClearNames = h.clearOtherWindowsNames;
+    h.clearOtherWindowsNames = [this] {
+        if (m_previousClearNames)
+            m_previousClearNames();
         m_artist->clear();
         m_album->clear();
         m_year->clear();
@@ -903,28 +905,25 @@ void TForm2::BtnBrowseWAV_MP3Click()
 
 QString TForm2::selectedDrivePath() const
 {
-    return m_c.drives.GetLetterSelectedCDROM(m_c.driveList.selectedIndex() + 1);
+    // The path paired by position with the selected entry of the library's list.
+    const int selected = m_c.driveList.selectedIndex();
+    return selected >= 0 ? m_c.drives.DetectCD().value(selected) : QString();
 }
 
 void TForm2::CDROMUnitClick(int index)
 {
     if (index < 0 || index >= m_c.driveList.count())
         return;
-    if (!m_c.drives.FGetCloseHandle()) {
+    // The main window's part: close the open drive (when that is refused,
+    // nothing changes), open the chosen one, read its TOC, write the summary,
+    // select all tracks or none, show the drive in status bar panel 3.
+    if (!m_c.mainWindow.switchToDrive(index)) {
         showDriveList();  // the list shows the drive that is still open
         return;
     }
-    m_c.driveList.setSelectedIndex(index);  // the hidden list cd follows
-    m_selectedDriveLetter = m_c.drives.GetLetterSelectedCDROM(index + 1);
-    m_c.drives.openSelectedDrive();
-
+    m_selectedDriveLetter = selectedDrivePath();
     m_tracksList->clear();
     m_currentTrack->clear();
-    m_c.mainWindow.GetCDTOC();
-    m_c.mainWindow.ShowInformationStatusBar();
-    const bool selectAll = m_c.mainWindow.GetUse(m_c.paths.settingsFile(), QStringLiteral("SELECTALL"));
-    m_c.mainWindow.CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,
-                                       selectAll ? QLatin1Char('1') : QLatin1Char('0'));
 
     if (m_c.tracks.CD()) {
         if (m_hooks.lookUpCdPlayerDatabase)
@@ -947,7 +946,6 @@ void TForm2::CDROMUnitClick(int index)
 
     if (m_hooks.resetTagEditor)
         m_hooks.resetTagEditor();
-    // Status bar panel 3 follows the drive list's selection.
 }
 
 TForm2::NamesForTagEditor TForm2::namesForTagEditor(bool withYear) const

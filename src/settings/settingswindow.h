@@ -186,6 +186,8 @@ private:
     QString m_availableTracksText = QStringLiteral("Available tracks:");
     QString m_trackText = QStringLiteral("Track");
     QString m_selectedDriveLetter;
+    // The tag editor's part of the refresh's first step, run before ours.
+    std::function<void()> m_previousClearNames;
 
     QTabWidget* m_pages = nullptr;
     QTabWidget* m_encoderPages = nullptr;

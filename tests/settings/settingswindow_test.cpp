@@ -7,6 +7,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "discimage.h"
+#include "fakecdlibrary.h"
 #include "fakedesktopshell.h"
 #include "platform/inifile.h"
 #include "recordingmessageboxes.h"
@@ -120,7 +121,7 @@ protected:
 
     void start()
     {
-        drives = std::make_unique<CdDrives>(library, log, driveList,
+        drives = std::make_unique<CdDrives>(fake ? static_cast<CdLibrary&>(*fake) : library, log, driveList,
                                             CdDrives::Options{paths.discsDir(), false});
         tracks = std::make_unique<TrackList>(*drives, log);
         tracks->setDecimalPoint(QLatin1Char('.'));
@@ -173,6 +174,7 @@ protected:
     QTemporaryDir root;
     AppPaths paths;
     AkripLibrary library;
+    std::unique_ptr<test::FakeCdLibrary> fake;  // used instead of the library when set
     HiddenLog log;
     DriveList driveList;
     test::RecordingMessageBoxes boxes;
@@ -437,6 +439,9 @@ TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
     form->hooks().applyLanguageFile = [&](const QString& f) { steps << f; };
     form->hooks().resetTagEditor = [&] { steps << "tags"; };
     form->selectLanguage("German");
+    choose("CDROMUnit", 0);  // the open drive again: it is closed and opened, the steps run
+    EXPECT_EQ(steps.size(), 4);
+    steps.clear();
     find<QListWidget>("Tracks")->addItem("old");
 
     choose("CDROMUnit", 1);
@@ -451,6 +456,41 @@ TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
     EXPECT_EQ(bar->panel(3)->text(), find<QComboBox>("CDROMUnit")->currentText());
     EXPECT_EQ(bar->panel(2)->text(), tracks->ShowInformationStatusBar());
     EXPECT_EQ(text("LabelAvailableTracks"), "Available tracks: (2):");
+}
+
+TEST_F(SettingsWindowTest, ChoosingADriveWithoutDiscOrWhileTheOpenOneCannotBeClosed)
+{
+    fake = std::make_unique<test::FakeCdLibrary>();
+    fake->drives = {{0, 0, 0, "DRIVE A"}, {1, 2, 3, "DRIVE B"}};
+    fake->tocReadable = false;
+    start();
+    QStringList steps;
+    form->hooks().resetTagEditorGenres = [&] { steps << "genres"; };
+    form->hooks().resetTagEditor = [&] { steps << "tags"; };
+    form->hooks().lookUpCdPlayerDatabase = [&](const QString&) { steps << "database"; };
+    find<QLineEdit>("Edt_Year")->setText("1999");
+    find<QComboBox>("Cmb_Genre")->setCurrentIndex(50);
+
+    choose("CDROMUnit", 1);
+    EXPECT_FALSE(tracks->CD());
+    EXPECT_EQ(fake->handleRequests.back().ha, 1);
+    EXPECT_EQ(fake->handleRequests.back().tgt, 2);
+    EXPECT_EQ(fake->handleRequests.back().lun, 3);
+    EXPECT_EQ(find<QLineEdit>("Edt_Year")->text(), "");
+    EXPECT_EQ(find<QComboBox>("Cmb_Genre")->currentIndex(), 0);
+    EXPECT_EQ(steps, (QStringList{"genres", "tags"}));
+
+    // The open drive will not let go: nothing changes, the list included.
+    steps.clear();
+    fake->refuseClose = true;
+    const size_t requests = fake->handleRequests.size();
+    find<QLineEdit>("Edt_Year")->setText("2000");
+    choose("CDROMUnit", 0);
+    EXPECT_EQ(driveList.selectedIndex(), 1);
+    EXPECT_EQ(find<QComboBox>("CDROMUnit")->currentIndex(), 1);
+    EXPECT_EQ(fake->handleRequests.size(), requests);
+    EXPECT_EQ(find<QLineEdit>("Edt_Year")->text(), "2000");
+    EXPECT_TRUE(steps.isEmpty());
 }
 
 TEST_F(SettingsWindowTest, ApplyStoresTheDiscsNamesBeforeTheSettings)
