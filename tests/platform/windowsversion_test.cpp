@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/windowsversion.h"
+
+#include <gtest/gtest.h>
+
+using trackmill::windowsVersionName;
+
+namespace {
+struct Row
+{
+    int platform, major, minor;
+    const char* servicePack;
+    const char* name;
+};
+
+const Row Rows[] = {
+    {1, 4, 0, " B ", "Windows95OSR"},
+    {1, 4, 0, "C", "Windows95"},
+    {1, 4, 10, "A", "Windows98SE"},
+    {1, 4, 10, "", "Windows98"},
+    {1, 4, 90, "", "WindowsMe"},
+    {1, 4, 50, "", "Windows???"},
+    {2, 3, 51, "", "WindowsNT3"},
+    {2, 4, 0, "Service Pack 6", "WindowsNT4"},
+    {2, 5, 0, "", "Windows2000"},
+    {2, 5, 1, "Service Pack 2", "WindowsXP"},
+    {2, 5, 2, "", "Windows???"},
+    {2, 6, 1, "", "Windows???"},
+    {0, 3, 10, "", "Windows???"},
+};
+}
+
+TEST(WindowsVersion, TableOfVersionTriples)
+{
+    for (const Row& r : Rows)
+        EXPECT_EQ(windowsVersionName(r.platform, r.major, r.minor, QString::fromLatin1(r.servicePack)),
+                  QString::fromLatin1(r.name))
+            << r.platform << " " << r.major << "." << r.minor << " '" << r.servicePack << "'";
+}
+
+TEST(WindowsVersion, ThisSystemHasAName)
+{
+    EXPECT_FALSE(trackmill::systemVersionName().isEmpty());
+}
