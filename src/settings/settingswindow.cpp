@@ -11,6 +11,7 @@
 #include "platform/systemservices.h"
 #include "settings.h"
 #include "tags/genrelist.h"
+#include "tags/tageditorwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -147,6 +148,7 @@ TForm2::TForm2(Collaborators collaborators, QWidget* parent)
     bindControls();
     showDriveList();
     wireMainWindow();
+    wireTagEditor();
 
     // FormCreate: the lists start on "Stereo", VBR 4, "Normal", "None",
     // scheme 0 and "None" (the Settings object's start values); then the
@@ -661,6 +663,22 @@ void TForm2::wireMainWindow()
     });
 }
 
+void TForm2::wireTagEditor()
+{
+    TForm4* tags = m_c.tagEditor;
+    if (!tags)
+        return;
+    m_hooks.copyToTagEditor = [tags](const NamesForTagEditor& names) {
+        if (names.withYear)
+            tags->setYears(names.year);
+        tags->applySettingsNames(names.artist, names.album, names.genre);
+    };
+    m_hooks.resetTagEditorGenres = [tags] { tags->setGenrePosition(0); };
+    m_hooks.resetTagEditor = [tags] { tags->ID3Initialization(); };
+    connect(tags, &TForm4::artistChanged, m_artist, &QLineEdit::setText);
+    connect(tags, &TForm4::albumChanged, m_album, &QLineEdit::setText);
+}
+
 void TForm2::SettingsClick()
 {
     if (m_hooks.refreshEncoderVersionLines)
@@ -672,11 +690,19 @@ void TForm2::SettingsClick()
 void TForm2::loadSettings()
 {
     m_c.settings.load(IniFile(m_c.paths.settingsFile()), m_c.paths.programDir);
+    if (m_c.tagEditor) {
+        m_c.tagEditor->setUseId3v1(m_c.settings.useId3v1);
+        m_c.tagEditor->setUseId3v2(m_c.settings.useId3v2);
+    }
     showSettings();
 }
 
 bool TForm2::saveSettings()
 {
+    if (m_c.tagEditor) {
+        m_c.settings.useId3v1 = m_c.tagEditor->useId3v1();
+        m_c.settings.useId3v2 = m_c.tagEditor->useId3v2();
+    }
     IniFile file(m_c.paths.settingsFile());
     if (m_c.settings.save(file))
         return true;

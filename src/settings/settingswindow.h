@@ -28,6 +28,7 @@ class DriveList;
 class MessageBoxes;
 class Settings;
 class TForm1;
+class TForm4;
 class TrackList;
 
 // The settings window. Its controls are bound to the live Settings object:
@@ -55,6 +56,9 @@ public:
         DesktopShell& shell;
         MessageBoxes& messageBoxes;
         AppPaths paths;
+        // The tag editor, made before this window. When given, it holds
+        // USEID3v1 and USEID3v2 and receives the names of Apply and Cancel.
+        TForm4* tagEditor = nullptr;
     };
 
     // The disc's names as Apply and Cancel copy them into the tag editor.
@@ -172,6 +176,7 @@ private:
     void bindControls();
     void storeControls();
     void wireMainWindow();
+    void wireTagEditor();
     void showDriveList();
     void applyEnablingRules();
     void setMpegButtons();

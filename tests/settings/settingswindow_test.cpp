@@ -13,6 +13,8 @@
 #include "recordingmessageboxes.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
+#include "tags/genrelist.h"
+#include "tags/tageditorwindow.h"
 #include "ui/tstatusbarpro.h"
 
 #include <QApplication>
@@ -88,6 +90,7 @@ protected:
     {
         QLocale::setDefault(QLocale::c());
         form.reset();
+        tagEditor.reset();
         mainWindow.reset();
         tracks.reset();
         drives.reset();
@@ -127,8 +130,10 @@ protected:
         tracks->setDecimalPoint(QLatin1Char('.'));
         mainWindow = std::make_unique<TForm1>(
             TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, nullptr});
+        tagEditor = std::make_unique<TForm4>(genres, TForm4::Sources{});
         form = std::make_unique<TForm2>(TForm2::Collaborators{settings, *mainWindow, *drives, driveList,
-                                                              *tracks, shell, boxes, paths});
+                                                              *tracks, shell, boxes, paths,
+                                                              tagEditor.get()});
         mainWindow->show();
     }
 
@@ -183,6 +188,8 @@ protected:
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
     std::unique_ptr<TForm1> mainWindow;
+    GenreList genres;
+    std::unique_ptr<TForm4> tagEditor;
     std::unique_ptr<TForm2> form;
 };
 
@@ -516,6 +523,49 @@ TEST_F(SettingsWindowTest, ApplyStoresTheDiscsNamesBeforeTheSettings)
         click("Apply");
     });
     EXPECT_EQ(steps, (QStringList{"store A.cue Joint Stereo", "tags 2001 98", "read A.cue Mono"}));
+}
+
+TEST_F(SettingsWindowTest, TheTagEditorHoldsTheId3SwitchesAndReceivesTheNames)
+{
+    writeSettings("[MAIN]\r\nUSEID3v1=1\r\nUSEID3v2=0\r\n");
+    start();
+    EXPECT_TRUE(tagEditor->useId3v1());
+    EXPECT_FALSE(tagEditor->useId3v2());
+    tagEditor->setUseId3v1(false);
+    tagEditor->setUseId3v2(true);
+    ASSERT_TRUE(form->saveSettings());
+    EXPECT_EQ(stored("USEID3v1"), "0");
+    EXPECT_EQ(stored("USEID3v2"), "1");
+
+    tagEditor->setYears("1980");
+    openFromMainWindow([&] {
+        find<QLineEdit>("Edt_Artist")->setText("Band");
+        find<QLineEdit>("Edt_Album")->setText("Record");
+        find<QLineEdit>("Edt_Year")->setText("1999");
+        find<QComboBox>("Cmb_Genre")->setCurrentIndex(GenreList::PopPosition);
+        click("Cancel");
+    });
+    TagEditorFields f = tagEditor->fields();
+    EXPECT_EQ(f.artist, "Band");
+    EXPECT_EQ(f.originalArtist2, "Band");
+    EXPECT_EQ(f.album2, "Record");
+    EXPECT_EQ(f.year, "1980");  // Cancel leaves the years alone
+    EXPECT_EQ(f.genre2, "Pop");
+
+    openFromMainWindow([&] {
+        find<QLineEdit>("Edt_Artist")->setText("Other Band");
+        find<QLineEdit>("Edt_Year")->setText("2001");
+        click("Apply");
+    });
+    f = tagEditor->fields();
+    EXPECT_EQ(f.year, "2001");
+    EXPECT_EQ(f.year2, "2001");
+    EXPECT_EQ(f.composer2, "Other Band");
+    EXPECT_EQ(f.copyright2, "All rights reserved by Other Band");
+
+    // Names typed in the tag editor reach this window.
+    Q_EMIT tagEditor->albumChanged("Live");
+    EXPECT_EQ(find<QLineEdit>("Edt_Album")->text(), "Live");
 }
 
 TEST_F(SettingsWindowTest, TrackNamesAreEditedInTheListAndTheGrid)
