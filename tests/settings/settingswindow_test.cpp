@@ -97,9 +97,10 @@ protected:
         AkripTestReset();
     }
 
-    void writeImage(const QString& name, const std::vector<uint64_t>& seconds)
+    void writeImage(const QString& name, const std::vector<uint64_t>& seconds, bool dataTrack = false)
     {
         discimage::DiscSpec spec;
+        spec.dataTrack = dataTrack;
         for (uint64_t s : seconds)
             spec.trackBytes.push_back(s * discimage::kBytesPerSecond);
         discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), spec);
@@ -595,6 +596,33 @@ TEST_F(SettingsWindowTest, TrackNamesAreEditedInTheListAndTheGrid)
     // Names typed into the grid reach the list.
     Q_EMIT mainWindow->trackNameEdited(2, "Middle");
     EXPECT_EQ(list->item(1)->text(), "Middle");
+}
+
+TEST_F(SettingsWindowTest, AFinalDataTrackHasNoNameAndTheLastAudioTrackWraps)
+{
+    writeImage("A", {10, 10}, true);
+    start();
+    ASSERT_EQ(tracks->RowCount(), 4);
+    auto* list = find<QListWidget>("Tracks");
+    list->addItems({"One", "Two"});
+    form->rebuildCountingLabels();
+    EXPECT_EQ(text("LabelAvailableTracks"), "Available tracks: (2):");
+    list->setCurrentRow(1);
+    form->TracksClick();
+    find<QLineEdit>("CurrentTrack")->setText("Last");
+    click("BtnSetName");
+    EXPECT_EQ(tracks->cell(1, 2), "Last");
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(find<QLineEdit>("CurrentTrack")->text(), "One");
+}
+
+TEST_F(SettingsWindowTest, CancelWithoutAStoredLanguageKeepsTheTexts)
+{
+    start();
+    QStringList languages;
+    form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
+    openFromMainWindow([&] { click("Cancel"); });
+    EXPECT_TRUE(languages.isEmpty());
 }
 
 }
