@@ -532,21 +532,76 @@ void TForm2::buildLanguagePage(QTabWidget* pages)
 
 void TForm2::bindControls()
 {
-    const auto store = [this] {
-        if (!m_showing)
-            storeControls();
+    // Each control writes its own value into the Settings object at once,
+    // and only its own: others may change other values of the object.
+    Settings& s = m_c.settings;
+    const auto bindBox = [this](QCheckBox* box, bool& value) {
+        connect(box, &QCheckBox::toggled, this, [this, &value](bool on) {
+            if (!m_showing)
+                value = on;
+        });
     };
-
-    for (QComboBox* box : {m_bitrate, m_bitrateMax, m_quality, m_vbr, m_priority, m_emphasis, m_fileName,
-                           m_execute, m_language})
-        connect(box, &QComboBox::currentIndexChanged, this, store);
-    for (QCheckBox* box : {m_onTheFly, m_deleteBox, m_usePsy, m_useLpf16, m_vbrRatio, m_useMmx, m_useMultiCpu,
-                           m_encodeWav, m_extendedFilterCbr, m_msStereo, m_selectAll, m_useCdPlayerIni, m_eject,
-                           m_screensaver, m_autoStore, m_autoConnect, m_useProxy, m_artistDir, m_albumDir,
-                           m_artistAlbumDir, m_artistAlbumYearDir, m_split, m_replaceSpaces})
-        connect(box, &QCheckBox::toggled, this, store);
-    for (QLineEdit* edit : {m_directory, m_serverProxy, m_portProxy})
-        connect(edit, &QLineEdit::textChanged, this, store);
+    const auto bindList = [this](QComboBox* box, int& value) {
+        connect(box, &QComboBox::currentIndexChanged, this, [this, &value](int index) {
+            if (!m_showing)
+                value = index;
+        });
+    };
+    const auto bindSlider = [this](QSlider* slider, int& value) {
+        connect(slider, &QSlider::valueChanged, this, [this, &value](int position) {
+            if (!m_showing)
+                value = position;
+        });
+    };
+    const auto bindEdit = [this](QLineEdit* edit, QString& value) {
+        connect(edit, &QLineEdit::textChanged, this, [this, &value](const QString& text) {
+            if (!m_showing)
+                value = text;
+        });
+    };
+    bindList(m_bitrate, s.bitrate);
+    bindList(m_bitrateMax, s.bitrateMax);
+    bindList(m_quality, s.quality);
+    bindList(m_vbr, s.vbr);
+    bindList(m_priority, s.priority);
+    bindList(m_emphasis, s.emphasis);
+    bindBox(m_onTheFly, s.onTheFly);
+    bindBox(m_deleteBox, s.deleteWav);
+    bindBox(m_usePsy, s.usePsy);
+    bindBox(m_useLpf16, s.useLpf16);
+    bindBox(m_vbrRatio, s.vbrRatio);
+    bindBox(m_extendedFilterCbr, s.extendedFilterCbr);
+    bindSlider(m_cbrLow, s.filterCbrLow);
+    bindSlider(m_cbrHigh, s.filterCbrHigh);
+    bindBox(m_msStereo, s.extendedFilterMsStereo);
+    bindSlider(m_threshold, s.filterMsThreshold);
+    bindSlider(m_power, s.filterMsPower);
+    bindBox(m_useMultiCpu, s.multiCpu);
+    bindEdit(m_directory, s.directoryMp3);
+    bindBox(m_selectAll, s.selectAll);
+    bindBox(m_useCdPlayerIni, s.useCdPlayerIni);
+    bindBox(m_eject, s.ejectCdAudio);
+    bindBox(m_artistDir, s.artistAsDirectory);
+    bindBox(m_albumDir, s.albumAsDirectory);
+    bindBox(m_artistAlbumDir, s.artistAndAlbumAsDirectory);
+    bindBox(m_split, s.split);
+    bindList(m_fileName, s.fileName);
+    bindBox(m_autoConnect, s.autoConnectFreedb);
+    bindBox(m_artistAlbumYearDir, s.artistAlbumYearAsDirectory);
+    bindBox(m_useMmx, s.useMmx3dnow);
+    bindBox(m_replaceSpaces, s.replaceSpaces);
+    bindBox(m_screensaver, s.preventScreensaver);
+    bindBox(m_autoStore, s.autoStoreCdPlayerIni);
+    bindList(m_execute, s.afterExecute);
+    bindBox(m_encodeWav, s.encodeWavToMp3);
+    bindBox(m_useProxy, s.useProxy);
+    bindEdit(m_serverProxy, s.serverProxy);
+    bindEdit(m_portProxy, s.portProxy);
+    // No entry chosen yet keeps the stored language.
+    connect(m_language, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_showing && index >= 0)
+            m_c.settings.language = m_language->itemText(index);
+    });
 
     connect(m_vbrRatio, &QCheckBox::toggled, this, &TForm2::VBRRatioClick);
     connect(m_extendedFilterCbr, &QCheckBox::toggled, this, &TForm2::ExtendedFilterCBRClick);
@@ -558,21 +613,14 @@ void TForm2::bindControls()
     connect(m_cbrHigh, &QSlider::valueChanged, this, &TForm2::TrackBarCBR_HighChange);
     connect(m_threshold, &QSlider::valueChanged, this, &TForm2::TrackBarThresholdChange);
     connect(m_power, &QSlider::valueChanged, this, &TForm2::TrackBarPowerChange);
-    for (QSlider* s : {m_cbrLow, m_cbrHigh, m_threshold, m_power})
-        connect(s, &QSlider::valueChanged, this, store);
 
-    // The bitrate lists are refilled first, then the version is stored.
-    connect(m_mpeg1, &QRadioButton::toggled, this, [this, store](bool on) {
-        if (on && !m_showing) {
+    connect(m_mpeg1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !m_showing)
             MPEG1Click();
-            store();
-        }
     });
-    connect(m_mpeg2, &QRadioButton::toggled, this, [this, store](bool on) {
-        if (on && !m_showing) {
+    connect(m_mpeg2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && !m_showing)
             MPEG2Click();
-            store();
-        }
     });
 
     connect(m_apply, &QPushButton::clicked, this, &TForm2::ApplyClick);
@@ -583,7 +631,7 @@ void TForm2::bindControls()
     connect(&m_c.driveList, &DriveList::changed, this, &TForm2::showDriveList);
 }
 
-// Every control writes its value into the Settings object at once.
+// All controls at once into the Settings object.
 void TForm2::storeControls()
 {
     Settings& s = m_c.settings;
@@ -843,11 +891,13 @@ void TForm2::Use_ProxyClick()
 void TForm2::MPEG1Click()
 {
     SetMPEG(1);
+    m_c.settings.mpegVersion = Settings::MpegVersion::Mpeg1;
 }
 
 void TForm2::MPEG2Click()
 {
     SetMPEG(2);
+    m_c.settings.mpegVersion = Settings::MpegVersion::Mpeg2;
 }
 
 void TForm2::SetMPEG(int version)

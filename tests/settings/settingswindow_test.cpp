@@ -421,6 +421,13 @@ TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
     EXPECT_EQ(field->text(), "");
     ASSERT_TRUE(form->saveSettings());
     EXPECT_EQ(stored("DIRECTORYMP3"), "");
+
+    // A run moves the output directory on; a change of another control
+    // must not write the field's older text over it.
+    settings.directoryMp3 = "/run/Artist/";
+    find<QComboBox>("Quality")->setCurrentIndex(0);
+    EXPECT_EQ(settings.directoryMp3, "/run/Artist/");
+    EXPECT_EQ(settings.quality, 0);
 }
 
 TEST_F(SettingsWindowTest, TranslatorLinksGoToTheDesktopsHandler)
