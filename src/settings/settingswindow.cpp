@@ -631,54 +631,19 @@ void TForm2::bindControls()
     connect(&m_c.driveList, &DriveList::changed, this, &TForm2::showDriveList);
 }
 
-// All controls at once into the Settings object.
-void TForm2::storeControls()
+// An index a list cannot show (outside the list) is taken back as the
+// list shows it, so the next save writes what is on screen.
+void TForm2::storeListIndexes()
 {
     Settings& s = m_c.settings;
-    s.mpegVersion = m_mpeg1->isChecked()   ? Settings::MpegVersion::Mpeg1
-                    : m_mpeg2->isChecked() ? Settings::MpegVersion::Mpeg2
-                                           : Settings::MpegVersion::None;
     s.bitrate = m_bitrate->currentIndex();
     s.bitrateMax = m_bitrateMax->currentIndex();
     s.quality = m_quality->currentIndex();
     s.vbr = m_vbr->currentIndex();
     s.priority = m_priority->currentIndex();
     s.emphasis = m_emphasis->currentIndex();
-    s.onTheFly = m_onTheFly->isChecked();
-    s.deleteWav = m_deleteBox->isChecked();
-    s.usePsy = m_usePsy->isChecked();
-    s.useLpf16 = m_useLpf16->isChecked();
-    s.vbrRatio = m_vbrRatio->isChecked();
-    s.extendedFilterCbr = m_extendedFilterCbr->isChecked();
-    s.filterCbrLow = m_cbrLow->value();
-    s.filterCbrHigh = m_cbrHigh->value();
-    s.extendedFilterMsStereo = m_msStereo->isChecked();
-    s.filterMsThreshold = m_threshold->value();
-    s.filterMsPower = m_power->value();
-    s.multiCpu = m_useMultiCpu->isChecked();
-    s.directoryMp3 = m_directory->text();
-    s.selectAll = m_selectAll->isChecked();
-    s.useCdPlayerIni = m_useCdPlayerIni->isChecked();
-    s.ejectCdAudio = m_eject->isChecked();
-    s.artistAsDirectory = m_artistDir->isChecked();
-    s.albumAsDirectory = m_albumDir->isChecked();
-    s.artistAndAlbumAsDirectory = m_artistAlbumDir->isChecked();
-    s.split = m_split->isChecked();
     s.fileName = m_fileName->currentIndex();
-    s.autoConnectFreedb = m_autoConnect->isChecked();
-    s.artistAlbumYearAsDirectory = m_artistAlbumYearDir->isChecked();
-    s.useMmx3dnow = m_useMmx->isChecked();
-    s.replaceSpaces = m_replaceSpaces->isChecked();
-    s.preventScreensaver = m_screensaver->isChecked();
-    s.autoStoreCdPlayerIni = m_autoStore->isChecked();
     s.afterExecute = m_execute->currentIndex();
-    s.encodeWavToMp3 = m_encodeWav->isChecked();
-    s.useProxy = m_useProxy->isChecked();
-    s.serverProxy = m_serverProxy->text();
-    s.portProxy = m_portProxy->text();
-    // No entry chosen yet keeps the stored language.
-    if (m_language->currentIndex() >= 0)
-        s.language = m_language->currentText();
 }
 
 void TForm2::wireMainWindow()
@@ -821,10 +786,7 @@ void TForm2::showSettings()
     m_portProxy->setText(s.portProxy);
     m_showing = false;
     applyEnablingRules();
-    // Values the controls cannot show (an index outside a list, a position
-    // outside 0 to 100) are taken back as the controls hold them, so the
-    // next save writes what is on screen.
-    storeControls();
+    storeListIndexes();
 }
 
 void TForm2::showDriveList()

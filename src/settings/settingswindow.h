@@ -174,7 +174,7 @@ private:
     void buildTrackNamePage(QTabWidget* pages);
     void buildLanguagePage(QTabWidget* pages);
     void bindControls();
-    void storeControls();
+    void storeListIndexes();
     void wireMainWindow();
     void wireTagEditor();
     void showDriveList();

@@ -402,6 +402,12 @@ TEST_F(SettingsWindowTest, MpegVersionRefillsBothBitrateListsKeepingPositions)
     EXPECT_TRUE(find<QRadioButton>("MPEG1")->isChecked());
     EXPECT_EQ(bitrate->currentText(), "128kbps");
     EXPECT_EQ(bitrateMax->currentIndex(), 13);  // no match: unchanged
+
+    // An index the list does not have is shown, and then saved, as none.
+    settings.bitrate = 30;
+    form->showSettings();
+    EXPECT_EQ(bitrate->currentIndex(), -1);
+    EXPECT_EQ(settings.bitrate, -1);
 }
 
 TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
