@@ -1116,6 +1116,17 @@ void TForm2::BtnSetNameClick()
     m_currentTrack->setFocus();
 }
 
+bool TForm2::CurrentTrackKeyPress(int key)
+{
+    // Enter sets the name, as the button does, and goes no further (the
+    // dialog would take it as its default button).
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    if (m_c.tracks.CD())
+        BtnSetNameClick();
+    return true;
+}
+
 NamingSettings TForm2::namingSettings() const
 {
     NamingSettings naming;
@@ -1144,15 +1155,9 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    // Enter in CurrentTrack sets the name, as the button does.
-    if (watched == m_currentTrack && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (m_c.tracks.CD())
-                BtnSetNameClick();
-            return true;
-        }
-    }
+    if (watched == m_currentTrack && event->type() == QEvent::KeyPress
+        && CurrentTrackKeyPress(static_cast<QKeyEvent*>(event)->key()))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

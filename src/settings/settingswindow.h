@@ -37,7 +37,8 @@ class TrackList;
 // ripper, which read the Settings object, always see what the window shows,
 // and save() writes exactly that. Cancel restores nothing: a value changed
 // and then cancelled stays in effect until the settings file is loaded
-// again, which the Settings button does before it shows the window.
+// again, which the Settings button does before it shows the window. Code
+// that changes the Settings object itself calls showSettings() to show it.
 //
 // The window is made once, after the main window, and only hidden when it
 // closes. It wires the main window's Settings button and the main window's
@@ -136,6 +137,8 @@ public:
     void Cmb_LanguageClick(int index);
     void TracksClick();
     void BtnSetNameClick();
+    // Answers whether the key was consumed.
+    bool CurrentTrackKeyPress(int key);
 
     // Refills Bitrate and BitrateMax with the table of MPEG version 1 or 2,
     // keeping the selected positions.
