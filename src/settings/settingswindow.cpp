@@ -93,7 +93,7 @@ void setBackground(QLineEdit* edit, QPalette::ColorRole role)
     edit->setPalette(palette);
 }
 
-// A read-only field on the tooltip background, as the design shows fixed values.
+// A read-only field on the tooltip background, for values the user cannot change.
 QLineEdit* fixedField(const char* name, const QString& text, QWidget* parent)
 {
     auto* edit = named(new QLineEdit(text, parent), name);

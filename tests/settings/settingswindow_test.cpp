@@ -99,11 +99,11 @@ protected:
 
     void writeImage(const QString& name, const std::vector<uint64_t>& seconds, bool dataTrack = false)
     {
-        discimage::DiscSpec spec;
-        spec.dataTrack = dataTrack;
+        discimage::DiscSpec disc;
+        disc.dataTrack = dataTrack;
         for (uint64_t s : seconds)
-            spec.trackBytes.push_back(s * discimage::kBytesPerSecond);
-        discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), spec);
+            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
+        discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), disc);
     }
 
     void writeSettings(const QByteArray& text)
