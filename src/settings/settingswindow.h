@@ -47,6 +47,7 @@ class TForm2 : public QDialog
 {
     Q_OBJECT
 public:
+    // All of them outlive the window.
     struct Collaborators
     {
         Settings& settings;
