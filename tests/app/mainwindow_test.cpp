@@ -228,6 +228,48 @@ TEST_F(MainWindowTest, SpaceTogglesOnlyInTheNameColumnAndF2OpensTheEditor)
     EXPECT_EQ(edited.last().at(1).toString(), "Intro");
 }
 
+// The check cell of a row as drawn on screen.
+QImage checkCell(QTableView* grid, const QModelIndex& index)
+{
+    return grid->viewport()->grab(grid->visualRect(index)).toImage();
+}
+
+bool allWhite(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != QColor(Qt::white))
+                return false;
+    return true;
+}
+
+TEST_F(MainWindowTest, CheckCellsShowTwoDistinctPicturesAndNoText)
+{
+    writeImage("Demo", {10, 10, 10});
+    start();
+    tracks->setSelection(2, false);
+    const QImage ticked = checkCell(grid, tracks->index(0, 0));
+    const QImage empty = checkCell(grid, tracks->index(1, 0));
+    EXPECT_EQ(ticked, checkCell(grid, tracks->index(2, 0)));
+    EXPECT_NE(ticked, empty);
+    EXPECT_FALSE(allWhite(ticked));
+    EXPECT_FALSE(allWhite(empty));
+    // Picture pixels differ in many places, not in a stray one.
+    int differing = 0;
+    for (int y = 0; y < ticked.height(); ++y)
+        for (int x = 0; x < ticked.width(); ++x)
+            differing += ticked.pixelColor(x, y) != empty.pixelColor(x, y);
+    EXPECT_GT(differing, 20);
+}
+
+TEST_F(MainWindowTest, WithoutADiscTheCheckCellStaysWhite)
+{
+    start();
+    tracks->setSelection(1, true);
+    grid->viewport()->update();
+    EXPECT_TRUE(allWhite(checkCell(grid, tracks->index(0, 0))));
+}
+
 TEST_F(MainWindowTest, StatusPanelsSelectAllAndNone)
 {
     writeImage("Demo", {10, 10, 10});
