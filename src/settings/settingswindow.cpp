@@ -102,6 +102,13 @@ QLineEdit* fixedField(const char* name, const QString& text, QWidget* parent)
     return edit;
 }
 
+// This window's hook, else the main window's hook for the same step.
+template <typename F>
+const F& either(const F& own, const F& mainWindows)
+{
+    return own ? own : mainWindows;
+}
+
 // Halves go to the even neighbour (num >= 0, den > 0).
 int roundHalfEven(int num, int den)
 {
@@ -963,9 +970,14 @@ void TForm2::CDROMUnitClick(int index)
     m_tracksList->clear();
     m_currentTrack->clear();
 
+    const TForm1::Hooks& mainHooks = m_c.mainWindow.hooks();
+    const auto lookUp = either(m_hooks.lookUpCdPlayerDatabase, mainHooks.lookUpCdPlayerDatabase);
+    const auto readNames = either(m_hooks.readDiscNames, mainHooks.readDiscNames);
+    const auto applyLanguage = either(m_hooks.applyLanguageFile, mainHooks.applyLanguageFile);
+    const auto resetTags = either(m_hooks.resetTagEditor, mainHooks.resetTagEditor);
     if (m_c.tracks.CD()) {
-        if (m_hooks.lookUpCdPlayerDatabase)
-            m_hooks.lookUpCdPlayerDatabase(m_selectedDriveLetter);
+        if (lookUp)
+            lookUp(m_selectedDriveLetter);
     } else {
         m_genre->setCurrentIndex(0);
         if (m_hooks.resetTagEditorGenres)
@@ -973,17 +985,17 @@ void TForm2::CDROMUnitClick(int index)
         m_year->clear();
     }
 
-    if (m_language->currentIndex() >= 0 && m_hooks.applyLanguageFile)
-        m_hooks.applyLanguageFile(m_language->currentText().toUpper() + QStringLiteral(".LNG"));
+    if (m_language->currentIndex() >= 0 && applyLanguage)
+        applyLanguage(m_language->currentText().toUpper() + QStringLiteral(".LNG"));
 
     if (!m_c.tracks.CD())
         m_c.mainWindow.GetCDTOC();
-    else if (m_hooks.readDiscNames)
-        m_hooks.readDiscNames(m_selectedDriveLetter);
+    else if (readNames)
+        readNames(m_selectedDriveLetter);
     rebuildCountingLabels();
 
-    if (m_hooks.resetTagEditor)
-        m_hooks.resetTagEditor();
+    if (resetTags)
+        resetTags();
 }
 
 TForm2::NamesForTagEditor TForm2::namesForTagEditor(bool withYear) const
@@ -1008,8 +1020,9 @@ void TForm2::ApplyClick()
     if (m_hooks.copyToTagEditor)
         m_hooks.copyToTagEditor(namesForTagEditor(true));
     saveSettings();
-    if (audioDisc && m_hooks.lookUpCdPlayerDatabase)
-        m_hooks.lookUpCdPlayerDatabase(drivePath);
+    const auto lookUp = either(m_hooks.lookUpCdPlayerDatabase, m_c.mainWindow.hooks().lookUpCdPlayerDatabase);
+    if (audioDisc && lookUp)
+        lookUp(drivePath);
 }
 
 void TForm2::CancelClick()
@@ -1021,8 +1034,9 @@ void TForm2::CancelClick()
     const QString stored = QString::fromUtf8(
         IniFile(m_c.paths.settingsFile()).readString("MAIN", "LANGUAGE"));
     if (!stored.isEmpty()) {
-        if (m_hooks.applyLanguageFile)
-            m_hooks.applyLanguageFile(stored + QStringLiteral(".LNG"));
+        const auto applyLanguage = either(m_hooks.applyLanguageFile, m_c.mainWindow.hooks().applyLanguageFile);
+        if (applyLanguage)
+            applyLanguage(stored + QStringLiteral(".LNG"));
         rebuildCountingLabels();
         selectLanguage(stored);
         m_c.mainWindow.CheckTextLanguage(stored);

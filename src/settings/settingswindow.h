@@ -75,7 +75,9 @@ public:
 
     // Steps of Apply, Cancel, choosing a drive and opening the window that
     // belong to other windows and subsystems. Each stays empty until its
-    // owner installs it; an empty hook is skipped.
+    // owner installs it. An empty hook that the main window also has
+    // (lookUpCdPlayerDatabase, readDiscNames, resetTagEditor,
+    // applyLanguageFile) runs the main window's; otherwise it is skipped.
     struct Hooks
     {
         // Updates the encoder library's version lines (before every opening).

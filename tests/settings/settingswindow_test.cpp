@@ -524,7 +524,8 @@ TEST_F(SettingsWindowTest, ApplyStoresTheDiscsNamesBeforeTheSettings)
     form->hooks().storeDiscNames = [&](const QString& p) {
         steps << "store " + QFileInfo(p).fileName() + " " + stored("QUALITY");
     };
-    form->hooks().lookUpCdPlayerDatabase = [&](const QString& p) {
+    // The main window's hook serves both windows.
+    mainWindow->hooks().lookUpCdPlayerDatabase = [&](const QString& p) {
         steps << "read " + QFileInfo(p).fileName() + " " + stored("QUALITY");
     };
     form->hooks().copyToTagEditor = [&](const TForm2::NamesForTagEditor& n) {
