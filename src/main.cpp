@@ -7,7 +7,10 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "platform/apppaths.h"
+#include "platform/qtdesktopshell.h"
 #include "platform/qtmessageboxes.h"
+#include "settings/settings.h"
+#include "settings/settingswindow.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -28,6 +31,10 @@ int main(int argc, char** argv)
     MediaWatcher watcher(MediaWatcher::Options{paths.discsDir(), true, 250});
 
     TForm1 form1(TForm1::Collaborators{drives, driveList, tracks, log, messageBoxes, paths, &watcher});
+    // The settings window loads the settings file and wires the Settings button.
+    Settings settings;
+    QtDesktopShell shell;
+    TForm2 form2(TForm2::Collaborators{settings, form1, drives, driveList, tracks, shell, messageBoxes, paths});
     if (const QScreen* screen = form1.screen()) {
         QRect frame = form1.frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
