@@ -630,6 +630,16 @@ TEST_F(SettingsWindowTest, AFinalDataTrackHasNoNameAndTheLastAudioTrackWraps)
     EXPECT_EQ(find<QLineEdit>("CurrentTrack")->text(), "One");
 }
 
+TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenIsReported)
+{
+    paths.programDir = root.path() + "/gone";  // the folder is not created for the file
+    start();
+    openFromMainWindow([&] { click("Apply"); });
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages[0].kind, test::RecordingMessageBoxes::Kind::Error);
+    EXPECT_EQ(boxes.messages[0].text, "Unable to write to " + paths.settingsFile());
+}
+
 TEST_F(SettingsWindowTest, CancelWithoutAStoredLanguageKeepsTheTexts)
 {
     start();
