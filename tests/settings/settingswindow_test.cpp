@@ -3,6 +3,7 @@
 #include "app/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
+#include "app/trackmillapp.h"
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
@@ -11,6 +12,7 @@
 #include "fakedesktopshell.h"
 #include "platform/inifile.h"
 #include "recordingmessageboxes.h"
+#include "recordingsystemservices.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/genrelist.h"
@@ -647,6 +649,42 @@ TEST_F(SettingsWindowTest, CancelWithoutAStoredLanguageKeepsTheTexts)
     form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
     openFromMainWindow([&] { click("Cancel"); });
     EXPECT_TRUE(languages.isEmpty());
+}
+
+TEST(SettingsWindowInTheProgram, TheSettingsButtonShowsTheStoredFileAndApplyWritesIt)
+{
+    QTemporaryDir root;
+    const AppPaths paths{root.path(), root.path() + "/config"};
+    QDir().mkpath(paths.discsDir());
+    ASSERT_TRUE(QFile::copy(TRACKMILL_DEFAULT_SETTINGS, paths.settingsFile()));
+    QFile::setPermissions(paths.settingsFile(), QFile::ReadOwner | QFile::WriteOwner);
+    AkripTestUsePhysicalDrives(0);
+    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+    test::RecordingMessageBoxes boxes;
+    test::RecordingSystemServices system;
+    test::FakeDesktopShell shell;
+    {
+        TrackmillApp program(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        program.show();
+        // Changed behind the window's back: the button loads the file again.
+        program.settings().quality = 0;
+        bool shown = false;
+        QTimer::singleShot(0, &program.form2(), [&] {
+            shown = QApplication::activeModalWidget() == &program.form2();
+            auto* quality = program.form2().findChild<QComboBox*>("Quality");
+            EXPECT_EQ(quality->currentText(), "Joint Stereo");
+            quality->setCurrentIndex(4);
+            program.form2().findChild<QPushButton*>("Apply")->click();
+        });
+        auto* button = program.form1().findChild<QToolButton*>("Settings");
+        ASSERT_TRUE(button && button->isEnabled());
+        button->click();
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(program.settings().quality, 4);
+    }
+    EXPECT_EQ(IniFile(paths.settingsFile()).readString("MAIN", "QUALITY"), "Dual Channel");
+    EXPECT_TRUE(system.calls.isEmpty());
+    AkripTestReset();
 }
 
 }
