@@ -14,6 +14,7 @@
 #include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 

@@ -27,6 +27,7 @@ class MessageBoxes;
 class Settings;
 class SystemServices;
 class TForm1;
+class TForm2;
 class TForm3;
 class TForm4;
 class TForm7;
@@ -57,6 +58,7 @@ public:
     void show();
 
     TForm1& form1() { return *m_form1; }
+    TForm2& form2() { return *m_form2; }
     TForm3& form3() { return *m_form3; }
     TForm4& form4() { return *m_form4; }
     TForm7& form7() { return *m_form7; }
@@ -105,6 +107,7 @@ private:
 
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
 
     // The current language's program-wide texts (empty until one is applied).
