@@ -11,69 +11,31 @@
 #include "metadata/cdplayernames.h"
 #include "metadata/freedbconnection.h"
 #include "metadata/freedbwindow.h"
-#include "metadata/heldtracknames.h"
 #include "metadata/tracknametab.h"
 #include "platform/inifile.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
-#include <QApplication>
-
 namespace trackmill {
-
-namespace {
-
-// The settings window, found by its design name among the windows.
-QWidget* findSettingsWindow(QWidget& mainWindow)
-{
-    if (auto* w = mainWindow.findChild<QWidget*>(QStringLiteral("Form2")))
-        return w;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("Form2"))
-            return w;
-    return nullptr;
-}
-
-}
 
 void TrackmillApp::wireDiscNames()
 {
     TForm1::Hooks& hooks = m_form1->hooks();
 
-    // The TrackName page: the settings window's controls when it is there;
-    // otherwise the names are held here and kept in step by us.
-    std::unique_ptr<TrackNameTab> tab;
-    if (QWidget* form2 = findSettingsWindow(*m_form1)) {
-        tab = std::make_unique<TrackNameTab>(*form2, [this] {
-            if (m_form1->hooks().rebuildCountingLabels)
-                m_form1->hooks().rebuildCountingLabels();
-        });
-        if (!tab->complete())
-            tab.reset();
-    }
-    if (tab) {
-        m_trackNameFields = std::move(tab);
-    } else {
-        auto held = std::make_unique<HeldTrackNames>();
-        HeldTrackNames* names = held.get();
-        m_trackNameFields = std::move(held);
-        QObject::connect(m_form1.get(), &TForm1::artistChanged, m_form1.get(),
-                         [names](const QString& text) { names->setArtist(text); });
-        QObject::connect(m_form1.get(), &TForm1::albumChanged, m_form1.get(),
-                         [names](const QString& text) { names->setAlbum(text); });
-        QObject::connect(m_form1.get(), &TForm1::trackNameEdited, m_form1.get(),
-                         [names](int row, const QString& text) { names->setTrackName(row - 1, text); });
-        hooks.clearOtherWindowsNames = [names, previous = hooks.clearOtherWindowsNames] {
-            if (previous)
-                previous();
-            *names = HeldTrackNames();
-        };
-    }
+    // The settings window's TrackName page: its values are what the
+    // database receives. The window keeps them in step with the main
+    // window's Artist, Album and grid itself.
+    auto tab = std::make_unique<TrackNameTab>(*m_form2, [this] { m_form2->rebuildCountingLabels(); });
+    Q_ASSERT(tab->complete());
+    m_trackNameFields = std::move(tab);
 
     m_cdPlayerNames = std::make_unique<CdPlayerNames>(CdPlayerNames::Collaborators{
         *m_drives, *m_tracks, *m_log, *m_form1, *m_trackNameFields, m_services.paths.cdPlayerIni()});
     hooks.lookUpCdPlayerDatabase = [this](const QString& drive) { m_cdPlayerNames->GetFromCDPlayerINI(drive); };
     hooks.readDiscNames = [this](const QString& drive) { m_cdPlayerNames->GetAlbumFromFile(drive); };
+    // Apply writes the page's names before the settings are saved.
+    m_form2->hooks().storeDiscNames = [this](const QString& drive) { m_cdPlayerNames->SetAlbumToFile(drive); };
 
     m_freedb = std::make_unique<FreedbConnection>(FreedbConnection::Collaborators{
         *m_form1, *m_tracks, *m_drives, *m_log, m_services.messageBoxes, *m_form4, *m_trackNameFields,

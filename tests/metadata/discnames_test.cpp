@@ -18,6 +18,7 @@
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
 #include <QApplication>
@@ -47,17 +48,6 @@ QT_END_NAMESPACE
 namespace {
 
 using Server = test::CddbServer;
-
-// The settings window's TrackName page, when the program has one.
-QWidget* settingsWindow(TrackmillApp& app)
-{
-    if (auto* w = app.form1().findChild<QWidget*>(QStringLiteral("Form2")))
-        return w;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("Form2"))
-            return w;
-    return nullptr;
-}
 
 class DiscNamesTest : public ::testing::Test
 {
@@ -137,6 +127,18 @@ protected:
     {
         return app->form4().findChild<QLineEdit*>(QString::fromLatin1(name))->text();
     }
+    QString edit(const char* name)
+    {
+        return app->form2().findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    }
+    QStringList trackList()
+    {
+        QStringList names;
+        const auto* list = app->form2().findChild<QListWidget*>(QStringLiteral("Tracks"));
+        for (int i = 0; i < list->count(); ++i)
+            names.append(list->item(i)->text());
+        return names;
+    }
     QString discId() { return *CdPlayerNames::GetCD_ID_Audio(app->drives()); }
 
     QTemporaryDir root;
@@ -165,12 +167,10 @@ TEST_F(DiscNamesTest, LookupNamesTheDiscInEveryWindow)
         EXPECT_EQ(tagField(field), "The Band") << field;
     for (const char* field : {"Album", "Album2"})
         EXPECT_EQ(tagField(field), "The Album") << field;
-    if (QWidget* form2 = settingsWindow(*app)) {
-        EXPECT_EQ(form2->findChild<QLineEdit*>("Edt_Artist")->text(), "The Band");
-        EXPECT_EQ(form2->findChild<QLineEdit*>("Edt_Album")->text(), "The Album");
-        EXPECT_EQ(form2->findChild<QLineEdit*>("CurrentTrack")->text(), "One");
-        EXPECT_EQ(form2->findChild<QListWidget*>("Tracks")->count(), 3);
-    }
+    EXPECT_EQ(edit("Edt_Artist"), "The Band");
+    EXPECT_EQ(edit("Edt_Album"), "The Album");
+    EXPECT_EQ(edit("CurrentTrack"), "One");
+    EXPECT_EQ(trackList(), (QStringList{"One", "Two", "Three"}));
 
     const QStringList& log = app->log().lines();
     ASSERT_FALSE(log.isEmpty());
@@ -219,9 +219,9 @@ TEST_F(DiscNamesTest, StoredByTheLibraryAndShownByTheNextStart)
     EXPECT_EQ(app->form1().album(), "Live");
     EXPECT_EQ(gridNames(), (QStringList{"Intro", "Theme", "Solo", "Coda", "DataTrack"}));
     EXPECT_EQ(tagField("Artist"), "Quartet");
-    if (QWidget* form2 = settingsWindow(*app)) {
-        EXPECT_EQ(form2->findChild<QListWidget*>("Tracks")->count(), 4);
-    }
+    EXPECT_EQ(edit("Edt_Artist"), "Quartet");
+    EXPECT_EQ(edit("Edt_Year"), "1999");
+    EXPECT_EQ(trackList(), (QStringList{"Intro", "Theme", "Solo", "Coda"}));
 
     // The refresh reads them again after the grid was rebuilt.
     app->form1().RefreshClick();
@@ -417,6 +417,16 @@ TEST_F(DiscNamesTest, EditedNamesAreWhatIsStored)
     EXPECT_EQ(stored.artist, "Typed Artist");
     EXPECT_EQ(stored.album, "Typed Album");
     EXPECT_EQ(stored.tracks, (QStringList{"AudioTrack 01", "Typed Track", "AudioTrack 03"}));
+
+    // Apply in the settings window stores the page as it stands.
+    app->form2().findChild<QLineEdit*>(QStringLiteral("Edt_Year"))->setText(QStringLiteral("2001"));
+    app->form2().findChild<QComboBox*>(QStringLiteral("Cmb_Genre"))->setCurrentIndex(7);
+    app->form2().ApplyClick();
+    const TrackNameTabNames applied =
+        CdPlayerDatabase(paths.cdPlayerIni()).namesForTrackNameTab(discId(), 4, false);
+    EXPECT_EQ(applied.year, "2001");
+    EXPECT_EQ(applied.genre, 7);
+    EXPECT_EQ(applied.tracks[1], "Typed Track");
 }
 
 TEST_F(DiscNamesTest, TagEditorTakesTheStoredGenre)
