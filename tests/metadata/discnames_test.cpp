@@ -202,6 +202,9 @@ TEST_F(DiscNamesTest, StoredByTheLibraryAndShownByTheNextStart)
     connect();
     ASSERT_EQ(status(), "Found");
     const int requests = server.requestCount();
+    // The data track has no entry in the settings window's list.
+    EXPECT_EQ(trackList(), (QStringList{"Intro", "Theme", "Solo", "Coda"}));
+    EXPECT_EQ(gridNames().mid(0, 4), (QStringList{"Intro", "Theme", "Solo", "Coda"}));
 
     const QString id = discId();
     CdPlayerDatabase database(paths.cdPlayerIni());
