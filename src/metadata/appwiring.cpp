@@ -50,15 +50,17 @@ void TrackmillApp::wireDiscNames()
 
 void TrackmillApp::readDiscNamesAtStartUp()
 {
-    if (!m_tracks->CD())
-        return;
-    m_drives->GetFirstCDROM();
-    const QString drive = m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1);
-    m_cdPlayerNames->GetAlbumFromFile(drive);
-    if (Settings::getUse(IniFile(m_services.paths.settingsFile()), "USECDPLAYERINI"))
-        m_cdPlayerNames->GetFromCDPlayerINI(drive);
+    if (m_tracks->CD()) {
+        m_drives->GetFirstCDROM();
+        const QString drive = m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1);
+        m_cdPlayerNames->GetAlbumFromFile(drive);
+        if (Settings::getUse(IniFile(m_services.paths.settingsFile()), "USECDPLAYERINI"))
+            m_cdPlayerNames->GetFromCDPlayerINI(drive);
+    }
     m_form1->ShowInformationStatusBar();
+    // The tag editor starts from the disc's names and stored year.
     m_form4->ID3Initialization();
+    m_form4->setYears(m_trackNameFields->names().year);
 }
 
 void TrackmillApp::storeDiscNames()

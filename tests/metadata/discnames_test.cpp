@@ -222,6 +222,7 @@ TEST_F(DiscNamesTest, StoredByTheLibraryAndShownByTheNextStart)
     EXPECT_EQ(app->form1().album(), "Live");
     EXPECT_EQ(gridNames(), (QStringList{"Intro", "Theme", "Solo", "Coda", "DataTrack"}));
     EXPECT_EQ(tagField("Artist"), "Quartet");
+    EXPECT_EQ(tagField("Year2"), "1999");
     EXPECT_EQ(edit("Edt_Artist"), "Quartet");
     EXPECT_EQ(edit("Edt_Year"), "1999");
     EXPECT_EQ(trackList(), (QStringList{"Intro", "Theme", "Solo", "Coda"}));
