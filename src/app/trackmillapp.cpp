@@ -11,9 +11,14 @@
 #include "encoder/encodejobs.h"
 #include "encoder/gogotea.h"
 #include "encoder/mp3command.h"
+#include "metadata/cdplayernames.h"
+#include "metadata/freedbconnection.h"
+#include "metadata/freedbwindow.h"
+#include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 
@@ -50,6 +55,7 @@ TrackmillApp::TrackmillApp(Services services)
     wireAbout();
     wireDiscNames();
     wireLanguages();
+    readDiscNamesAtStartUp();
 }
 
 TrackmillApp::~TrackmillApp() = default;

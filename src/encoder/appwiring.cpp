@@ -10,42 +10,15 @@
 #include "encoder/encodejobs.h"
 #include "encoder/gogotea.h"
 #include "encoder/mp3command.h"
-#include "metadata/cdplayerdatabase.h"
-#include "metadata/discid.h"
 #include "platform/inifile.h"
 #include "platform/messageboxes.h"
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
 namespace trackmill {
-
-namespace {
-
-// The disc's names as they stand, into CDPLAYER.INI under its disc id.
-void storeDiscNames(CdDrives& drives, TForm1& form1, TForm4& form4, TrackList& tracks, HiddenLog& log,
-                    const QString& database)
-{
-    TOC toc{};
-    if (!drives.readToc(toc, 1))
-        return;
-    const QString id =
-        cdPlayerDiscIdFromToc(QByteArrayView(reinterpret_cast<const char*>(&toc), qsizetype(sizeof toc)));
-    CdPlayerDatabase db(database);
-    DiscNames names;
-    names.artist = form1.artist();
-    names.album = form1.album();
-    names.year = form4.year2();
-    // The genre is chosen in the settings window; keep the one stored.
-    names.genre = db.namesForTrackNameTab(id, tracks.RowCount(), false).genre;
-    for (int r = 1; r < tracks.RowCount(); ++r)
-        names.tracks << tracks.trackName(r);
-    if (!db.store(id, names))
-        log.add(db.errorString());
-}
-
-}
 
 void TrackmillApp::wireEncoding()
 {
@@ -82,13 +55,15 @@ void TrackmillApp::wireEncoding()
     };
     hooks.GrabbingTime = [&batch] { return batch.GrabbingTime(); };
     hooks.saveSettings = [this] {
+        if (m_form2) {
+            m_form2->saveSettings();
+            return;
+        }
         IniFile file(m_services.paths.settingsFile());
         if (!m_settings->save(file))
             m_services.messageBoxes.error(m_settings->errorString());
     };
-    hooks.storeDiscNames = [this] {
-        storeDiscNames(*m_drives, *m_form1, *m_form4, *m_tracks, *m_log, m_services.paths.cdPlayerIni());
-    };
+    hooks.storeDiscNames = [this] { storeDiscNames(); };
     hooks.ejectDisc = [&batch] { batch.EjectSelectedDrive(); };
     hooks.splitCharacter = [this] { return m_splitCharacter(); };
     hooks.stopRipping = [&batch] { batch.figures().abort = true; };

@@ -35,7 +35,7 @@ void TrackmillApp::wireRipping()
 {
     RipBatch::Sources sources;
     sources.naming = [this] { return namingSettings(); };
-    sources.texts = [this] { return m_languageTexts(); };
+    sources.texts = [this] { return m_languageTexts; };
     sources.year = [this] { return m_form4->year2(); };
     sources.setYear = [this](const QString& year) { m_form4->setYear2(year); };
     sources.resetTagEditor = [this] { m_form4->ID3Initialization(); };

@@ -384,7 +384,6 @@ TEST_F(Mp3RunTest, ShutdownAfterTheRunSavesFirstAndShowsNoBox)
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();
     EXPECT_TRUE(text.contains("The Band")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Song 4"));
     expectIdle();
 }
 
