@@ -22,7 +22,7 @@
 #include "akrip32_testing.h"
 #include "discimage.h"
 #include "fakedesktopshell.h"
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "testenvironment.h"

@@ -17,7 +17,7 @@
 #include "discimage.h"
 #include "fakedesktopshell.h"
 #include "gogoteatestsupport.h"
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "wavfixture.h"
