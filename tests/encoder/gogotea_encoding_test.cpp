@@ -108,17 +108,6 @@ TEST_F(GogoTeaEncodingTest, FileJobReportsOnTheCreatingThreadAndDecodesToTheInpu
     EXPECT_EQ(second.bitrates, std::set<int>{64});
 }
 
-TEST_F(GogoTeaEncodingTest, BadWavFileRaisesTheDetectError)
-{
-    TGogoTea tea(source);
-    ASSERT_TRUE(writeBytes(path("bad.wav"), QByteArray("RIFF....WAVEjunk", 16)));
-    tea.setSourceFile(path("bad.wav"));
-    tea.setDestinationFile(path("out.mp3"));
-    EXPECT_EQ(raisedText([&] { tea.Start(); }),
-              QStringLiteral("GOGO.DLL MPGE_detectConfigure:%1").arg(GOGO_ERR_INPUT_OPEN));
-    EXPECT_FALSE(tea.IsEncoding());
-}
-
 TEST_F(GogoTeaEncodingTest, MemoryJobFedFasterThanItEncodesLosesNoByte)
 {
     TGogoTea tea(source);

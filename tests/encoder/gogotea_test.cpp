@@ -193,14 +193,6 @@ TEST_F(GogoTeaFakeTest, ProcessorExtensionsOnlyWhenThePresentProcessorHasThem)
     EXPECT_EQ(items[10].v1, 0u);
     EXPECT_EQ(items[14].v1, 1u);
     EXPECT_EQ(items[12].v1, 0u) << "not asked for";
-
-    TGogoTea all(source);
-    reset(0x030A, GOGO_UNIT_MMX | GOGO_UNIT_3DNOW | GOGO_UNIT_SSE | GOGO_UNIT_EX_3DNOW);
-    all.setOptimization(TUseUnits::fromByte(0x3F));
-    all.Configure();
-    items = sentItems();
-    for (int item = 10; item <= 15; ++item)
-        EXPECT_EQ(items[item].v1, 1u) << item;
 }
 
 TEST_F(GogoTeaFakeTest, EmphasisIsSentAsZeroOneOrThreeOnly)
@@ -263,24 +255,6 @@ TEST_F(GogoTeaFakeTest, FrameErrorReportsTheCodeThenAnAbortedFinish)
     EXPECT_TRUE(busyDuringError);
     EXPECT_EQ(configureDuringError, QStringLiteral("エンコード中に設定は変更できません."));
     EXPECT_EQ(closed(), 1);
-}
-
-TEST_F(GogoTeaFakeTest, ANormalEndReportsTheTotalThenFinish)
-{
-    TGogoTea tea(source);
-    GogoEventLog log(tea);
-    script(0, 0, 250, 1);
-    tea.Start();
-    ASSERT_TRUE(waitUntil([&] { return log.finished(); }));
-    // Start, frames 100 and 200, the end (1000 of 1000), then finish(false).
-    ASSERT_EQ(log.events.size(), 5u);
-    const int nows[] = {0, 100, 200, 1000, 0};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(log.events[i].a, nows[i]) << i;
-        EXPECT_TRUE(log.events[i].onCreatingThread);
-    }
-    EXPECT_EQ(log.events[3].b, 1000);
-    EXPECT_EQ(log.events[4].kind, 'f');
 }
 
 TEST_F(GogoTeaFakeTest, AConfiguredJobThatNeverStartedIsClosedOnDestruction)

@@ -310,39 +310,6 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     EXPECT_EQ(rip(1, first).outcome, Outcome::ReadFailed);
 }
 
-TEST_F(TrackRipperTest, TrackExtentFollowsTheTableOfContents)
-{
-    TOC toc{};
-    toc.firstTrack = 1;
-    toc.lastTrack = 3;
-    const auto put = [&](int i, BYTE control, quint32 lba) {
-        toc.tracks[i].ADR = control;
-        toc.tracks[i].addr[0] = BYTE(lba >> 24);
-        toc.tracks[i].addr[1] = BYTE(lba >> 16);
-        toc.tracks[i].addr[2] = BYTE(lba >> 8);
-        toc.tracks[i].addr[3] = BYTE(lba);
-    };
-    put(0, 0x10, 0);
-    put(1, 0x12, 20000);
-    put(2, 0x14, 50000);
-    put(3, 0x10, 70000); // lead-out
-
-    TrackRipper::Extent e;
-    const std::tuple<int, qint64, qint64, bool> tracks[] = {
-        {1, 0, 20000, false}, {2, 20000, 30000 - 11250, true}, {3, 50000, 20000, false}};
-    for (const auto& [track, start, length, nextIsData] : tracks) {
-        ASSERT_TRUE(TrackRipper::TrackExtent(toc, track, e));
-        EXPECT_EQ(std::make_tuple(qint64(e.start), qint64(e.length), e.nextIsData),
-                  std::make_tuple(start, length, nextIsData)) << track;
-    }
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 0, e));
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 4, e)); // the lead-out is no track
-
-    toc.lastTrack = 99; // a TOC claiming 99 tracks: entry 99 is the lead-out
-    EXPECT_TRUE(TrackRipper::TrackExtent(toc, 99, e));
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 100, e));
-}
-
 TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
 {
     insertDisc({30 * kSector, 30 * kSector});
