@@ -8,8 +8,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <map>
 #include <ostream>
 #include <string>
@@ -38,21 +38,16 @@ QByteArray readAll(const QString& path)
 
 // The character set each language is written in.
 const std::map<std::string, const char*> kExpectedCharset = {
-    {"English", "ANSI_CHARSET"},         {"Polish", "EASTEUROPE_CHARSET"},
-    {"German", "ANSI_CHARSET"},          {"French", "ANSI_CHARSET"},
-    {"Japanese", "SHIFTJIS_CHARSET"},    {"PortugueseBr", "ANSI_CHARSET"},
-    {"Spanish", "ANSI_CHARSET"},         {"Czech", "EASTEUROPE_CHARSET"},
-    {"Slovak", "EASTEUROPE_CHARSET"},    {"Dutch", "ANSI_CHARSET"},
-    {"Italian", "ANSI_CHARSET"},         {"Swedish", "ANSI_CHARSET"},
-    {"Hungarian", "EASTEUROPE_CHARSET"}, {"Russian", "RUSSIAN_CHARSET"},
-    {"Norwegian", "ANSI_CHARSET"},       {"Croatian", "EASTEUROPE_CHARSET"},
-    {"Hebrew", "HEBREW_CHARSET"},        {"Estonian", "BALTIC_CHARSET"},
-    {"TChinese", "CHINESEBIG5_CHARSET"}, {"SChinese", "GB2312_CHARSET"},
-    {"Danish", "ANSI_CHARSET"},          {"Turkish", "TURKISH_CHARSET"},
-    {"Greek", "GREEK_CHARSET"},          {"Romanian", "EASTEUROPE_CHARSET"},
-    {"Latvian", "BALTIC_CHARSET"},       {"Albanian", "EASTEUROPE_CHARSET"},
-    {"Finnish", "ANSI_CHARSET"},         {"Chilean", "ANSI_CHARSET"},
-    {"Catalan", "ANSI_CHARSET"},         {"Serbian", "EASTEUROPE_CHARSET"},
+    {"English", "ANSI_CHARSET"}, {"Polish", "EASTEUROPE_CHARSET"}, {"German", "ANSI_CHARSET"},
+    {"French", "ANSI_CHARSET"}, {"Japanese", "SHIFTJIS_CHARSET"}, {"PortugueseBr", "ANSI_CHARSET"},
+    {"Spanish", "ANSI_CHARSET"}, {"Czech", "EASTEUROPE_CHARSET"}, {"Slovak", "EASTEUROPE_CHARSET"},
+    {"Dutch", "ANSI_CHARSET"}, {"Italian", "ANSI_CHARSET"}, {"Swedish", "ANSI_CHARSET"},
+    {"Hungarian", "EASTEUROPE_CHARSET"}, {"Russian", "RUSSIAN_CHARSET"}, {"Norwegian", "ANSI_CHARSET"},
+    {"Croatian", "EASTEUROPE_CHARSET"}, {"Hebrew", "HEBREW_CHARSET"}, {"Estonian", "BALTIC_CHARSET"},
+    {"TChinese", "CHINESEBIG5_CHARSET"}, {"SChinese", "GB2312_CHARSET"}, {"Danish", "ANSI_CHARSET"},
+    {"Turkish", "TURKISH_CHARSET"}, {"Greek", "GREEK_CHARSET"}, {"Romanian", "EASTEUROPE_CHARSET"},
+    {"Latvian", "BALTIC_CHARSET"}, {"Albanian", "EASTEUROPE_CHARSET"}, {"Finnish", "ANSI_CHARSET"},
+    {"Chilean", "ANSI_CHARSET"}, {"Catalan", "ANSI_CHARSET"}, {"Serbian", "EASTEUROPE_CHARSET"},
 };
 
 // A letter every file in that script must show somewhere, so a file whose
@@ -87,15 +82,13 @@ class ShippedLanguage : public ::testing::TestWithParam<LanguageEntry>
 
 }
 
-TEST_P(ShippedLanguage, IsCompleteAndDecodesCleanly)
+TEST_P(ShippedLanguage, IsCompleteDecodesCleanlyAndEqualsItsUtf8Source)
 {
     const LanguageEntry language = GetParam();
     const std::string name = language.name;
     const QString path = kBinDir + QLatin1Char('/') + QLatin1String(language.fileName);
-    ASSERT_TRUE(QFileInfo(path).isFile()) << "not laid out beside the program: "
-                                          << path.toStdString();
-
     const QByteArray bytes = readAll(path);
+    ASSERT_FALSE(bytes.isEmpty()) << "not laid out beside the program: " << path.toStdString();
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF")) << "stored in its code page, without a mark";
     EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n")) << "every line ends in CR LF";
     EXPECT_TRUE(bytes.endsWith("\r\n"));
@@ -104,6 +97,7 @@ TEST_P(ShippedLanguage, IsCompleteAndDecodesCleanly)
     ASSERT_TRUE(file.isLoaded());
     EXPECT_EQ(file.text("FONTS", "CHARACTER").toStdString(), kExpectedCharset.at(name));
     EXPECT_NE(file.charset(), 255);
+    const IniDocument utf8 = IniDocument::fromBytes(readAll(kSourceDir + "/" + QLatin1String(language.name) + ".ini"));
 
     QString all;
     for (const LanguageKey& k : allLanguageKeys()) {
@@ -114,30 +108,13 @@ TEST_P(ShippedLanguage, IsCompleteAndDecodesCleanly)
             EXPECT_FALSE(text.isEmpty()) << "empty text";
         }
         EXPECT_FALSE(text.contains(QChar::ReplacementCharacter)) << text.toStdString();
-        for (const QChar c : text)
-            EXPECT_GE(c.unicode(), 0x20) << "control character in " << text.toStdString();
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20; }))
+            << "control character in " << text.toStdString();
+        EXPECT_EQ(text.toStdString(), utf8.value(k.section, k.key).toStdString())
+            << "regenerate with tools/languages/generate.py";
         all += text;
     }
     EXPECT_TRUE(hasScript(name, all)) << "no text in the language's own script";
-}
-
-TEST_P(ShippedLanguage, EqualsItsUtf8Source)
-{
-    const LanguageEntry language = GetParam();
-    const QString source = kSourceDir + QLatin1Char('/') + QLatin1String(language.name)
-                           + QStringLiteral(".ini");
-    const QByteArray sourceBytes = readAll(source);
-    ASSERT_FALSE(sourceBytes.isEmpty()) << source.toStdString();
-    const IniDocument utf8 = IniDocument::fromBytes(sourceBytes);
-    const LanguageFile file = LanguageFile::open(kBinDir, QLatin1String(language.fileName));
-    ASSERT_TRUE(file.isLoaded());
-
-    for (const LanguageKey& k : allLanguageKeys()) {
-        SCOPED_TRACE(std::string(k.section) + "/" + k.key);
-        EXPECT_EQ(file.text(k.section, k.key).toStdString(),
-                  utf8.value(k.section, k.key).toStdString())
-            << "regenerate with tools/languages/generate.py";
-    }
 }
 
 TEST_P(ShippedLanguage, LeavesNoSentenceInEnglish)
