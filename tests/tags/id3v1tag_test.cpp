@@ -72,14 +72,20 @@ TEST(TID3v1Tag, FieldLayout)
     }
 }
 
-TEST(TID3v1Tag, ModifiedOnlyWhenTheCutValueChanges)
+TEST(TID3v1Tag, ModifiedFlagAndSavesToBufferAndStream)
 {
     TID3v1Tag tag;
     tag.setText(TID3v1Tag::Title, QStringLiteral("12345678901234567890123456789012345"));
+    char small[127];
+    QString error;
+    EXPECT_FALSE(tag.saveToBuffer(small, sizeof small, &error));
+    EXPECT_EQ(error, QStringLiteral("TID3v1Tag.Save: Buffer too small"));
     EXPECT_TRUE(tag.modified());
-    char buffer[128];
-    ASSERT_TRUE(tag.saveToBuffer(buffer, sizeof buffer));
+    QByteArray big(200, 'x');
+    ASSERT_TRUE(tag.saveToBuffer(big.data(), big.size()));
+    EXPECT_EQ(big, tag.toBytes() + QByteArray(72, 'x'));
     EXPECT_FALSE(tag.modified());
+
     // Same first 30 characters, equal numbers, an unknown index: no change.
     tag.setText(TID3v1Tag::Title, QStringLiteral("123456789012345678901234567890XYZ"));
     tag.setText(99, QStringLiteral("ignored"));
@@ -88,27 +94,13 @@ TEST(TID3v1Tag, ModifiedOnlyWhenTheCutValueChanges)
     EXPECT_FALSE(tag.modified());
     tag.setTrack(4);
     EXPECT_TRUE(tag.modified());
-}
-
-TEST(TID3v1Tag, SaveToBufferAndStream)
-{
-    TID3v1Tag tag;
-    tag.setTitle(QStringLiteral("Song"));
-    char small[127];
-    QString error;
-    EXPECT_FALSE(tag.saveToBuffer(small, sizeof small, &error));
-    EXPECT_EQ(error, QStringLiteral("TID3v1Tag.Save: Buffer too small"));
-    EXPECT_TRUE(tag.modified());
-
-    QByteArray big(200, 'x');
-    ASSERT_TRUE(tag.saveToBuffer(big.data(), big.size()));
-    EXPECT_EQ(big, tag.toBytes() + QByteArray(72, 'x'));
 
     QBuffer stream;
     stream.open(QIODevice::WriteOnly);
     stream.write("audio");
     ASSERT_TRUE(tag.saveToStream(stream));
     EXPECT_EQ(stream.data(), QByteArray("audio") + tag.toBytes());
+    EXPECT_FALSE(tag.modified());
 }
 
 TEST(TID3v1Tag, SaveToFileReplacesATagThereAndAppendsOtherwise)
