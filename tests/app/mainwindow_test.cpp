@@ -12,8 +12,6 @@
 #include "ui/tstatusbarpro.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -23,7 +21,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -37,20 +34,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 QT_END_NAMESPACE
 
 namespace {
-
-// Runs the event loop until done() holds or ms milliseconds have passed.
-template <typename Condition>
-bool waitFor(Condition done, int ms)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 class MainWindowTest : public ::testing::Test
 {
@@ -78,14 +61,12 @@ protected:
         discimage::DiscSpec disc;
         for (uint64_t s : seconds)
             disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
-        discimage::writeDisc(((folder.isEmpty() ? paths.discsDir() : folder) + "/" + name).toStdString(),
-                             disc);
+        discimage::writeDisc(((folder.isEmpty() ? paths.discsDir() : folder) + "/" + name).toStdString(), disc);
     }
 
     void start()
     {
-        drives = std::make_unique<CdDrives>(library, log, driveList,
-                                            CdDrives::Options{paths.discsDir(), false});
+        drives = std::make_unique<CdDrives>(library, log, driveList, CdDrives::Options{paths.discsDir(), false});
         tracks = std::make_unique<TrackList>(*drives, log);
         tracks->setDecimalPoint(QLatin1Char('.'));
         watcher = std::make_unique<MediaWatcher>(MediaWatcher::Options{paths.discsDir(), false, 100});
@@ -94,16 +75,14 @@ protected:
         form->show();
         grid = form->findChild<QTableView*>("TracksGrid");
         bar = form->findChild<TStatusBarPro*>("StatusBarPro1");
-        ASSERT_TRUE(grid);
-        ASSERT_TRUE(bar);
+        ASSERT_TRUE(grid && bar);
     }
 
     QString cell(int column, int row) const { return tracks->cell(column, row); }
 
     void clickCell(int column, int row)
     {
-        const QRect r = grid->visualRect(tracks->index(row - 1, column));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(tracks->index(row - 1, column)).center());
     }
 
     void clickPanel(int panel)
@@ -289,7 +268,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
     writeImage("New Disc", {20, 30}, staging.path());
     ASSERT_TRUE(QFile::copy(staging.path() + "/New Disc.bin", paths.discsDir() + "/New Disc.bin"));
     ASSERT_TRUE(QFile::copy(staging.path() + "/New Disc.cue", paths.discsDir() + "/New Disc.cue"));
-    EXPECT_TRUE(waitFor([&] { return tracks->CD(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tracks->CD(); }, 1000));
     EXPECT_EQ(grid->model()->rowCount(), 2);
     EXPECT_EQ(cell(1, 2), "AudioTrack 02");
     EXPECT_EQ(bar->panel(3)->text(), "IMAGE New Disc");
@@ -299,7 +278,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindow)
 
     QFile::remove(paths.discsDir() + "/New Disc.cue");
     QFile::remove(paths.discsDir() + "/New Disc.bin");
-    EXPECT_TRUE(waitFor([&] { return !tracks->CD(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tracks->CD(); }, 1000));
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(1, 1), "Insert CD Audio to CD-ROM drive");
     EXPECT_EQ(bar->panel(3)->text(), "");
@@ -313,13 +292,13 @@ TEST_F(MainWindowTest, TheSelectedImageStaysSelectedWhenAnotherArrives)
     ASSERT_EQ(grid->model()->rowCount(), 3);
     // An image that sorts in front of the selected one.
     writeImage("A Disc", {10});
-    ASSERT_TRUE(waitFor([&] { return driveList.count() == 2; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driveList.count() == 2; }, 1000));
     EXPECT_EQ(driveList.selectedIndex(), 1);
     EXPECT_EQ(form->selectedDrivePath(), paths.discsDir() + "/B Disc.cue");
     EXPECT_EQ(grid->model()->rowCount(), 3);
     // Once it is gone, the first drive is taken.
     QFile::remove(paths.discsDir() + "/B Disc.cue");
-    ASSERT_TRUE(waitFor([&] { return driveList.count() == 1; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return driveList.count() == 1; }, 1000));
     EXPECT_EQ(driveList.selectedIndex(), 0);
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_TRUE(tracks->CD());
