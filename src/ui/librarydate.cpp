@@ -10,8 +10,9 @@ namespace trackmill {
 QString GetDateLibrary(const QString& fileName, const QLocale& locale)
 {
     // Opening first, as the date of a file nobody may read is not shown.
+    // Only plain files: opening a pipe would wait for a writer.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         return QString();
     const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
     file.close();

@@ -4,6 +4,7 @@
 #include "peversionresource.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace trackmill {
 
@@ -35,8 +36,9 @@ QString TVerInfoRes::noLanguageMessage()
 TVerInfoRes::TVerInfoRes(const QString& fileName) : m_fileName(fileName)
 {
     QFile file(fileName);
-    // A file that cannot be opened has no version information to offer.
-    if (!file.open(QIODevice::ReadOnly))
+    // A file that cannot be opened has no version information to offer;
+    // neither has a pipe or a device, which could block or never end.
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         throw ENoVerInfoError(noVersionMessage());
     load(file);
 }

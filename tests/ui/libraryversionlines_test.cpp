@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -80,6 +81,9 @@ TEST_F(LibraryLinesTest, DateIsDayMonthNameYearInTheGivenLocale)
     }
     EXPECT_EQ(GetDateLibrary(m_dir.filePath("missing.so"), kEnglish), QString());
     EXPECT_EQ(GetDateLibrary(m_dir.path(), kEnglish), QString());  // a folder is no library file
+    const QString pipe = m_dir.filePath("pipe.so");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(GetDateLibrary(pipe, kEnglish), QString());  // returns rather than waiting for a writer
 }
 
 TEST_F(LibraryLinesTest, RipLibraryLineHasTheBlanksOfItsParts)

@@ -12,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -185,6 +186,11 @@ TEST_F(VerInfoResTest, FilesWithoutReadableVersionInformationRaise)
         }
     }
     EXPECT_THROW(TVerInfoRes(m_dir.filePath("missing.dll")), ENoVerInfoError);
+    EXPECT_THROW(TVerInfoRes(m_dir.path()), ENoVerInfoError);
+    // A pipe would block the reader until someone writes to it.
+    const QString pipe = m_dir.filePath("pipe.dll");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_THROW(TVerInfoRes{pipe}, ENoVerInfoError);
 }
 
 // Reads a damaged image from memory; the only acceptable outcomes are a
