@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "libraryversionlines.h"
 
+#include "akrip32.h"
 #include "encoderversionsource.h"
 #include "librarydate.h"
 #include "platform/apppaths.h"
@@ -41,6 +42,11 @@ QString ripLibraryLine(quint32 versionCode, const QString& libraryFile, const QL
 QString ripLibraryPath(const AppPaths& paths)
 {
     return paths.programDir + QLatin1Char('/') + QLatin1String(kRipLibraryFile);
+}
+
+QString ripLibraryLine(const AppPaths& paths, const QLocale& locale)
+{
+    return ripLibraryLine(GetAKRipDllVersion(), ripLibraryPath(paths), locale);
 }
 
 LibraryIdentity LibraryIdentity::encoderLibrary()

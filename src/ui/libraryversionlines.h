@@ -33,6 +33,10 @@ QString ripLibraryLine(quint32 versionCode, const QString& libraryFile,
 // The ripping library beside the program.
 QString ripLibraryPath(const AppPaths& paths);
 
+// The line for the ripping library this program is linked with: its own
+// version number and the date of its file beside the program.
+QString ripLibraryLine(const AppPaths& paths, const QLocale& locale = QLocale());
+
 // What a library without version resources shows in place of the strings
 // of its version block.
 struct LibraryIdentity

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // File dates of libraries and the version lines of both outside libraries.
+#include "akrip32.h"
 #include "pebuilder.h"
 #include "qstringprinter.h"
 #include "ui/encoderversionsource.h"
@@ -99,6 +100,14 @@ TEST_F(LibraryLinesTest, RipLibraryLineHasTheBlanksOfItsParts)
     AppPaths paths;
     paths.programDir = m_dir.path();
     EXPECT_EQ(ripLibraryPath(paths), library);
+
+    // The library the program is linked with, beside the built program.
+    paths.programDir = QStringLiteral(TRACKMILL_BIN_DIR);
+    const QString built = ripLibraryPath(paths);
+    ASSERT_TRUE(QFile::exists(built));
+    EXPECT_EQ(ripLibraryLine(paths, kEnglish),
+              QStringLiteral("Used Library: ") + ripLibraryVersionText(GetAKRipDllVersion())
+                  + QStringLiteral(", Last modified: ") + GetDateLibrary(built, kEnglish));
 }
 
 TEST_F(LibraryLinesTest, EncoderWithoutVersionResourcesShowsItsOwnFacts)
