@@ -25,6 +25,21 @@ AKRIP_API void AkripTestFailReads(DWORD fromSector, DWORD status);
 /* Back to defaults: default folder, physical drives listed, no faults. */
 AKRIP_API void AkripTestReset(void);
 
+/* CDDB client. Connect and total time limits of one HTTP exchange in
+ * milliseconds (defaults 10000 and 30000); 0 restores a default. */
+AKRIP_API void AkripTestSetCddbTimeouts(long connectMs, long totalMs);
+
+/* When non-NULL, CDDBQuery takes this table of contents (logical block
+ * addresses, track 1 = 0) instead of reading the drive; the handle must
+ * still be nonzero. NULL reads the drive again. The TOC is copied. */
+AKRIP_API void AkripTestSetCddbToc(const TOC* toc);
+
+/* Why the last CDDB call failed ("" after a success). */
+AKRIP_API const char* AkripTestCddbLastError(void);
+
+/* CDDB options, hooks and the remembered query back to their defaults. */
+AKRIP_API void AkripTestResetCddb(void);
+
 #ifdef __cplusplus
 }
 #endif

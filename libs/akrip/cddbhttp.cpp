@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
+#include "cddbhttp.h"
+
+#include <curl/curl.h>
+#include <mutex>
+
+namespace akrip::cddb {
+
+namespace {
+
+struct Sink
+{
+    std::string* body;
+    std::size_t max;
+    bool overflow = false;
+};
+
+size_t onData(char* data, size_t size, size_t count, void* user)
+{
+    auto* sink = static_cast<Sink*>(user);
+    const size_t bytes = size * count;
+    if (sink->body->size() + bytes > sink->max) {
+        sink->overflow = true;
+        return 0; // makes curl stop with CURLE_WRITE_ERROR
+    }
+    sink->body->append(data, bytes);
+    return bytes;
+}
+
+}
+
+HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent)
+{
+    static std::once_flag initOnce;
+    std::call_once(initOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    HttpResult result;
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        result.error = "libcurl could not start";
+        return result;
+    }
+    Sink sink{&result.body, limits.maxBody};
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    // An empty proxy also keeps curl from taking one from http_proxy.
+    curl_easy_setopt(curl, CURLOPT_PROXY, request.proxy.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalMs);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "identity");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+
+    const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+
+    if (sink.overflow) {
+        result.error = "answer too long";
+    } else if (code != CURLE_OK) {
+        result.error = errorText[0] ? errorText : curl_easy_strerror(code);
+    } else if (status != 200) {
+        result.error = "HTTP status " + std::to_string(status);
+    } else {
+        result.ok = true;
+    }
+    if (!result.ok)
+        result.body.clear();
+    return result;
+}
+
+}

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
+// One HTTP GET through libcurl, bounded in time and size.
+#pragma once
+
+#include "cddbrequest.h"
+
+#include <string>
+
+namespace akrip::cddb {
+
+struct HttpLimits
+{
+    long connectMs = 10000;            // connecting (proxy or server)
+    long totalMs = 30000;              // the whole exchange, a stalled server included
+    std::size_t maxBody = 2u << 20;    // bytes; a real answer is a few KiB
+};
+
+struct HttpResult
+{
+    bool ok = false;      // HTTP 200 and the whole body received
+    std::string body;
+    std::string error;    // why not, for diagnostics
+};
+
+HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent);
+
+}

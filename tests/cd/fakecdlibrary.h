@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// A scripted CD ripping library for the drive logic and Track list tests:
+// it hands out drives, handles and TOCs as told and records the calls.
+#pragma once
+
+#include "cd/cdlibrary.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace trackmill::test {
+
+class FakeCdLibrary : public CdLibrary
+{
+public:
+    struct Drive
+    {
+        BYTE ha, tgt, lun;
+        const char* id;
+    };
+    std::vector<Drive> drives;
+    BYTE reportedCount = 0xFF;  // 0xFF: the true count
+    HCDROM nextHandle = 7;      // 0: refuse handles
+    bool refuseClose = false;
+    bool tocReadable = true;
+    TOC toc{};
+    DWORD versionValue = 0x0203;
+
+    std::vector<GETCDHAND> handleRequests;
+    std::vector<HCDROM> closed;
+    std::vector<std::pair<int, DWORD>> parms;  // ModifyCDParms calls
+    int tocReads = 0;
+    HCDROM open = 0;
+
+    DWORD getCDList(CDLIST* list) override
+    {
+        list->num = reportedCount == 0xFF ? BYTE(drives.size()) : reportedCount;
+        for (size_t i = 0; i < drives.size() && i < list->max; ++i) {
+            CDREC& rec = list->cd[i];
+            rec.ha = drives[i].ha;
+            rec.tgt = drives[i].tgt;
+            rec.lun = drives[i].lun;
+            std::strncpy(rec.id, drives[i].id, MAXIDLEN);
+        }
+        return 1;
+    }
+    HCDROM getCDHandle(GETCDHAND* request) override
+    {
+        handleRequests.push_back(*request);
+        open = nextHandle;
+        return nextHandle;
+    }
+    BOOL closeCDHandle(HCDROM handle) override
+    {
+        if (refuseClose)
+            return 0;
+        closed.push_back(handle);
+        open = 0;
+        return 1;
+    }
+    DWORD modifyCDParms(HCDROM, int which, DWORD value) override
+    {
+        parms.emplace_back(which, value);
+        return 1;
+    }
+    DWORD readTOC(HCDROM, TOC* out) override
+    {
+        ++tocReads;
+        if (!tocReadable)
+            return 0;
+        *out = toc;
+        return 1;
+    }
+    DWORD version() override { return versionValue; }
+};
+
+// A TOC from (control byte, start address) per track and the lead-out.
+struct TocEntry
+{
+    BYTE control;
+    qint64 start;
+};
+
+inline TOC makeToc(int first, int last, const std::vector<TocEntry>& entries)
+{
+    TOC toc;
+    std::memset(&toc, 0, sizeof toc);
+    toc.firstTrack = BYTE(first);
+    toc.lastTrack = BYTE(last);
+    for (size_t i = 0; i < entries.size() && i < TRACKS_PER_DISK; ++i) {
+        TOCTRACK& t = toc.tracks[i];
+        t.ADR = entries[i].control;
+        t.trackNumber = BYTE(i + 1);
+        const quint32 a = quint32(entries[i].start);
+        t.addr[0] = BYTE(a >> 24);
+        t.addr[1] = BYTE(a >> 16);
+        t.addr[2] = BYTE(a >> 8);
+        t.addr[3] = BYTE(a);
+    }
+    return toc;
+}
+
+// Audio tracks of the given lengths (sectors) from address 0, then the lead-out.
+inline TOC audioToc(const std::vector<qint64>& lengths)
+{
+    std::vector<TocEntry> entries;
+    qint64 at = 0;
+    for (qint64 length : lengths) {
+        entries.push_back({0x10, at});
+        at += length;
+    }
+    entries.push_back({0x10, at});
+    return makeToc(1, int(lengths.size()), entries);
+}
+
+}

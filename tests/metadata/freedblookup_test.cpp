@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The freedb lookup against a scripted CDDB client, and once end to end
+// through the library against the local test server.
+#include "akrip32_testing.h"
+#include "app/hiddenlog.h"
+#include "cddbserver.h"
+#include "metadata/akripcddbservice.h"
+#include "metadata/freedblookup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+namespace trackmill {
+namespace {
+
+class ScriptedCddb : public CddbService
+{
+public:
+    struct OptionCall
+    {
+        int option;
+        QByteArray text;
+        int value;
+        bool operator==(const OptionCall&) const = default;
+    };
+
+    void setOption(Option option, const QByteArray& text, int value) override
+    {
+        options.append({int(option), text, value});
+    }
+    QList<CddbMatchRecord> query(int capacity) override
+    {
+        ++queries;
+        lastCapacity = capacity;
+        return matches.mid(0, capacity);
+    }
+    std::optional<QString> diskInfo(const CddbMatchRecord& match) override
+    {
+        const auto it = entries.find(match.discId);
+        if (it == entries.end())
+            return std::nullopt;
+        return it->second;
+    }
+
+    QList<OptionCall> options;
+    QList<CddbMatchRecord> matches;
+    std::map<QString, QString> entries; // by disc id
+    int queries = 0;
+    int lastCapacity = 0;
+};
+
+QString entryWithTitles(const QString& prefix, int count)
+{
+    QString text = QStringLiteral("DISCID=x\nDTITLE=%1 / Album\n").arg(prefix);
+    for (int i = 0; i < count; ++i)
+        text += QStringLiteral("TTITLE%1=%2 %3\n").arg(i).arg(prefix).arg(i + 1);
+    return text + QStringLiteral("EXTD=extra\nEXTT0=\nPLAYORDER=\n");
+}
+
+TEST(FreedbLookup, OptionsInOrder)
+{
+    using O = ScriptedCddb::OptionCall;
+    struct Case { const char* name; FreedbSettings settings; QList<O> proxyOptions; };
+    const QList<Case> cases = {
+        {"no proxy", {false, "proxy.lan", "3128", false}, {{2, "", 0}}},
+        {"proxy", {true, "proxy.lan", " 3128 ", true}, {{2, "", 1}, {1, "proxy.lan", 0}, {5, "", 3128}}},
+        {"proxy without port", {true, "proxy.lan", "", false}, {{2, "", 0}}},
+        {"proxy without host", {true, "", "3128", false}, {{2, "", 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedCddb cddb;
+        HiddenLog log;
+        FreedbLookup(cddb, log).run(c.settings, 5);
+        QList<O> expected = {{0, "gnudb.gnudb.org", 0}, {6, "/~cddb/cddb.cgi", 0},
+                             {4, FreedbLookup::kDefaultEmail, 0}, {3, "Trackmill 2.0", 0}};
+        expected += c.proxyOptions;
+        expected += {O{7, "", 80}, O{8, "", c.settings.autoStore ? 1 : 0}};
+        EXPECT_EQ(cddb.options, expected);
+        EXPECT_EQ(cddb.lastCapacity, 5);
+    }
+}
+
+TEST(FreedbLookup, ProxyPortThatIsNoNumberSendsNothing)
+{
+    for (const char* port : {"abc", "80a", "0x50", "-1", "0", "65536", "99999999999", "8 0"}) {
+        SCOPED_TRACE(port);
+        ScriptedCddb cddb;
+        HiddenLog log;
+        const FreedbResult result = FreedbLookup(cddb, log).run({true, "proxy.lan", port, false}, 5);
+        EXPECT_EQ(result.status, FreedbResult::Status::InvalidProxyPort);
+        EXPECT_TRUE(cddb.options.isEmpty());
+        EXPECT_EQ(cddb.queries, 0);
+        ASSERT_EQ(log.lines().size(), 1);
+        EXPECT_TRUE(log.lines().first().contains(QLatin1String(port)));
+    }
+}
+
+TEST(FreedbLookup, OneMatchWithElevenTracks)
+{
+    ScriptedCddb cddb;
+    cddb.matches = {{"rock", "9a0b0c0b", "The Band", "The Album"}};
+    cddb.entries["9a0b0c0b"] = entryWithTitles("Song", 11);
+    HiddenLog log;
+    const FreedbResult result = FreedbLookup(cddb, log).run({}, 12);
+
+    EXPECT_EQ(result.status, FreedbResult::Status::Found);
+    EXPECT_EQ(result.artist, "The Band");
+    EXPECT_EQ(result.album, "The Album");
+    ASSERT_EQ(result.trackNames.size(), 11);
+    EXPECT_EQ(result.trackNames.first(), "Song 1");
+    EXPECT_EQ(result.trackNames.last(), "Song 11");
+
+    const QStringList& lines = log.lines();
+    ASSERT_EQ(lines.size(), 1 + 2 + 11 + 3 + 1);
+    EXPECT_EQ(lines.first(), "0: rock 9a0b0c0b The Band / The Album");
+    EXPECT_EQ(lines[1], "DISCID=x");
+    EXPECT_EQ(lines[3], "TTITLE0=Song 1");
+    EXPECT_EQ(lines.last(), "The following matches were found:");
+}
+
+TEST(FreedbLookup, AllNamesComeFromTheFirstMatchThatArrived)
+{
+    ScriptedCddb cddb;
+    cddb.matches = {{"rock", "00000001", "Lost", "Entry"},
+                    {"jazz", "00000002", "Second", "Match"},
+                    {"misc", "00000003", "Third", "Match"}};
+    cddb.entries["00000002"] = entryWithTitles("Second", 3);
+    cddb.entries["00000003"] = entryWithTitles("Third", 3);
+    HiddenLog log;
+    const FreedbResult result = FreedbLookup(cddb, log).run({}, 4);
+
+    EXPECT_EQ(result.status, FreedbResult::Status::Found);
+    EXPECT_EQ(result.artist, "Second");
+    EXPECT_EQ(result.album, "Match");
+    EXPECT_EQ(result.trackNames, (QStringList{"Second 1", "Second 2", "Second 3"}));
+    EXPECT_EQ(log.lines()[1], "Error while getting DiskInfo");
+    EXPECT_EQ(log.lines().count("The following matches were found:"), 2);
+}
+
+TEST(FreedbLookup, OnlyTrackTitlesBecomeNames)
+{
+    struct Case { const char* name; QString info; int rows; QStringList names; };
+    const QList<Case> cases = {
+        {"grid longer than the entry", "TTITLE0=A\nTTITLE1=B\nEXTD=not a name\nEXTT0=nor this\n", 5, {"A", "B"}},
+        {"grid shorter than the entry", "TTITLE0=A\nTTITLE1=B\nTTITLE2=C\n", 3, {"A", "B"}},
+        {"no first title", "DTITLE=x / y\nTTITLE1=B\n", 5, {}},
+        {"gap ends the names", "TTITLE0=A\nTTITLE2=C\n", 5, {"A"}},
+        {"order of lines does not matter", "TTITLE1=B\nTTITLE0=A\n", 5, {"A", "B"}},
+        {"odd keys ignored", "TTITLE0=A\nTTITLE01=x\nTTITLE+1=y\nTTITLE-1=z\nttitle1=w\nTTITLE1=B\n", 5, {"A", "B"}},
+        {"first value of a repeated key", "TTITLE0=A\nTTITLE0=again\n", 5, {"A"}},
+        {"value with '='", "TTITLE0=a=b\r\n", 2, {"a=b"}},
+        {"no rows", "TTITLE0=A\n", 1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FreedbLookup::trackTitles(c.info, c.rows - 1), c.names);
+    }
+}
+
+TEST(FreedbLookup, NothingFound)
+{
+    ScriptedCddb cddb;
+    HiddenLog log;
+    EXPECT_EQ(FreedbLookup(cddb, log).run({}, 5).status, FreedbResult::Status::NotFound);
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    cddb.matches = {{"rock", "00000001", "A", "B"}};
+    const FreedbResult result = FreedbLookup(cddb, log).run({}, 5);
+    EXPECT_EQ(result.status, FreedbResult::Status::NotFound);
+    EXPECT_TRUE(result.artist.isEmpty());
+    EXPECT_EQ(log.lines().last(), "Error while getting DiskInfo");
+}
+
+TEST(FreedbLookup, ThroughTheLibrary)
+{
+    test::CddbServer server;
+    ASSERT_TRUE(server.listening());
+    AkripTestResetCddb();
+    AkripTestSetCddbTimeouts(1000, 3000);
+    TOC toc;
+    std::memset(&toc, 0, sizeof toc);
+    toc.firstTrack = 1;
+    toc.lastTrack = 2;
+    toc.tracks[0] = {0, 0x10, 1, 0, {0, 0, 0, 0}};
+    toc.tracks[1] = {0, 0x10, 2, 0, {0, 0, 0x4E, 0x20}};   // LBA 20000
+    toc.tracks[2] = {0, 0x14, 0xAA, 0, {0, 0, 0x9C, 0x40}}; // LBA 40000
+    AkripTestSetCddbToc(&toc);
+
+    server.setQueryAnswer(test::CddbServer::matchList(
+        211, {"rock 1a2b3c02 Bj\xF6rk / D\xE9" "but", "misc 1a2b3c03 Other / Disc"}));
+    server.setReadAnswer("rock", "1a2b3c02",
+                         test::CddbServer::entry("rock", "1a2b3c02",
+                                                 {"DTITLE=Bj\xF6rk / D\xE9" "but", "TTITLE0=Human Behaviour",
+                                                  "TTITLE1=Crying"}));
+    AkripCddbService cddb(1);
+    HiddenLog log;
+    const FreedbResult result =
+        FreedbLookup(cddb, log, {"127.0.0.1", server.port()}).run({}, 3);
+    AkripTestResetCddb();
+
+    EXPECT_EQ(result.status, FreedbResult::Status::Found);
+    EXPECT_EQ(result.artist, QString::fromUtf8("Bj\xC3\xB6rk"));
+    EXPECT_EQ(result.album, QString::fromLatin1("D\xE9" "but"));
+    EXPECT_EQ(result.trackNames, (QStringList{"Human Behaviour", "Crying"}));
+    EXPECT_EQ(log.lines().first(), QString::fromUtf8("0: rock 1a2b3c02 Bj\xC3\xB6rk / D\xC3\xA9" "but"));
+    EXPECT_EQ(log.lines().count("Error while getting DiskInfo"), 1); // the second match has no entry
+    EXPECT_EQ(server.requestCount(), 3);
+}
+
+}
+}

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ui/tstatusbarpro.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace trackmill;
+
+namespace {
+
+class TStatusBarProTest : public ::testing::Test
+{
+protected:
+    TStatusBarProTest()
+    {
+        bar.resize(400, 24);
+        first = bar.addPanel(21);
+        second = bar.addPanel(175);
+        second->setPopupMenu(&menu);
+        menu.addAction("English");
+        bar.show();
+    }
+    ~TStatusBarProTest() override { menu.hide(); }
+
+    QMenu menu;
+    TStatusBarPro bar;
+    TStatusPanelPro* first = nullptr;
+    TStatusPanelPro* second = nullptr;
+};
+
+TEST_F(TStatusBarProTest, PanelsLieSideBySideAtTheirWidths)
+{
+    EXPECT_EQ(bar.panelRect(0).width(), 21);
+    EXPECT_EQ(bar.panelRect(1).width(), 175);
+    EXPECT_GT(bar.panelRect(1).left(), bar.panelRect(0).right());
+    EXPECT_EQ(bar.panelAt(bar.panelRect(1).center()), 1);
+    EXPECT_EQ(bar.panelAt(QPoint(390, 12)), -1);
+    EXPECT_EQ(bar.height(), 24);
+}
+
+TEST_F(TStatusBarProTest, LeftClickFiresTheClickedPanelOnlyAndRightClickOpensItsMenu)
+{
+    QSignalSpy firstClicks(first, &TStatusPanelPro::click);
+    QSignalSpy secondClicks(second, &TStatusPanelPro::click);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.panelRect(1).center());
+    EXPECT_EQ(firstClicks.count(), 0);
+    EXPECT_EQ(secondClicks.count(), 1);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(390, 12));  // beyond the panels
+    EXPECT_EQ(firstClicks.count() + secondClicks.count(), 1);
+
+    QTest::mouseClick(&bar, Qt::RightButton, {}, bar.panelRect(0).center());
+    EXPECT_FALSE(menu.isVisible());  // the first panel has no menu
+    QTest::mouseClick(&bar, Qt::RightButton, {}, bar.panelRect(1).center());
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_EQ(secondClicks.count(), 1);
+}
+
+TEST_F(TStatusBarProTest, DrawsPicturesAndLongTextsWithoutSpilling)
+{
+    QPixmap pic(16, 16);
+    pic.fill(Qt::red);
+    first->setPicture(pic);
+    second->setText(QString(300, QLatin1Char('x')));
+    second->setAlignment(Qt::AlignCenter);
+    const QImage image = bar.grab().toImage();
+    // The picture sits inside its panel, centred.
+    const QPoint centre = bar.panelRect(0).center();
+    EXPECT_EQ(image.pixelColor(centre), QColor(Qt::red));
+    // Past the last panel nothing is drawn.
+    EXPECT_EQ(image.pixelColor(QPoint(395, 12)), image.pixelColor(QPoint(399, 2)));
+}
+
+}
