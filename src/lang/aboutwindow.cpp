@@ -6,6 +6,7 @@
 #include "languagefile.h"
 #include "languagelist.h"
 #include "platform/systemservices.h"
+#include "ui/pictures.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,7 +29,7 @@ constexpr int kHeight = 420;
 struct FlagPicture
 {
     const char* image;  // objectName of the picture
-    const char* stem;   // file of the famfamfam flag set
+    const char* stem;   // famfamfam flag, 16 by 11
 };
 
 // By position in the language list.
@@ -42,13 +43,6 @@ const FlagPicture kFlags[languageCount] = {
     {"Image70", "lv"}, {"Image72", "al"}, {"Image69", "fi"}, {"Image73", "cl"},
     {"Image74", "catalonia"}, {"Image77", "rs"},
 };
-
-// 16 by 11 pixels; a null picture when the flag set is not installed.
-QPixmap flagFile(const char* stem)
-{
-    return QPixmap(QStringLiteral("/usr/share/flags/countries/16x11/") + QLatin1String(stem)
-                   + QStringLiteral(".png"));
-}
 
 // Home pages of the projects the credit lines name, by the line's first part.
 const struct
@@ -215,7 +209,7 @@ QWidget* TForm5::buildTranslatorsPage()
     for (int i = 0; i < languageCount; ++i) {
         auto* flag = new QLabel(Grb_Thanks_Translators);
         flag->setObjectName(QLatin1String(kFlags[i].image));
-        flag->setPixmap(flagFile(kFlags[i].stem));
+        flag->setPixmap(pictures::flag(QLatin1String(kFlags[i].stem)));
         flag->setFixedSize(16, 11);
         m_flags.append(flag);
         const QString line = i < credits.translators.size() ? credits.translators.at(i) : QString();
