@@ -1,38 +1,33 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/hiddenlog.h"
-#include "app/mainwindow.h"
-#include "app/mediawatcher.h"
-#include "app/tracklist.h"
-#include "cd/akriplibrary.h"
-#include "cd/cddrives.h"
-#include "cd/drivelist.h"
+#include "app/trackmillapp.h"
 #include "platform/apppaths.h"
+#include "platform/dbussystemservices.h"
+#include "platform/qtdesktopshell.h"
 #include "platform/qtmessageboxes.h"
+#include "platform/singleinstanceguard.h"
 
 #include <QApplication>
-#include <QScreen>
+#include <QStandardPaths>
 
 using namespace trackmill;
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const AppPaths paths = AppPaths::forRunningProgram();
 
-    HiddenLog log;
-    DriveList driveList;
-    AkripLibrary library;
-    CdDrives drives(library, log, driveList, CdDrives::Options{paths.discsDir(), true});
-    TrackList tracks(drives, log);
-    QtMessageBoxes messageBoxes;
-    MediaWatcher watcher(MediaWatcher::Options{paths.discsDir(), true, 250});
-
-    TForm1 form1(TForm1::Collaborators{drives, driveList, tracks, log, messageBoxes, paths, &watcher});
-    if (const QScreen* screen = form1.screen()) {
-        QRect frame = form1.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        form1.move(frame.topLeft());
+    // A second copy beeps once and ends without a window; the running copy
+    // is not told.
+    SingleInstanceGuard guard(QStringLiteral("Trackmill Freeware 2001"),
+                              QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!guard.tryAcquire()) {
+        QApplication::beep();
+        return 0;
     }
-    form1.show();
+
+    QtMessageBoxes messageBoxes;
+    DBusSystemServices system;
+    QtDesktopShell shell;
+    TrackmillApp trackmill(TrackmillApp::Services{messageBoxes, system, shell, AppPaths::forRunningProgram()});
+    trackmill.show();
     return app.exec();
 }

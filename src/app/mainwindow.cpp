@@ -162,6 +162,36 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+void TForm1::setCommand(const QString& button, std::function<void()> handler)
+{
+    auto* b = m_toolBar->findChild<QToolButton*>(button);
+    Q_ASSERT(b);
+    connect(b, &QToolButton::clicked, this, [handler = std::move(handler)] { handler(); });
+    b->setEnabled(true);
+}
+
+QString TForm1::artist() const
+{
+    return m_artist->text();
+}
+
+QString TForm1::album() const
+{
+    return m_album->text();
+}
+
+void TForm1::setArtist(const QString& text)
+{
+    if (m_artist->text() != text)
+        m_artist->setText(text);
+}
+
+void TForm1::setAlbum(const QString& text)
+{
+    if (m_album->text() != text)
+        m_album->setText(text);
+}
+
 void TForm1::buildToolbar()
 {
     m_toolBar = new QToolBar(this);

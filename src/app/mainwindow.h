@@ -78,6 +78,17 @@ public:
 
     Hooks& hooks() { return m_hooks; }
 
+    // Connects a toolbar button (by its design name, "WAV", "ID3", ...) to
+    // its command and enables it. Subsystems call this when they wire in.
+    void setCommand(const QString& button, std::function<void()> handler);
+
+    QString artist() const;
+    QString album() const;
+    // Write only when the text differs, so an echo from another window
+    // never moves the cursor of an edit the user is typing in.
+    void setArtist(const QString& text);
+    void setAlbum(const QString& text);
+
     // Handlers and operations of the window.
     void RefreshClick();
     void MyRefresh();

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -23,6 +24,9 @@ void isolateEnvironment()
     setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
     QDir().mkpath(g_root->path() + "/config");
     QDir().mkpath(g_root->path() + "/runtime");
+    // Qt insists on a private runtime folder.
+    QFile::setPermissions(g_root->path() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Tests never reach the real screen saver or power services.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);

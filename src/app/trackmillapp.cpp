@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "trackmillapp.h"
+
+#include "app/hiddenlog.h"
+#include "app/mainwindow.h"
+#include "app/mediawatcher.h"
+#include "app/tracklist.h"
+#include "cd/akriplibrary.h"
+#include "cd/cddrives.h"
+#include "cd/drivelist.h"
+#include "rip/progresswindow.h"
+#include "settings/settings.h"
+#include "tags/genrelist.h"
+#include "tags/tageditorwindow.h"
+
+#include <QScreen>
+
+namespace trackmill {
+
+TrackmillApp::TrackmillApp(Services services)
+    : m_services(std::move(services))
+    , m_log(std::make_unique<HiddenLog>())
+    , m_driveList(std::make_unique<DriveList>())
+    , m_library(std::make_unique<AkripLibrary>())
+    , m_settings(std::make_unique<Settings>())
+    , m_genres(std::make_unique<GenreList>())
+{
+    const AppPaths& paths = m_services.paths;
+    m_drives = std::make_unique<CdDrives>(*m_library, *m_log, *m_driveList,
+                                          CdDrives::Options{paths.discsDir(), m_services.listPhysicalDrives});
+    m_tracks = std::make_unique<TrackList>(*m_drives, *m_log);
+    if (m_services.watchMedia)
+        m_watcher = std::make_unique<MediaWatcher>(
+            MediaWatcher::Options{paths.discsDir(), m_services.listPhysicalDrives, 250});
+
+    // The designed order of creation: main window, tag editor, settings
+    // window, progress window, About window, freedb window; each runs its
+    // start-up work before the next exists.
+    m_form1 = std::make_unique<TForm1>(TForm1::Collaborators{
+        *m_drives, *m_driveList, *m_tracks, *m_log, m_services.messageBoxes, paths, m_watcher.get()});
+    wireTagEditor();
+    wireSettings();
+    m_form3 = std::make_unique<TForm3>();
+    wireRipping();
+    wireEncoding();
+    wireAbout();
+    wireDiscNames();
+    wireLanguages();
+}
+
+TrackmillApp::~TrackmillApp() = default;
+
+void TrackmillApp::show()
+{
+    if (const QScreen* screen = m_form1->screen()) {
+        QRect frame = m_form1->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_form1->move(frame.topLeft());
+    }
+    m_form1->show();
+}
+
+}

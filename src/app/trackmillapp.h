@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The program as a whole: every collaborator and the six windows, made in
+// the designed order and wired together. main() makes one over the real
+// services; whole-flow tests make one over recording fakes.
+#pragma once
+
+#include "platform/apppaths.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace trackmill {
+
+class AkripLibrary;
+class CdDrives;
+class DesktopShell;
+class DriveList;
+class GenreList;
+class HiddenLog;
+class MediaWatcher;
+class MessageBoxes;
+class Settings;
+class SystemServices;
+class TForm1;
+class TForm3;
+class TForm4;
+class TrackList;
+
+class TrackmillApp
+{
+public:
+    struct Services
+    {
+        MessageBoxes& messageBoxes;
+        SystemServices& system;
+        DesktopShell& shell;
+        AppPaths paths;
+        bool listPhysicalDrives = true;  // tests: false, no real drive is touched
+        bool watchMedia = true;          // udev and the Discs folder
+    };
+
+    explicit TrackmillApp(Services services);
+    ~TrackmillApp();
+
+    TrackmillApp(const TrackmillApp&) = delete;
+    TrackmillApp& operator=(const TrackmillApp&) = delete;
+
+    // Shows the main window centred on its screen.
+    void show();
+
+    TForm1& form1() { return *m_form1; }
+    TForm3& form3() { return *m_form3; }
+    TForm4& form4() { return *m_form4; }
+    Settings& settings() { return *m_settings; }
+    HiddenLog& log() { return *m_log; }
+    TrackList& tracks() { return *m_tracks; }
+    CdDrives& drives() { return *m_drives; }
+    const Services& services() const { return m_services; }
+
+private:
+    // Each subsystem connects its windows and commands in its own file
+    // (src/<subsystem>/appwiring.cpp), so the subsystems stay apart.
+    void wireTagEditor();
+    void wireSettings();
+    void wireRipping();
+    void wireEncoding();
+    void wireDiscNames();
+    void wireLanguages();
+    void wireAbout();
+
+    Services m_services;
+    std::unique_ptr<HiddenLog> m_log;
+    std::unique_ptr<DriveList> m_driveList;
+    std::unique_ptr<AkripLibrary> m_library;
+    std::unique_ptr<CdDrives> m_drives;
+    std::unique_ptr<TrackList> m_tracks;
+    std::unique_ptr<MediaWatcher> m_watcher;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<GenreList> m_genres;
+
+    // The settings window's edit Character (the split separator, "/" when
+    // the window is made); wireSettings points this at the edit.
+    std::function<QString()> m_splitCharacter = [] { return QStringLiteral("/"); };
+
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm3> m_form3;
+};
+
+}
