@@ -4,6 +4,7 @@
 #include "pebuilder.h"
 #include "qstringprinter.h"
 #include "ui/encoderversionsource.h"
+#include "ui/gogoversionprobe.h"
 #include "ui/librarydate.h"
 #include "ui/libraryversionlines.h"
 #include "platform/apppaths.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -169,6 +172,40 @@ TEST_F(LibraryLinesTest, EncoderThatCannotBeLoadedIsNamedAsNotFound)
     const EncoderLibraryLines lines = encoderLibraryLines(source, LibraryIdentity::encoderLibrary(), kEnglish);
     EXPECT_EQ(lines.library, QStringLiteral("Used Library: libgogo.so (not found)"));
     EXPECT_TRUE(lines.company.startsWith(QStringLiteral("Company: Trackmill developers,  ")));
+}
+
+TEST_F(LibraryLinesTest, ProbeAsksTheEncoderLibraryThatIsLoaded)
+{
+    const QString built = QFileInfo(QStringLiteral(TRACKMILL_GOGO_LIBRARY)).canonicalFilePath();
+    GogoLibrarySource byPath;
+    byPath.libraryName = built;
+    GogoVersionProbe probe(byPath);
+    const auto version = probe.encoderVersion();
+    ASSERT_TRUE(version);
+    EXPECT_EQ(QFileInfo(version->fileName).canonicalFilePath(), built);
+    EXPECT_TRUE(version->text.startsWith(QStringLiteral("GOGO v"))) << version->text.toStdString();
+    const EncoderLibraryLines lines = encoderLibraryLines(probe, LibraryIdentity::encoderLibrary(), kEnglish);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(
+                    "^Used Library: libgogo\\.so, version v\\d+\\.\\d\\d, Last modified: \\d{1,2} [A-Z][a-z]+ \\d{4}$"))
+                    .match(lines.library)
+                    .hasMatch())
+        << lines.library.toStdString();
+
+    // Not found by name: the path stored as INSTPATH is the file in use.
+    const QString keyStore = m_dir.filePath(QStringLiteral("registry.ini"));
+    QFile store(keyStore);
+    ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+    store.write("[HKEY_CURRENT_USER\\Software\\MarineCat\\GOGO_DLL]\r\nINSTPATH=" + built.toUtf8() + "\r\n");
+    store.close();
+    GogoLibrarySource fallback;
+    fallback.libraryName = m_dir.filePath(QStringLiteral("libgogo.so"));
+    fallback.keyStoreFile = keyStore;
+    const auto stored = GogoVersionProbe(fallback).encoderVersion();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(QFileInfo(stored->fileName).canonicalFilePath(), built);
+
+    fallback.keyStoreFile.clear();
+    EXPECT_FALSE(GogoVersionProbe(fallback).encoderVersion());
 }
 
 }
