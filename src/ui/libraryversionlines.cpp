@@ -32,11 +32,16 @@ QString ripLibraryVersionText(quint32 versionCode)
                              int(versionCode & 0xFF));
 }
 
+QString ripLibraryLine(const QString& versionText, const QString& libraryFile,
+                       const QLocale& locale)
+{
+    return QStringLiteral("Used Library: ") + versionText + QStringLiteral(", ")
+           + QStringLiteral("Last modified: ") + dateOrUnknown(libraryFile, locale);
+}
+
 QString ripLibraryLine(quint32 versionCode, const QString& libraryFile, const QLocale& locale)
 {
-    return QStringLiteral("Used Library: ") + ripLibraryVersionText(versionCode)
-           + QStringLiteral(", ") + QStringLiteral("Last modified: ")
-           + dateOrUnknown(libraryFile, locale);
+    return ripLibraryLine(ripLibraryVersionText(versionCode), libraryFile, locale);
 }
 
 QString ripLibraryPath(const AppPaths& paths)

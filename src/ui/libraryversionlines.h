@@ -26,7 +26,11 @@ QString unknownDateText();
 QString ripLibraryVersionText(quint32 versionCode);
 
 // LibraryRipCDROM and LibraryRipCDDB: "Used Library: " + the version text
-// + ", " + "Last modified: " + the date of the library file.
+// + ", " + "Last modified: " + the date of the library file. The version
+// text is the one CdDrives::GetVersionOfAkrip gives, or is made from the
+// library's version number.
+QString ripLibraryLine(const QString& versionText, const QString& libraryFile,
+                       const QLocale& locale = QLocale());
 QString ripLibraryLine(quint32 versionCode, const QString& libraryFile,
                        const QLocale& locale = QLocale());
 
