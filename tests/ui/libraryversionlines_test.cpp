@@ -131,14 +131,14 @@ TEST_F(LibraryLinesTest, EncoderWithoutVersionResourcesShowsItsOwnFacts)
 
 TEST_F(LibraryLinesTest, EncoderWithVersionResourcesSpeaksForItself)
 {
-    VersionBlockSpec spec;
-    spec.strings = {{"CompanyName", "MarineCat"},
+    VersionBlockContents contents;
+    contents.strings = {{"CompanyName", "MarineCat"},
                     {"Comments", "fast"},
                     {"OriginalFilename", "GOGO.DLL"},
                     {"LegalCopyright", "(C) 2001 MarineCat"}};
     FakeEncoderVersion source;
     source.answer = EncoderLibraryVersion{
-        file(QStringLiteral("gogo.dll"), peImage(versionBlock(spec)).bytes, QDate(2001, 9, 7)),
+        file(QStringLiteral("gogo.dll"), peImage(versionBlock(contents)).bytes, QDate(2001, 9, 7)),
         0x030D, QStringLiteral("GOGO v3.13")};
     EncoderLibraryLines lines = encoderLibraryLines(source, LibraryIdentity::encoderLibrary(), kEnglish);
     EXPECT_EQ(lines.company, QStringLiteral("Company: MarineCat,  fast"));
@@ -147,8 +147,8 @@ TEST_F(LibraryLinesTest, EncoderWithVersionResourcesSpeaksForItself)
     EXPECT_EQ(lines.copyright, QStringLiteral("(C) 2001 MarineCat"));
 
     // Strings the block lacks stay empty, but the line still names the file.
-    spec.strings = {{"CompanyName", "MarineCat"}};
-    source.answer->fileName = file(QStringLiteral("bare.dll"), peImage(versionBlock(spec)).bytes,
+    contents.strings = {{"CompanyName", "MarineCat"}};
+    source.answer->fileName = file(QStringLiteral("bare.dll"), peImage(versionBlock(contents)).bytes,
                                    QDate(2001, 9, 7));
     source.answer->text = QStringLiteral("GOGO");  // too short to hold the version
     lines = encoderLibraryLines(source, LibraryIdentity::encoderLibrary(), kEnglish);

@@ -75,18 +75,18 @@ void putU32(QByteArray& bytes, qsizetype at, quint32 value)
     putU16(bytes, at + 2, quint16(value >> 16));
 }
 
-QByteArray versionBlock(const VersionBlockSpec& spec)
+QByteArray versionBlock(const VersionBlockContents& contents)
 {
     QList<QByteArray> strings;
-    for (const auto& [name, value] : spec.strings)
+    for (const auto& [name, value] : contents.strings)
         strings.append(node(name, utf16z(value), quint16(value.size() + 1), true));
     QList<QByteArray> children{
         node(QStringLiteral("StringFileInfo"), {}, 0, true,
-             {node(spec.tableKey, {}, 0, true, strings)}),
+             {node(contents.tableKey, {}, 0, true, strings)}),
     };
-    if (spec.withVarFileInfo) {
+    if (contents.withVarFileInfo) {
         QByteArray table;
-        for (const auto& [language, codePage] : spec.translations) {
+        for (const auto& [language, codePage] : contents.translations) {
             appendU16(table, language);
             appendU16(table, codePage);
         }
@@ -98,7 +98,7 @@ QByteArray versionBlock(const VersionBlockSpec& spec)
     return node(QStringLiteral("VS_VERSION_INFO"), fixed, quint16(fixed.size()), false, children);
 }
 
-PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec)
+PeImage peImage(const QByteArray& versionResource, const PeImageLayout& layout)
 {
     constexpr quint32 kSectionRva = 0x1000;
     constexpr quint32 kSectionFileOffset = 0x200;
@@ -113,8 +113,8 @@ PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec)
 
     image.peHeader = b.size();
     b.append(QByteArrayView("PE\0\0", 4));
-    const quint16 optionalSize = spec.pe32Plus ? 240 : 224;
-    appendU16(b, spec.pe32Plus ? 0x8664 : 0x014C);  // machine
+    const quint16 optionalSize = layout.pe32Plus ? 240 : 224;
+    appendU16(b, layout.pe32Plus ? 0x8664 : 0x014C);  // machine
     appendU16(b, 1);                                 // sections
     appendU32(b, 0);
     appendU32(b, 0);
@@ -124,8 +124,8 @@ PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec)
 
     image.optionalHeader = b.size();
     QByteArray optional(optionalSize, '\0');
-    putU16(optional, 0, spec.pe32Plus ? 0x20B : 0x10B);
-    const qsizetype countAt = spec.pe32Plus ? 108 : 92;
+    putU16(optional, 0, layout.pe32Plus ? 0x20B : 0x10B);
+    const qsizetype countAt = layout.pe32Plus ? 108 : 92;
     putU32(optional, countAt, 16);
     b.append(optional);
 
@@ -152,12 +152,12 @@ PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec)
     constexpr quint32 kNames = 0x20, kLanguages = 0x40, kIconNames = 0x60, kData = 0x80,
                       kBlock = 0xA0;
     QList<QPair<quint32, quint32>> types;
-    if (spec.withIconDirectory)
+    if (layout.withIconDirectory)
         types.append({3, 0x80000000u | kIconNames});
-    types.append({spec.resourceType, 0x80000000u | kNames});
+    types.append({layout.resourceType, 0x80000000u | kNames});
     directory(types);
     res.append(QByteArray(kNames - res.size(), '\0'));
-    directory({{spec.resourceName, 0x80000000u | kLanguages}});
+    directory({{layout.resourceName, 0x80000000u | kLanguages}});
     res.append(QByteArray(kLanguages - res.size(), '\0'));
     directory({{0x0409, kData}});
     res.append(QByteArray(kIconNames - res.size(), '\0'));
@@ -182,7 +182,7 @@ PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec)
     putU32(b, s + 12, kSectionRva);
     putU32(b, s + 16, quint32(res.size()));  // raw size
     putU32(b, s + 20, kSectionFileOffset);
-    if (spec.withResources) {
+    if (layout.withResources) {
         const qsizetype directories = image.optionalHeader + countAt + 4;
         putU32(b, directories + 2 * 8, kSectionRva);
         putU32(b, directories + 2 * 8 + 4, quint32(res.size()));

@@ -11,7 +11,7 @@ namespace trackmill::test {
 // Writes version blocks and small PE images holding them, laid out as a
 // resource compiler and a linker lay them out, so the reader can be fed
 // well-formed files and then damaged copies of them.
-struct VersionBlockSpec
+struct VersionBlockContents
 {
     QString tableKey = QStringLiteral("040904E4");
     QList<QPair<QString, QString>> strings;
@@ -20,7 +20,7 @@ struct VersionBlockSpec
     bool withVarFileInfo = true;
 };
 
-QByteArray versionBlock(const VersionBlockSpec& spec);
+QByteArray versionBlock(const VersionBlockContents& contents);
 
 struct PeImage
 {
@@ -34,7 +34,7 @@ struct PeImage
     qsizetype block = 0;            // file offset of the version block
 };
 
-struct PeImageSpec
+struct PeImageLayout
 {
     bool pe32Plus = false;
     // Resource type of the one resource: 16 is a version resource.
@@ -46,7 +46,7 @@ struct PeImageSpec
     bool withResources = true;
 };
 
-PeImage peImage(const QByteArray& versionResource, const PeImageSpec& spec = {});
+PeImage peImage(const QByteArray& versionResource, const PeImageLayout& contents = {});
 
 void putU16(QByteArray& bytes, qsizetype at, quint16 value);
 void putU32(QByteArray& bytes, qsizetype at, quint32 value);

@@ -22,10 +22,10 @@ namespace {
 const QString kNoVersion = QStringLiteral("Information about version not included");
 const QString kNoLanguage = QStringLiteral("Information about version language not included");
 
-VersionBlockSpec encoderStrings()
+VersionBlockContents encoderStrings()
 {
-    VersionBlockSpec spec;
-    spec.strings = {
+    VersionBlockContents contents;
+    contents.strings = {
         {"CompanyName", "MarineCat"},
         {"FileDescription", "MP3 encoder"},
         {"FileVersion", "3.10"},
@@ -38,7 +38,7 @@ VersionBlockSpec encoderStrings()
         {"ProductVersion", "3.10"},
         {"Comments", "fast"},
     };
-    return spec;
+    return contents;
 }
 
 class VerInfoResTest : public ::testing::Test
@@ -60,7 +60,7 @@ TEST_F(VerInfoResTest, ReadsEveryStringOfPe32AndPe32Plus)
 {
     for (const bool plus : {false, true}) {
         SCOPED_TRACE(plus ? "PE32+" : "PE32");
-        PeImageSpec pe;
+        PeImageLayout pe;
         pe.pe32Plus = plus;
         const QString path = write(peImage(versionBlock(encoderStrings()), pe).bytes);
         const TVerInfoRes info(path);
@@ -80,19 +80,19 @@ TEST_F(VerInfoResTest, ReadsEveryStringOfPe32AndPe32Plus)
 
 TEST_F(VerInfoResTest, QueriesTheTableOfTheFirstTranslationOnly)
 {
-    VersionBlockSpec spec;
-    spec.tableKey = QStringLiteral("041504e2");  // table keys match regardless of case
-    spec.strings = {{"CompanyName", QStringLiteral("Zażółć gęślą jaźń")}};
-    spec.translations = {{0x0415, 0x04E2}, {0x0409, 0x04E4}};
-    const TVerInfoRes polish(write(peImage(versionBlock(spec)).bytes));
+    VersionBlockContents contents;
+    contents.tableKey = QStringLiteral("041504e2");  // table keys match regardless of case
+    contents.strings = {{"CompanyName", QStringLiteral("Zażółć gęślą jaźń")}};
+    contents.translations = {{0x0415, 0x04E2}, {0x0409, 0x04E4}};
+    const TVerInfoRes polish(write(peImage(versionBlock(contents)).bytes));
     EXPECT_EQ(polish.queryKey(TVerInfoRes::CompanyName),
               QStringLiteral("\\StringFileInfo\\041504E2\\CompanyName"));
     EXPECT_EQ(polish.value(TVerInfoRes::CompanyName), QStringLiteral("Zażółć gęślą jaźń"));
     EXPECT_EQ(polish.value(TVerInfoRes::Comments), QString());
 
     // The strings sit under the second translation: the first one decides.
-    spec.translations = {{0x0409, 0x04B0}, {0x0415, 0x04E2}};
-    const TVerInfoRes other(write(peImage(versionBlock(spec)).bytes, "other.dll"));
+    contents.translations = {{0x0409, 0x04B0}, {0x0415, 0x04E2}};
+    const TVerInfoRes other(write(peImage(versionBlock(contents)).bytes, "other.dll"));
     EXPECT_EQ(other.queryKey(TVerInfoRes::CompanyName),
               QStringLiteral("\\StringFileInfo\\040904B0\\CompanyName"));
     EXPECT_EQ(other.value(TVerInfoRes::CompanyName), QString());
@@ -100,7 +100,7 @@ TEST_F(VerInfoResTest, QueriesTheTableOfTheFirstTranslationOnly)
 
 TEST_F(VerInfoResTest, FindsTheVersionResourceAmongOthers)
 {
-    PeImageSpec pe;
+    PeImageLayout pe;
     pe.withIconDirectory = true;
     pe.resourceName = 2;  // not the usual name 1: the first one is taken
     const TVerInfoRes info(write(peImage(versionBlock(encoderStrings()), pe).bytes));
@@ -123,14 +123,14 @@ TEST_F(VerInfoResTest, FilesWithoutReadableVersionInformationRaise)
         {"text file", [] { return QByteArray("MZ but nothing else\n"); }, true, kNoVersion},
         {"PE without resources",
          [] {
-             PeImageSpec pe;
+             PeImageLayout pe;
              pe.withResources = false;
              return peImage(versionBlock(encoderStrings()), pe).bytes;
          },
          true, kNoVersion},
         {"PE with only an icon",
          [] {
-             PeImageSpec pe;
+             PeImageLayout pe;
              pe.resourceType = 3;
              return peImage(versionBlock(encoderStrings()), pe).bytes;
          },
@@ -158,16 +158,16 @@ TEST_F(VerInfoResTest, FilesWithoutReadableVersionInformationRaise)
          false, kNoVersion},
         {"no VarFileInfo",
          [] {
-             VersionBlockSpec spec = encoderStrings();
-             spec.withVarFileInfo = false;
-             return peImage(versionBlock(spec)).bytes;
+             VersionBlockContents contents = encoderStrings();
+             contents.withVarFileInfo = false;
+             return peImage(versionBlock(contents)).bytes;
          },
          false, kNoLanguage},
         {"empty translation table",
          [] {
-             VersionBlockSpec spec = encoderStrings();
-             spec.translations.clear();
-             return peImage(versionBlock(spec)).bytes;
+             VersionBlockContents contents = encoderStrings();
+             contents.translations.clear();
+             return peImage(versionBlock(contents)).bytes;
          },
          false, kNoLanguage},
     };
