@@ -46,7 +46,7 @@ struct PeImageLayout
     bool withResources = true;
 };
 
-PeImage peImage(const QByteArray& versionResource, const PeImageLayout& contents = {});
+PeImage peImage(const QByteArray& versionResource, const PeImageLayout& layout = {});
 
 void putU16(QByteArray& bytes, qsizetype at, quint16 value);
 void putU32(QByteArray& bytes, qsizetype at, quint32 value);
