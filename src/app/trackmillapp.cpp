@@ -8,8 +8,13 @@
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "metadata/cdplayernames.h"
+#include "metadata/freedbconnection.h"
+#include "metadata/freedbwindow.h"
+#include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 
@@ -46,6 +51,7 @@ TrackmillApp::TrackmillApp(Services services)
     wireAbout();
     wireDiscNames();
     wireLanguages();
+    readDiscNamesAtStartUp();
 }
 
 TrackmillApp::~TrackmillApp() = default;

@@ -4,6 +4,8 @@
 // services; whole-flow tests make one over recording fakes.
 #pragma once
 
+#include "lang/languagetexts.h"
+#include "metadata/freedblookup.h"
 #include "platform/apppaths.h"
 
 #include <QString>
@@ -13,9 +15,11 @@
 namespace trackmill {
 
 class AkripLibrary;
+class CdPlayerNames;
 class CdDrives;
 class DesktopShell;
 class DriveList;
+class FreedbConnection;
 class GenreList;
 class HiddenLog;
 class MediaWatcher;
@@ -23,9 +27,12 @@ class MessageBoxes;
 class Settings;
 class SystemServices;
 class TForm1;
+class TForm2;
 class TForm3;
 class TForm4;
+class TForm7;
 class TrackList;
+class TrackNameFields;
 
 class TrackmillApp
 {
@@ -38,6 +45,7 @@ public:
         AppPaths paths;
         bool listPhysicalDrives = true;  // tests: false, no real drive is touched
         bool watchMedia = true;          // udev and the Discs folder
+        FreedbServer freedbServer{};     // tests: the local CDDB server
     };
 
     explicit TrackmillApp(Services services);
@@ -50,13 +58,25 @@ public:
     void show();
 
     TForm1& form1() { return *m_form1; }
+    TForm2& form2() { return *m_form2; }
     TForm3& form3() { return *m_form3; }
     TForm4& form4() { return *m_form4; }
+    TForm7& form7() { return *m_form7; }
     Settings& settings() { return *m_settings; }
     HiddenLog& log() { return *m_log; }
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
     const Services& services() const { return m_services; }
+    // The current language's program-wide texts; applying a language replaces them.
+    LanguageTexts& languageTexts() { return m_languageTexts; }
+
+    // Stores the disc's names (the settings window's TrackName page) in
+    // CDPLAYER.INI when an audio disc is present: on closing the main
+    // window after the settings are saved, and before an after-run action.
+    void storeDiscNames();
+    // The end of start-up: shows the freedb window modally when the
+    // AutoConnectFREEDB box is ticked, before the main window is shown.
+    void autoConnectFreedb();
 
 private:
     // Each subsystem connects its windows and commands in its own file
@@ -68,6 +88,8 @@ private:
     void wireDiscNames();
     void wireLanguages();
     void wireAbout();
+    // Start-up, after the language: the disc's names from CDPLAYER.INI.
+    void readDiscNamesAtStartUp();
 
     Services m_services;
     std::unique_ptr<HiddenLog> m_log;
@@ -85,7 +107,16 @@ private:
 
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
+
+    // The current language's program-wide texts (empty until one is applied).
+    LanguageTexts m_languageTexts;
+    // Disc names: the TrackName page's values, the database, the freedb window.
+    std::unique_ptr<TrackNameFields> m_trackNameFields;
+    std::unique_ptr<CdPlayerNames> m_cdPlayerNames;
+    std::unique_ptr<FreedbConnection> m_freedb;
+    std::unique_ptr<TForm7> m_form7;
 };
 
 }
