@@ -42,7 +42,12 @@ void TrackmillApp::wireRipping()
     sources.makeBlinking = [this](int ms) { m_form1->MakeBlinking(ms); };
     sources.progressWindowActive = [this] { return m_form3->isActiveWindow(); };
     // The application's title is what the task bar shows for it.
-    sources.setTitle = [](const QString& title) { QGuiApplication::setApplicationDisplayName(title); };
+    // Set only when it changes: it is offered before every read, and every
+    // window's title follows it.
+    sources.setTitle = [](const QString& title) {
+        if (QGuiApplication::applicationDisplayName() != title)
+            QGuiApplication::setApplicationDisplayName(title);
+    };
     sources.eject = [this](const QString& path) { m_drives->OpenCloseCD(path, true); };
 
     m_ripBatch = std::make_unique<RipBatch>(

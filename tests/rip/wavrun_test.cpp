@@ -3,6 +3,7 @@
 // recording fakes and a generated disc image, the toolbar button pressed by
 // name, files and boxes checked as the user would find them.
 #include "app/mainwindow.h"
+#include "cd/cddrives.h"
 #include "app/tracklist.h"
 #include "app/trackmillapp.h"
 #include "rip/progresswindow.h"
@@ -311,6 +312,19 @@ TEST_F(WavRunTest, AnOutputFileThatCannotBeMadeStopsTheBatch)
     EXPECT_EQ(app->tracks().cell(5, 2), boxes.messages[0].text);
     EXPECT_EQ(system.calls.first(), "screensaver:off");
     EXPECT_EQ(system.calls.last(), "screensaver:on");
+    expectIdle();
+}
+
+TEST_F(WavRunTest, LostCdHandleIsAFailureNotASilentStop)
+{
+    start();
+    // The disc was read, then the drive's handle went away.
+    ASSERT_TRUE(app->drives().FGetCloseHandle());
+    pressWav();
+
+    EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:Need valid CD handle first!", "screensaver:on"}));
+    EXPECT_EQ(app->tracks().cell(5, 2), "Need valid CD handle first!");
+    EXPECT_FALSE(QFile::exists(track2()));
     expectIdle();
 }
 
