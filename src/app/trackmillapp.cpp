@@ -8,9 +8,14 @@
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "metadata/cdplayernames.h"
+#include "metadata/freedbconnection.h"
+#include "metadata/freedbwindow.h"
+#include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 
@@ -47,6 +52,7 @@ TrackmillApp::TrackmillApp(Services services)
     wireAbout();
     wireDiscNames();
     wireLanguages();
+    readDiscNamesAtStartUp();
 }
 
 TrackmillApp::~TrackmillApp() = default;

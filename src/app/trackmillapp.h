@@ -5,6 +5,7 @@
 #pragma once
 
 #include "lang/languagetexts.h"
+#include "metadata/freedblookup.h"
 #include "platform/apppaths.h"
 #include "rip/namingsettings.h"
 
@@ -15,9 +16,11 @@
 namespace trackmill {
 
 class AkripLibrary;
+class CdPlayerNames;
 class CdDrives;
 class DesktopShell;
 class DriveList;
+class FreedbConnection;
 class GenreList;
 class HiddenLog;
 class MediaWatcher;
@@ -26,9 +29,12 @@ class RipBatch;
 class Settings;
 class SystemServices;
 class TForm1;
+class TForm2;
 class TForm3;
 class TForm4;
+class TForm7;
 class TrackList;
+class TrackNameFields;
 
 class TrackmillApp
 {
@@ -41,6 +47,7 @@ public:
         AppPaths paths;
         bool listPhysicalDrives = true;  // tests: false, no real drive is touched
         bool watchMedia = true;          // udev and the Discs folder
+        FreedbServer freedbServer{};     // tests: the local CDDB server
     };
 
     explicit TrackmillApp(Services services);
@@ -53,8 +60,10 @@ public:
     void show();
 
     TForm1& form1() { return *m_form1; }
+    TForm2& form2() { return *m_form2; }
     TForm3& form3() { return *m_form3; }
     TForm4& form4() { return *m_form4; }
+    TForm7& form7() { return *m_form7; }
     Settings& settings() { return *m_settings; }
     HiddenLog& log() { return *m_log; }
     TrackList& tracks() { return *m_tracks; }
@@ -64,6 +73,16 @@ public:
     // hold it now.
     NamingSettings namingSettings() const;
     const Services& services() const { return m_services; }
+    // The current language's program-wide texts; applying a language replaces them.
+    LanguageTexts& languageTexts() { return m_languageTexts; }
+
+    // Stores the disc's names (the settings window's TrackName page) in
+    // CDPLAYER.INI when an audio disc is present: on closing the main
+    // window after the settings are saved, and before an after-run action.
+    void storeDiscNames();
+    // The end of start-up: shows the freedb window modally when the
+    // AutoConnectFREEDB box is ticked, before the main window is shown.
+    void autoConnectFreedb();
 
 private:
     // Each subsystem connects its windows and commands in its own file
@@ -75,6 +94,8 @@ private:
     void wireDiscNames();
     void wireLanguages();
     void wireAbout();
+    // Start-up, after the language: the disc's names from CDPLAYER.INI.
+    void readDiscNamesAtStartUp();
 
     Services m_services;
     std::unique_ptr<HiddenLog> m_log;
@@ -89,16 +110,19 @@ private:
     // The settings window's edit Character (the split separator, "/" when
     // the window is made); wireSettings points this at the edit.
     std::function<QString()> m_splitCharacter = [] { return QStringLiteral("/"); };
-    // The settings window's edits Edt1 to Edt9 (index 1 to 9, "_" each when
-    // the window is made); wireSettings points this at the edits.
-    std::function<QString(int)> m_replacementCharacter = [](int) { return QStringLiteral("_"); };
-    // The program-wide texts of the current language; wireLanguages points
-    // this at the texts it applies (all empty until then).
-    std::function<LanguageTexts()> m_languageTexts = [] { return LanguageTexts{}; };
 
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm4> m_form4;
+    std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
+
+    // The current language's program-wide texts (empty until one is applied).
+    LanguageTexts m_languageTexts;
+    // Disc names: the TrackName page's values, the database, the freedb window.
+    std::unique_ptr<TrackNameFields> m_trackNameFields;
+    std::unique_ptr<CdPlayerNames> m_cdPlayerNames;
+    std::unique_ptr<FreedbConnection> m_freedb;
+    std::unique_ptr<TForm7> m_form7;
     // The batch driver of the WAV and MP3 commands (wireRipping).
     std::unique_ptr<RipBatch> m_ripBatch;
 };

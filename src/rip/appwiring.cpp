@@ -8,6 +8,7 @@
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
 #include <QGuiApplication>
@@ -22,8 +23,9 @@ NamingSettings TrackmillApp::namingSettings() const
     n.split = s.split;
     n.splitCharacter = m_splitCharacter();
     n.replaceSpaces = s.replaceSpaces;
-    for (int i = 0; i < int(n.replacements.size()); ++i)
-        n.replacements[std::size_t(i)] = m_replacementCharacter(i + 1);
+    // The nine replacement edits Edt1 to Edt9 are not among the Settings.
+    if (m_form2)
+        n.replacements = m_form2->namingSettings().replacements;
     n.artistAsDirectory = s.artistAsDirectory;
     n.albumAsDirectory = s.albumAsDirectory;
     n.artistAndAlbumAsDirectory = s.artistAndAlbumAsDirectory;
@@ -35,7 +37,7 @@ void TrackmillApp::wireRipping()
 {
     RipBatch::Sources sources;
     sources.naming = [this] { return namingSettings(); };
-    sources.texts = [this] { return m_languageTexts(); };
+    sources.texts = [this] { return m_languageTexts; };
     sources.year = [this] { return m_form4->year2(); };
     sources.setYear = [this](const QString& year) { m_form4->setYear2(year); };
     sources.resetTagEditor = [this] { m_form4->ID3Initialization(); };

@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
+#include "metadata/cdplayernames.h"
 #include "settings/settings.h"
 #include "tags/tageditorwindow.h"
 
@@ -15,9 +16,9 @@ void TrackmillApp::wireTagEditor()
     TForm4::Sources sources;
     sources.GetProcess = [this] { return m_form1->GetProcess(); };
     sources.audioDisc = [this] { return m_tracks->CD(); };
-    // The disc database fills this when the disc names are wired; until a
-    // disc is known the editor shows "Pop".
-    sources.GetGenreFromCDPlayerINI = [] { return 0; };
+    sources.GetGenreFromCDPlayerINI = [this] {
+        return CdPlayerNames::GetGenreFromCDPlayerINI(*m_drives, m_services.paths.cdPlayerIni());
+    };
     sources.mainArtist = [this] { return m_form1->artist(); };
     sources.mainAlbum = [this] { return m_form1->album(); };
     sources.split = [this] { return m_settings->split; };

@@ -13,7 +13,7 @@
 // keeps other load on the machine out of the comparison as far as possible.
 // Build it without sanitizers for meaningful figures.
 #include "encoder/gogotea.h"
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 #include "wavfixture.h"
 
 #include <QCoreApplication>

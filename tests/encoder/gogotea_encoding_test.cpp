@@ -3,7 +3,7 @@
 // jobs, the ring buffer, aborting and tearing down mid-job.
 #include "encoder/threadpriority.h"
 #include "gogoteatestsupport.h"
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 #include "wavfixture.h"
 
 #include <QElapsedTimer>

@@ -27,25 +27,16 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 TEST(LanguageList, StoredNameChoosesEntryOrEnglish)
 {
-    struct Case { const char* stored; int index; const char* name; };
-    const Case cases[] = {
-        {"English", 0, "English"},    {"Polish", 1, "Polish"},       {"German", 2, "German"},
-        {"Japanese", 4, "Japanese"},  {"PortugueseBr", 5, "PortugueseBr"},
-        {"Russian", 13, "Russian"},   {"TChinese", 18, "TChinese"},  {"SChinese", 19, "SChinese"},
-        {"Greek", 22, "Greek"},       {"Chilean", 27, "Chilean"},    {"Serbian", 29, "Serbian"},
-        {"", 0, "English"},           {"english", 0, "English"},     {"POLISH", 0, "English"},
-        {"Polish.LNG", 0, "English"}, {"Klingon", 0, "English"},     {"Brazilian", 0, "English"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored);
-        const ChosenLanguage chosen = chooseLanguage(QString::fromLatin1(c.stored));
-        EXPECT_EQ(chosen.index, c.index);
-        EXPECT_EQ(chosen.name, QString::fromLatin1(c.name));
+    const std::pair<const char*, int> cases[] = {
+        {"English", 0}, {"Polish", 1}, {"German", 2}, {"Japanese", 4}, {"Russian", 13}, {"Greek", 22}, {"Serbian", 29},
+        // Exact names only; anything else is English.
+        {"", 0}, {"english", 0}, {"POLISH", 0}, {"Polish.LNG", 0}, {"Brazilian", 0}};
+    for (const auto& [stored, index] : cases) {
+        const ChosenLanguage chosen = chooseLanguage(QString::fromLatin1(stored));
+        EXPECT_EQ(chosen.index, index) << stored;
+        EXPECT_EQ(chosen.name, index ? QString::fromLatin1(stored) : QStringLiteral("English")) << stored;
     }
-}
 
-TEST(LanguageList, EveryNameFindsItsOwnPositionAndFile)
-{
     const auto list = languageList();
     ASSERT_EQ(list.size(), 30u);
     for (int i = 0; i < languageCount; ++i) {
@@ -59,27 +50,26 @@ TEST(LanguageChoice, SettingsFileNamesTheLanguageFile)
 {
     QTemporaryDir dir;
     const QString settings = dir.path() + "/Trackmill.INI";
-
-    // No settings file at all.
-    EXPECT_EQ(storedLanguageFileName(settings), ".LNG");
+    EXPECT_EQ(storedLanguageFileName(settings), ".LNG");  // no settings file at all
     EXPECT_EQ(storedLanguage(settings), ChosenLanguage{});
 
-    writeFile(settings, "[MAIN]\r\nLANGUAGE=Hungarian\r\n");
-    EXPECT_EQ(storedLanguageFileName(settings), "Hungarian.LNG");
-    EXPECT_EQ(storedLanguage(settings), (ChosenLanguage{12, "Hungarian"}));
-
-    writeFile(settings, "[main]\r\nlanguage=  Catalan  \r\n");
-    EXPECT_EQ(storedLanguageFileName(settings), "Catalan.LNG");
-    EXPECT_EQ(storedLanguage(settings).index, 28);
-
-    writeFile(settings, "[MAIN]\r\nLANGUAGE=\r\n");
-    EXPECT_EQ(storedLanguageFileName(settings), ".LNG");
-    EXPECT_EQ(storedLanguage(settings).name, "English");
-
-    // Not one of the names: the file name keeps it, the list falls back.
-    writeFile(settings, "[MAIN]\r\nLANGUAGE=Esperanto\r\n");
-    EXPECT_EQ(storedLanguageFileName(settings), "Esperanto.LNG");
-    EXPECT_EQ(storedLanguage(settings).index, 0);
+    const struct
+    {
+        QByteArray file;
+        QString fileName;
+        ChosenLanguage chosen;
+    } cases[] = {
+        {"[MAIN]\r\nLANGUAGE=Hungarian\r\n", "Hungarian.LNG", {12, "Hungarian"}},
+        {"[main]\r\nlanguage=  Catalan  \r\n", "Catalan.LNG", {28, "Catalan"}},
+        {"[MAIN]\r\nLANGUAGE=\r\n", ".LNG", {0, "English"}},
+        // Not one of the names: the file name keeps it, the list falls back.
+        {"[MAIN]\r\nLANGUAGE=Esperanto\r\n", "Esperanto.LNG", {0, "English"}},
+    };
+    for (const auto& c : cases) {
+        writeFile(settings, c.file);
+        EXPECT_EQ(storedLanguageFileName(settings), c.fileName);
+        EXPECT_EQ(storedLanguage(settings), c.chosen) << c.file.constData();
+    }
 }
 
 TEST(LanguageChoice, StartupAppliesTheStoredLanguageOnlyWhenItsFileIsThere)
@@ -92,34 +82,23 @@ TEST(LanguageChoice, StartupAppliesTheStoredLanguageOnlyWhenItsFileIsThere)
 
     writeFile(settings, "[MAIN]\r\nLANGUAGE=German\r\n");
     EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{2, "German"}, true}));
-
     // Polish chosen, but no Polish.LNG: built-in texts, English marked.
     writeFile(settings, "[MAIN]\r\nLANGUAGE=Polish\r\n");
     EXPECT_EQ(startupLanguage(settings, languages), StartupLanguage{});
-
     // An unknown name stands for English, applied once English.LNG is there.
     writeFile(settings, "[MAIN]\r\nLANGUAGE=Klingon\r\n");
     EXPECT_FALSE(startupLanguage(settings, languages).applyFile);
     writeFile(languages + "/English.LNG", "[MAIN]\r\nWAV=WAV\r\n");
     EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{0, "English"}, true}));
-}
 
-TEST(LanguageChoice, NoDiscTextComesFromTheLanguageFile)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir("Languages"));
-    const QString languages = dir.path() + "/Languages";
-    writeFile(languages + "/Polish.LNG",
-              "[FONTS]\r\nCHARACTER=EASTEUROPE_CHARSET\r\n"
-              "[MAIN]\r\nMESSAGE=W\xB3\xF3\xBF p\xB3yt\xEA audio\r\n");
-
+    // The no-disc text alone is read at that point, in the file's code page.
+    writeFile(languages + "/Polish.LNG", "[FONTS]\r\nCHARACTER=EASTEUROPE_CHARSET\r\n"
+                                         "[MAIN]\r\nMESSAGE=W\xB3\xF3\xBF p\xB3yt\xEA audio\r\n");
     LanguageTexts texts;
-    texts.noDisc = "old";
     texts.tracks = "kept";
     readNoDiscText(languages, "Polish.LNG", texts);
     EXPECT_EQ(texts.noDisc, QStringLiteral("Włóż płytę audio"));
-    EXPECT_EQ(texts.tracks, "kept");  // only the no-disc text is read at this point
-
+    EXPECT_EQ(texts.tracks, "kept");
     readNoDiscText(languages, ".LNG", texts);
     EXPECT_EQ(texts.noDisc, "");
 }
@@ -140,37 +119,25 @@ TEST(LanguageTexts, EachProgramTextComesFromItsKey)
         }
     }
     const LanguageTexts t = LanguageTexts::fromFile(LanguageFile::fromBytes(bytes));
-    EXPECT_EQ(t.noDisc, "MAIN/MESSAGE");
-    EXPECT_EQ(t.freedbConnect, "FREEDB/FREEDB_CONNECT");
-    EXPECT_EQ(t.freedbFound, "FREEDB/FREEDB_CD_AUDIO_FOUND");
-    EXPECT_EQ(t.freedbNotFound, "FREEDB/FREEDB_CD_AUDIO_NO_FOUND");
-    EXPECT_EQ(t.grabbingTrack, "GRABBING_AND_ENCODING/GRABBING_TRACK");
-    EXPECT_EQ(t.file, "GRABBING_AND_ENCODING/FILE");
-    EXPECT_EQ(t.of, "GRABBING_AND_ENCODING/OF");
-    EXPECT_EQ(t.finishGrabbing, "MESSAGES/FINISH_GRABBING");
-    EXPECT_EQ(t.abortGrabbing, "MESSAGES/ABORT_GRABBING");
-    EXPECT_EQ(t.finishGrabbingAndEncoding, "MESSAGES/FINISH_GRABBING_AND_ENCODING");
-    EXPECT_EQ(t.abortEncoding, "MESSAGES/ABORT_ENCODING");
-    EXPECT_EQ(t.aspiError, "MESSAGES/ASPI_ERROR");
-    EXPECT_EQ(t.noTrackSelected, "MESSAGES/NO_TRACK_SELECTED");
-    EXPECT_EQ(t.finishEncoding, "MESSAGES/FINISH_ENCODING");
-    EXPECT_EQ(t.tracks, "OTHERS/TRACKS");
-    EXPECT_EQ(t.playtime, "OTHERS/PLAYTIME");
-    EXPECT_EQ(t.errorPathFilename, "OTHERS/ERROR_PATH_FILENAME");
+    using L = LanguageTexts;
+    const std::pair<QString L::*, const char*> texts[] = {
+        {&L::noDisc, "MAIN/MESSAGE"}, {&L::freedbConnect, "FREEDB/FREEDB_CONNECT"},
+        {&L::freedbFound, "FREEDB/FREEDB_CD_AUDIO_FOUND"}, {&L::freedbNotFound, "FREEDB/FREEDB_CD_AUDIO_NO_FOUND"},
+        {&L::grabbingTrack, "GRABBING_AND_ENCODING/GRABBING_TRACK"}, {&L::file, "GRABBING_AND_ENCODING/FILE"},
+        {&L::of, "GRABBING_AND_ENCODING/OF"}, {&L::finishGrabbing, "MESSAGES/FINISH_GRABBING"},
+        {&L::abortGrabbing, "MESSAGES/ABORT_GRABBING"}, {&L::abortEncoding, "MESSAGES/ABORT_ENCODING"},
+        {&L::finishGrabbingAndEncoding, "MESSAGES/FINISH_GRABBING_AND_ENCODING"},
+        {&L::aspiError, "MESSAGES/ASPI_ERROR"}, {&L::noTrackSelected, "MESSAGES/NO_TRACK_SELECTED"},
+        {&L::finishEncoding, "MESSAGES/FINISH_ENCODING"}, {&L::tracks, "OTHERS/TRACKS"},
+        {&L::playtime, "OTHERS/PLAYTIME"}, {&L::errorPathFilename, "OTHERS/ERROR_PATH_FILENAME"}};
+    for (const auto& [member, key] : texts)
+        EXPECT_EQ(t.*member, QLatin1String(key));
     EXPECT_EQ(t.charset, 162);
-
-    // The rows that feed program texts name the field they fill.
-    for (const LanguageTextRow& row : languageTextRows()) {
-        if (QByteArrayView(row.target).startsWith("LanguageTexts.")) {
-            EXPECT_EQ(row.form, TextForm::Text) << row.key;
-        }
-    }
 
     const AboutTexts about = AboutTexts::fromFile(LanguageFile::fromBytes(bytes));
     EXPECT_EQ(about.title, "MAIN/ABOUT");
     EXPECT_EQ(about.author, "OTHERS/AUTHOR: " + AboutTexts::authorDetails());
-    EXPECT_EQ(about.programmingLanguage,
-              "OTHERS/PROGRAMMING_LANGUAGE: " + AboutTexts::programmingLine());
+    EXPECT_EQ(about.programmingLanguage, "OTHERS/PROGRAMMING_LANGUAGE: " + AboutTexts::programmingLine());
     EXPECT_EQ(about.freeware, "OTHERS/FREEWARE - MONTHS/SEPTEMBER 2001");
     EXPECT_EQ(about.thanksAssistants, "OTHERS/THANKS_ASSISTANTS:");
     EXPECT_EQ(about.thanksOthers, "OTHERS/THANKS_OTHERS:");
@@ -178,35 +145,30 @@ TEST(LanguageTexts, EachProgramTextComesFromItsKey)
     EXPECT_EQ(about.thanksTranslators, "OTHERS/THANKS_TRANSLATORS:");
     EXPECT_EQ(about.authorTab, "OTHERS/AUTHOR_AND_ASSISTANTS");
     EXPECT_EQ(about.translatorsTab, "OTHERS/TESTERS_AND_TRANSLATORS");
-}
 
-TEST(LanguageTexts, MissingFileLeavesOnlyTheFixedParts)
-{
-    const LanguageFile none;
-    const LanguageTexts t = LanguageTexts::fromFile(none);
-    EXPECT_EQ(t, LanguageTexts{});
-    EXPECT_EQ(t.fileOf(2, 7), " 2  7");
-
-    const AboutTexts about = AboutTexts::fromFile(none);
-    EXPECT_EQ(about.freeware, " -  2001");
-    EXPECT_EQ(about.thanksTesters, ":");
-    EXPECT_EQ(about.author, ": " + AboutTexts::authorDetails());
-    EXPECT_EQ(about.title, "");
+    // Without a file only the fixed parts remain.
+    EXPECT_EQ(LanguageTexts::fromFile(LanguageFile()), LanguageTexts{});
+    EXPECT_EQ(LanguageTexts{}.fileOf(2, 7), " 2  7");
+    const AboutTexts none = AboutTexts::fromFile(LanguageFile());
+    EXPECT_EQ(none.freeware, " -  2001");
+    EXPECT_EQ(none.thanksTesters, ":");
+    EXPECT_EQ(none.author, ": " + AboutTexts::authorDetails());
 }
 
 TEST(LanguageKeys, TableFeedsEachControlOnceAndListsEachKeyOnce)
 {
     std::set<std::string> targets;
-    for (const LanguageTextRow& row : languageTextRows())
+    for (const LanguageTextRow& row : languageTextRows()) {
         EXPECT_TRUE(targets.insert(row.target).second) << "fed twice: " << row.target;
-
+        if (QByteArrayView(row.target).startsWith("LanguageTexts.")) {
+            EXPECT_EQ(row.form, TextForm::Text) << row.key;
+        }
+    }
     std::set<std::string> keys;
     for (const LanguageKey& k : allLanguageKeys())
         EXPECT_TRUE(keys.insert(std::string(k.section) + "/" + k.key).second);
     // 162 keys of the window and program texts, 10 of the About window, the character set.
     EXPECT_EQ(keys.size(), 173u);
-    EXPECT_TRUE(keys.count("ID3/ORGINAL_ARTIST"));
-    EXPECT_TRUE(keys.count("SETTINGS_ENCODER/FILTER_16kHz"));
-    EXPECT_TRUE(keys.count("FONTS/CHARACTER"));
-    EXPECT_TRUE(keys.count("MONTHS/SEPTEMBER"));
+    for (const char* key : {"ID3/ORGINAL_ARTIST", "SETTINGS_ENCODER/FILTER_16kHz", "FONTS/CHARACTER", "MONTHS/SEPTEMBER"})
+        EXPECT_TRUE(keys.count(key)) << key;
 }

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace trackmill;
 
@@ -33,34 +34,22 @@ TEST_F(LanguageFileLookup, FindsFileWhateverTheLetterCase)
 {
     writeFile(dir() + "/Polish.LNG", "[MAIN]\r\nWAV=Zgraj\r\n");
     writeFile(dir() + "/german.lng", "[MAIN]\r\nWAV=Rippen\r\n");
-
-    // The program asks for the listed spelling and for all capitals.
-    EXPECT_EQ(LanguageFile::open(dir(), "Polish.LNG").text("MAIN", "WAV"), "Zgraj");
-    EXPECT_EQ(LanguageFile::open(dir(), "POLISH.LNG").text("MAIN", "WAV"), "Zgraj");
-    EXPECT_EQ(LanguageFile::open(dir(), "GERMAN.LNG").text("MAIN", "WAV"), "Rippen");
-    EXPECT_EQ(LanguageFile::open(dir(), "German.LNG").text("MAIN", "WAV"), "Rippen");
-    EXPECT_TRUE(LanguageFile::exists(dir(), "polish.lng"));
-    EXPECT_FALSE(LanguageFile::exists(dir(), "Polish"));
-    EXPECT_FALSE(LanguageFile::exists(dir(), "Czech.LNG"));
-}
-
-TEST_F(LanguageFileLookup, ExactSpellingWinsOverOtherCases)
-{
     writeFile(dir() + "/French.LNG", "[MAIN]\r\nWAV=exact\r\n");
     writeFile(dir() + "/FRENCH.LNG", "[MAIN]\r\nWAV=capitals\r\n");
-    EXPECT_EQ(LanguageFile::open(dir(), "French.LNG").text("MAIN", "WAV"), "exact");
-    EXPECT_EQ(LanguageFile::open(dir(), "FRENCH.LNG").text("MAIN", "WAV"), "capitals");
-    // Neither spelling asked for: the first in name order, every time.
-    EXPECT_EQ(LanguageFile::open(dir(), "french.lng").text("MAIN", "WAV"), "capitals");
-}
+    const std::pair<const char*, const char*> cases[] = {
+        {"Polish.LNG", "Zgraj"}, {"POLISH.LNG", "Zgraj"}, {"GERMAN.LNG", "Rippen"}, {"German.LNG", "Rippen"},
+        // The exact spelling wins; else the first in name order, every time.
+        {"French.LNG", "exact"}, {"FRENCH.LNG", "capitals"}, {"french.lng", "capitals"}, {"Czech.LNG", ""}};
+    for (const auto& [name, text] : cases)
+        EXPECT_EQ(LanguageFile::open(dir(), name).text("MAIN", "WAV"), text) << name;
+    EXPECT_TRUE(LanguageFile::exists(dir(), "polish.lng"));
+    EXPECT_FALSE(LanguageFile::exists(dir(), "Polish"));
 
-TEST_F(LanguageFileLookup, FolderInOtherLetterCaseIsFound)
-{
+    // The folder in another letter case is found too.
     QTemporaryDir other;
     ASSERT_TRUE(QDir(other.path()).mkdir("LANGUAGES"));
     writeFile(other.path() + "/LANGUAGES/Dutch.LNG", "[MAIN]\r\nWAV=Rippen\r\n");
-    EXPECT_EQ(LanguageFile::open(other.path() + "/Languages", "DUTCH.LNG").text("MAIN", "WAV"),
-              "Rippen");
+    EXPECT_EQ(LanguageFile::open(other.path() + "/Languages", "DUTCH.LNG").text("MAIN", "WAV"), "Rippen");
 }
 
 TEST_F(LanguageFileLookup, NamesThatLeaveTheFolderFindNothing)
@@ -81,20 +70,15 @@ TEST_F(LanguageFileLookup, MissingFileOrKeyGivesEmptyTextsAndOemCharset)
 {
     const LanguageFile missing = LanguageFile::open(dir(), "Polish.LNG");
     EXPECT_FALSE(missing.isLoaded());
-    EXPECT_EQ(missing.text("MAIN", "ARTIST"), "");
     EXPECT_EQ(missing.composed("MAIN", "ARTIST", TextForm::Colon), ":");
-    EXPECT_EQ(missing.composed("GRABBING_AND_ENCODING", "ABORT", TextForm::LeadingBlank), " ");
     EXPECT_EQ(missing.charset(), 255);
-
-    const LanguageFile noFolder = LanguageFile::open(root.path() + "/Nowhere", "Polish.LNG");
-    EXPECT_FALSE(noFolder.isLoaded());
+    EXPECT_FALSE(LanguageFile::open(root.path() + "/Nowhere", "Polish.LNG").isLoaded());
 
     writeFile(dir() + "/Polish.LNG", "[MAIN]\r\nARTIST=Wykonawca\r\n");
     const LanguageFile present = LanguageFile::open(dir(), "Polish.LNG");
     EXPECT_TRUE(present.isLoaded());
     EXPECT_EQ(present.composed("MAIN", "ARTIST", TextForm::Colon), "Wykonawca:");
     EXPECT_EQ(present.composed("MAIN", "ALBUM", TextForm::Colon), ":");
-    EXPECT_EQ(present.text("ID3", "ARTIST"), "");
     EXPECT_EQ(present.charset(), 255);
 }
 
@@ -109,23 +93,16 @@ TEST(LanguageFileTexts, ComposedFormsAndIniRules)
         "GRABBING_AND_ENCODING=Grabbing & Encoding\r\n"
         "ABORT=Abort\r\n"
         "[FONTS]\r\nCHARACTER=ANSI_CHARSET\r\n");
-    struct Case { const char* section; const char* key; TextForm form; const char* expected; };
-    const Case cases[] = {
-        {"ID3", "TITLE", TextForm::Text, "Title"},
-        {"ID3", "TITLE", TextForm::Colon, "Title:"},
-        {"ID3", "TITLE", TextForm::TrackNumber, "Title #:"},
-        {"ID3", "TITLE", TextForm::TrackNumberOfTotal, "Title #/*:"},
+    const std::tuple<const char*, const char*, TextForm, const char*> cases[] = {
+        {"ID3", "TITLE", TextForm::Text, "Title"}, {"ID3", "TITLE", TextForm::Colon, "Title:"},
+        {"ID3", "TITLE", TextForm::TrackNumber, "Title #:"}, {"ID3", "TITLE", TextForm::TrackNumberOfTotal, "Title #/*:"},
         {"ID3", "COMMENT", TextForm::Colon, "  Comment  :"},
-        {"GRABBING_AND_ENCODING", "GRABBING_AND_ENCODING", TextForm::Ellipsis,
-         "Grabbing & Encoding..."},
+        {"GRABBING_AND_ENCODING", "GRABBING_AND_ENCODING", TextForm::Ellipsis, "Grabbing & Encoding..."},
         {"GRABBING_AND_ENCODING", "ABORT", TextForm::LeadingBlank, " Abort"},
-        {"ID3", "MISSING", TextForm::TrackNumberOfTotal, " #/*:"},
-        {"ID3", "MISSING", TextForm::Ellipsis, "..."},
+        {"ID3", "MISSING", TextForm::TrackNumberOfTotal, " #/*:"}, {"ID3", "MISSING", TextForm::Ellipsis, "..."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.section) + "/" + c.key);
-        EXPECT_EQ(f.composed(c.section, c.key, c.form), QString::fromUtf8(c.expected));
-    }
+    for (const auto& [section, key, form, expected] : cases)
+        EXPECT_EQ(f.composed(section, key, form), QString::fromUtf8(expected)) << section << "/" << key;
     EXPECT_EQ(f.text("Id3", "Track"), QString::fromLatin1("Utw\xC3\xB3r"));
 }
 
@@ -157,29 +134,20 @@ TEST(LanguageFileTexts, DecodesTheCodePageTheCharacterSetNames)
 
 TEST(LanguageFileTexts, CharacterSetNamesAreExactAndUnknownOnesMeanOem)
 {
-    struct Case { const char* value; int expected; };
-    const Case cases[] = {
-        {"RUSSIAN_CHARSET", 204}, {"russian_charset", 255}, {"EASTEUROPE_CHARSET", 238},
-        {"SHIFTJIS_CHARSET", 128}, {"GB2312_CHARSET", 134}, {"CHINESEBIG5_CHARSET", 136},
-        {"BALTIC_CHARSET", 186}, {"ANSI_CHARSET", 0}, {"OEM_CHARSET", 255}, {"", 255},
-        {"RUSSIAN", 255}, {"\"GREEK_CHARSET\"", 161},  // the INI layer drops the quotes
+    const std::pair<const char*, int> cases[] = {
+        {"RUSSIAN_CHARSET", 204}, {"russian_charset", 255}, {"EASTEUROPE_CHARSET", 238}, {"SHIFTJIS_CHARSET", 128},
+        {"ANSI_CHARSET", 0}, {"OEM_CHARSET", 255}, {"", 255}, {"RUSSIAN", 255},
+        {"\"GREEK_CHARSET\"", 161},  // the INI layer drops the quotes
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        const LanguageFile f =
-            LanguageFile::fromBytes("[Fonts]\r\ncharacter=" + QByteArray(c.value) + "\r\n");
-        EXPECT_EQ(f.charset(), c.expected);
-    }
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(LanguageFile::fromBytes("[Fonts]\r\ncharacter=" + QByteArray(value) + "\r\n").charset(), expected)
+            << value;
     EXPECT_EQ(LanguageFile::fromBytes("[MAIN]\r\nWAV=x\r\n").charset(), 255);
-}
 
-TEST(LanguageFileTexts, EveryCodePageOfTheCharsetTableHasAConverter)
-{
     for (const FontCharset& c : fontCharsets()) {
-        if (!c.codec)
-            continue;
-        SCOPED_TRACE(c.name);
-        EXPECT_TRUE(QStringDecoder(c.codec, QStringDecoder::Flag::Stateless).isValid());
+        if (c.codec) {
+            EXPECT_TRUE(QStringDecoder(c.codec, QStringDecoder::Flag::Stateless).isValid()) << c.name;
+        }
     }
 }
 

@@ -20,23 +20,12 @@ using trackmill::SystemServices;
 namespace {
 
 // Both fake services note the calls they receive, in order.
-class CallLog
+struct CallLog
 {
-public:
-    void add(const QString& call)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_calls.append(call);
-    }
-    QStringList calls() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_calls;
-    }
-
-private:
-    mutable QMutex m_mutex;
-    QStringList m_calls;
+    mutable QMutex mutex;
+    QStringList list;
+    void add(const QString& call) { QMutexLocker lock(&mutex); list.append(call); }
+    QStringList calls() const { QMutexLocker lock(&mutex); return list; }
 };
 
 class FakeScreenSaver : public QObject
@@ -182,14 +171,10 @@ TEST_F(DBusSystemServicesTest, MissingServicesAreIgnored)
 
 TEST(DBusSystemServicesWithoutBus, NothingHappensAndNothingCrashes)
 {
-    // The test main points both bus addresses at "disabled:".
-    DBusSystemServices services;
+    DBusSystemServices services;  // the test main points both buses at "disabled:"
     services.setScreenSaverActive(false);
     services.setScreenSaverActive(true);
-    services.setScreenSaverActive(false);
-    services.requestPowerAction(SystemServices::PowerAction::Shutdown);
     services.requestPowerAction(SystemServices::PowerAction::Restart);
-    SUCCEED();
 }
 
 }

@@ -14,18 +14,10 @@ struct Row
 };
 
 const Row Rows[] = {
-    {1, 4, 0, " B ", "Windows95OSR"},
-    {1, 4, 0, "C", "Windows95"},
-    {1, 4, 10, "A", "Windows98SE"},
-    {1, 4, 10, "", "Windows98"},
-    {1, 4, 90, "", "WindowsMe"},
-    {1, 4, 50, "", "Windows???"},
-    {2, 3, 51, "", "WindowsNT3"},
-    {2, 4, 0, "Service Pack 6", "WindowsNT4"},
-    {2, 5, 0, "", "Windows2000"},
-    {2, 5, 1, "Service Pack 2", "WindowsXP"},
-    {2, 5, 2, "", "Windows???"},
-    {2, 6, 1, "", "Windows???"},
+    {1, 4, 0, " B ", "Windows95OSR"}, {1, 4, 0, "C", "Windows95"}, {1, 4, 10, "A", "Windows98SE"},
+    {1, 4, 10, "", "Windows98"}, {1, 4, 90, "", "WindowsMe"}, {1, 4, 50, "", "Windows???"},
+    {2, 3, 51, "", "WindowsNT3"}, {2, 4, 0, "Service Pack 6", "WindowsNT4"}, {2, 5, 0, "", "Windows2000"},
+    {2, 5, 1, "Service Pack 2", "WindowsXP"}, {2, 5, 2, "", "Windows???"}, {2, 6, 1, "", "Windows???"},
     {0, 3, 10, "", "Windows???"},
 };
 }
@@ -36,9 +28,4 @@ TEST(WindowsVersion, TableOfVersionTriples)
         EXPECT_EQ(windowsVersionName(r.platform, r.major, r.minor, QString::fromLatin1(r.servicePack)),
                   QString::fromLatin1(r.name))
             << r.platform << " " << r.major << "." << r.minor << " '" << r.servicePack << "'";
-}
-
-TEST(WindowsVersion, ThisSystemHasAName)
-{
-    EXPECT_FALSE(trackmill::systemVersionName().isEmpty());
 }

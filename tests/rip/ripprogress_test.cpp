@@ -37,9 +37,9 @@ protected:
         AkripTestReset();
         AkripTestUsePhysicalDrives(0);
         AkripTestSetDiscsDir(discs.path().toLocal8Bit().constData());
-        discimage::DiscSpec spec;
-        spec.trackBytes = {(26 * 3 + 5) * kSector};
-        discimage::writeDisc(discs.filePath("disc").toStdString(), spec);
+        discimage::DiscSpec discSpec;
+        discSpec.trackBytes = {(26 * 3 + 5) * kSector};
+        discimage::writeDisc(discs.filePath("disc").toStdString(), discSpec);
         GETCDHAND request{};
         request.size = sizeof request;
         request.ver = 1;

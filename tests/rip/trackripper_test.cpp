@@ -35,9 +35,9 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray pcm(const discimage::DiscSpec& spec, int track)
+QByteArray pcm(const discimage::DiscSpec& discSpec, int track)
 {
-    const std::vector<uint8_t> bytes = discimage::trackPcm(spec, track);
+    const std::vector<uint8_t> bytes = discimage::trackPcm(discSpec, track);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
@@ -117,9 +117,9 @@ protected:
         AkripTestUsePhysicalDrives(0);
     }
 
-    void insertDisc(const discimage::DiscSpec& spec)
+    void insertDisc(const discimage::DiscSpec& discSpec)
     {
-        layout = discimage::writeDisc(discs.filePath("disc").toStdString(), spec);
+        layout = discimage::writeDisc(discs.filePath("disc").toStdString(), discSpec);
         GETCDHAND request{};
         request.size = sizeof request;
         request.ver = 1;
@@ -147,10 +147,10 @@ protected:
 
 TEST_F(TrackRipperTest, ReadsBlocksOf26AndWritesTheTrackByteForByte)
 {
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     // Track 2 has 26 × 4 + 5 sectors; track 1 ends inside its last sector.
-    spec.trackBytes = {3 * kSector + 10, (26 * 4 + 5) * kSector, 40 * kSector};
-    insertDisc(spec);
+    discSpec.trackBytes = {3 * kSector + 10, (26 * 4 + 5) * kSector, 40 * kSector};
+    insertDisc(discSpec);
 
     BlockRecordingSink sink(out("02 - Two.wav"));
     figures.grabTimes.set(2, 77); // left from an earlier rip, replaced
@@ -168,7 +168,7 @@ TEST_F(TrackRipperTest, ReadsBlocksOf26AndWritesTheTrackByteForByte)
     const QByteArray wav = readFile(out("02 - Two.wav"));
     ASSERT_EQ(wav.size(), 44 + 109 * kSector);
     EXPECT_EQ(wav.left(44), WavHeader::build(109 * kSector));
-    EXPECT_TRUE(wav.mid(44) == pcm(spec, 2));
+    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2));
 
     // The progress window: ReadingSector before each read, gauge by 26.
     EXPECT_EQ(observer.reads, (QList<std::pair<qint64, qint64>>{{0, 26}, {26, 52}, {52, 78}, {78, 104}, {104, 130}}));
@@ -204,16 +204,16 @@ TEST_F(TrackRipperTest, ReadsBlocksOf26AndWritesTheTrackByteForByte)
     EXPECT_EQ(rip(1, first).outcome, Outcome::Ripped);
     const QByteArray wav1 = readFile(out("01.wav"));
     ASSERT_EQ(wav1.size(), 44 + 4 * kSector);
-    EXPECT_TRUE(wav1.mid(44, 3 * kSector + 10) == pcm(spec, 1));
+    EXPECT_TRUE(wav1.mid(44, 3 * kSector + 10) == pcm(discSpec, 1));
     EXPECT_EQ(wav1.mid(44 + 3 * kSector + 10), QByteArray(kSector - 10, '\0'));
     EXPECT_EQ(observer.states.last(), "Grabbing track: 1  (File 2 of 3)  [1, 2, 3]");
 }
 
 TEST_F(TrackRipperTest, EncodeModesFillTheEncodingFigures)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {52 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {52 * kSector};
+    insertDisc(discSpec);
 
     WavFileSink sink(out("t.wav"));
     TrackRipper::Options onTheFly;
@@ -235,9 +235,9 @@ TEST_F(TrackRipperTest, EncodeModesFillTheEncodingFigures)
 
 TEST_F(TrackRipperTest, AbortLeavesAValidShorterFile)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {100 * kSector, 200 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {100 * kSector, 200 * kSector};
+    insertDisc(discSpec);
     figures.abort = true; // left from the previous batch: cleared at the start
 
     observer.abortAfterReads = 2;
@@ -256,14 +256,14 @@ TEST_F(TrackRipperTest, AbortLeavesAValidShorterFile)
     const QByteArray wav = readFile(out("02.wav"));
     ASSERT_EQ(wav.size(), 44 + 2 * kBlock);
     EXPECT_EQ(wav.left(44), WavHeader::build(2 * kBlock));
-    EXPECT_TRUE(wav.mid(44) == pcm(spec, 2).left(2 * kBlock));
+    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(2 * kBlock));
 }
 
 TEST_F(TrackRipperTest, ReadFaultsStopTheTrackWithTheirTexts)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {100 * kSector, 80 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {100 * kSector, 80 * kSector};
+    insertDisc(discSpec);
 
     const QString aspi2or3 =
         "Could not load ASPI function GetASPI32SupportInfo. Only occurs when an ASPI manager (WNASPI32.DLL)\n"
@@ -306,16 +306,16 @@ TEST_F(TrackRipperTest, ReadFaultsStopTheTrackWithTheirTexts)
         const QByteArray wav = readFile(out("02.wav"));
         ASSERT_EQ(wav.size(), 44 + 2 * kBlock);
         EXPECT_EQ(wav.left(44), WavHeader::build(2 * kBlock));
-        EXPECT_TRUE(wav.mid(44) == pcm(spec, 2).left(2 * kBlock));
+        EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(2 * kBlock));
     }
 }
 
 TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {30 * kSector, 60 * kSector};
-    spec.dataTrack = true;
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {30 * kSector, 60 * kSector};
+    discSpec.dataTrack = true;
+    insertDisc(discSpec);
 
     // Without faults the last audio track is read to its exact end: the
     // session gap is taken off its length.
@@ -323,7 +323,7 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     TrackRipResult r = rip(2, whole);
     EXPECT_EQ(r.outcome, Outcome::Ripped);
     EXPECT_EQ(r.totalSectors, 60);
-    EXPECT_TRUE(readFile(out("02.wav")).mid(44) == pcm(spec, 2));
+    EXPECT_TRUE(readFile(out("02.wav")).mid(44) == pcm(discSpec, 2));
 
     // The drive reports status 4 from sector 30 + 40 on: those reads count
     // as done, the track is complete, the file holds what came back.
@@ -337,7 +337,7 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     const QByteArray wav = readFile(out("02b.wav"));
     ASSERT_EQ(wav.size(), 44 + kBlock);
     EXPECT_EQ(wav.left(44), WavHeader::build(kBlock));
-    EXPECT_TRUE(wav.mid(44) == pcm(spec, 2).left(kBlock));
+    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(kBlock));
 
     // Only status 4, and only on that track.
     AkripTestFailReads(70, SS_ABORTED);
@@ -386,9 +386,9 @@ TEST_F(TrackRipperTest, TrackExtentFollowsTheTableOfContents)
 
 TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {30 * kSector, 30 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {30 * kSector, 30 * kSector};
+    insertDisc(discSpec);
 
     WavFileSink notOnDisc(out("05.wav"));
     TrackRipResult r = rip(5, notOnDisc);
@@ -418,9 +418,9 @@ TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
 
 TEST_F(TrackRipperTest, OutputThatCannotBeWrittenIsAnErrorNamingPathAndReason)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {60 * kSector, 60 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {60 * kSector, 60 * kSector};
+    insertDisc(discSpec);
 
     // Track 1 of the batch is ripped; the failures below leave it alone.
     WavFileSink done(out("01.wav"));
@@ -452,9 +452,9 @@ TEST_F(TrackRipperTest, OutputThatCannotBeWrittenIsAnErrorNamingPathAndReason)
 
 TEST_F(TrackRipperTest, WriteFailingMidwayKeepsAValidFile)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {100 * kSector};
-    insertDisc(spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {100 * kSector};
+    insertDisc(discSpec);
 
     // A file size limit lets the file grow to the header, two blocks and
     // 1000 bytes of the third; the system then refuses with EFBIG.
@@ -482,7 +482,7 @@ TEST_F(TrackRipperTest, WriteFailingMidwayKeepsAValidFile)
     const qint64 audio = 2 * kBlock + 1000;
     ASSERT_EQ(wav.size(), 44 + audio);
     EXPECT_EQ(wav.left(44), WavHeader::build(std::uint32_t(audio)));
-    EXPECT_TRUE(wav.mid(44) == pcm(spec, 1).left(audio));
+    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 1).left(audio));
 }
 
 }

@@ -215,11 +215,11 @@ TEST_F(HandleTest, ImageRemovedAndPutBackActsAsEjectAndInsert)
 
 TEST_F(HandleTest, ReadsGoOnWhileOtherHandlesComeAndGo)
 {
-    discimage::DiscSpec spec = audioSpec({2352 * 260 + 9});
-    writeDisc("disc", spec);
+    discimage::DiscSpec discSpec = audioSpec({2352 * 260 + 9});
+    writeDisc("disc", discSpec);
     const HCDROM h = open(0);
     ASSERT_NE(h, 0u);
-    std::vector<uint8_t> expected = discimage::trackPcm(spec, 1);
+    std::vector<uint8_t> expected = discimage::trackPcm(discSpec, 1);
     expected.resize(261 * 2352, 0);
 
     bool exact = true;

@@ -14,21 +14,21 @@ class ReadTest : public AkripTest {
 protected:
     // Rips every track by the TOC, as the ripper does, and compares with
     // the PCM that went in (plus the zero padding of its last sector).
-    void expectExactRip(const discimage::DiscSpec& spec)
+    void expectExactRip(const discimage::DiscSpec& discSpec)
     {
         const HCDROM h = open(0);
         ASSERT_NE(h, 0u);
         TOC toc {};
         ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
         const std::vector<TocEntry> e = tocEntries(toc);
-        ASSERT_EQ(e.size(), spec.trackBytes.size() + 1);
+        ASSERT_EQ(e.size(), discSpec.trackBytes.size() + 1);
         for (size_t i = 0; i + 1 < e.size(); ++i) {
             SCOPED_TRACE("track " + std::to_string(i + 1));
             const uint32_t length = e[i + 1].address - e[i].address;
             const RipResult r = rip(h, e[i].address, length);
             EXPECT_EQ(r.lastStatus, static_cast<DWORD>(SS_COMP));
             EXPECT_EQ(r.reads, static_cast<int>((length + 25) / 26));
-            std::vector<uint8_t> expected = discimage::trackPcm(spec, static_cast<int>(i) + 1);
+            std::vector<uint8_t> expected = discimage::trackPcm(discSpec, static_cast<int>(i) + 1);
             expected.resize(static_cast<size_t>(length) * 2352, 0);
             ASSERT_EQ(r.pcm.size(), expected.size());
             EXPECT_TRUE(r.pcm == expected) << "first difference at byte "
@@ -57,24 +57,24 @@ protected:
 
 TEST_F(ReadTest, RipOfEveryTrackReturnsExactlyThePcmThatWentIn)
 {
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     // Odd lengths: whole sectors, 26 × k + 5 sectors, part sectors, odd
     // byte counts, a single sample.
-    spec.trackBytes = {discimage::bytesForSamples(44100 * 3 + 17), 2352 * (26 * 4 + 5), 2352 * 26, 1001, 4,
+    discSpec.trackBytes = {discimage::bytesForSamples(44100 * 3 + 17), 2352 * (26 * 4 + 5), 2352 * 26, 1001, 4,
                        discimage::bytesForSeconds(1.37) + 3};
-    writeDisc("disc", spec);
-    expectExactRip(spec);
+    writeDisc("disc", discSpec);
+    expectExactRip(discSpec);
 }
 
 TEST_F(ReadTest, BinWithAnotherNameIsTheOneRead)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 30 + 100, 2352 * 12};
-    spec.binFileName = "Audio data (1).bin";
-    writeDisc("My Disc", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 30 + 100, 2352 * 12};
+    discSpec.binFileName = "Audio data (1).bin";
+    writeDisc("My Disc", discSpec);
     // A decoy named like the CUE must not be read.
     writeZeroBin("My Disc.bin", 100);
-    expectExactRip(spec);
+    expectExactRip(discSpec);
 }
 
 TEST_F(ReadTest, ReadsTheDriveCannotServeFailWithNoData)
@@ -109,11 +109,11 @@ TEST_F(ReadTest, ReadsTheDriveCannotServeFailWithNoData)
 
 TEST_F(ReadTest, ReadWorksWithoutAnEarlierTocRead)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 10};
-    writeDisc("disc", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 10};
+    writeDisc("disc", discSpec);
     const RipResult r = rip(open(0), 0, 10);
-    EXPECT_TRUE(r.pcm == discimage::trackPcm(spec, 1));
+    EXPECT_TRUE(r.pcm == discimage::trackPcm(discSpec, 1));
 }
 
 TEST_F(ReadTest, BinCutShortAfterTheTocFailsTheRead)

@@ -32,9 +32,9 @@ int32_t programLength(const std::vector<TocEntry>& e, size_t i)
 
 discimage::DiscSpec oddDisc()
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 75 + 4, 2352 * 26 * 3, 1001, 2352 * 300 - 4};
-    return spec;
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 75 + 4, 2352 * 26 * 3, 1001, 2352 * 300 - 4};
+    return discSpec;
 }
 
 }
@@ -83,9 +83,9 @@ TEST_F(TocTest, MsfAddressesCountTheTwoSecondLeadIn)
 
 TEST_F(TocTest, CopyPermittedAudioIsMarked)
 {
-    discimage::DiscSpec spec = oddDisc();
-    spec.copyPermitted = true;
-    writeDisc("disc", spec);
+    discimage::DiscSpec discSpec = oddDisc();
+    discSpec.copyPermitted = true;
+    writeDisc("disc", discSpec);
     TOC toc {};
     ASSERT_EQ(readToc(open(0), false, toc), static_cast<DWORD>(SS_COMP));
     for (const TocEntry& e : tocEntries(toc)) {
@@ -97,11 +97,11 @@ TEST_F(TocTest, CopyPermittedAudioIsMarked)
 
 TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 40, 2352 * 33 + 7};
-    spec.dataTrack = true;
-    spec.dataSectors = 500;
-    const discimage::DiscLayout layout = writeDisc("enhanced", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 40, 2352 * 33 + 7};
+    discSpec.dataTrack = true;
+    discSpec.dataSectors = 500;
+    const discimage::DiscLayout layout = writeDisc("enhanced", discSpec);
     const HCDROM h = open(0);
     TOC toc {};
     ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
@@ -121,7 +121,7 @@ TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
     EXPECT_EQ(programLength(e, 1), 34);
     const RipResult r = rip(h, e[1].address, static_cast<uint32_t>(programLength(e, 1)));
     EXPECT_EQ(r.lastStatus, static_cast<DWORD>(SS_COMP));
-    std::vector<uint8_t> expected = discimage::trackPcm(spec, 2);
+    std::vector<uint8_t> expected = discimage::trackPcm(discSpec, 2);
     expected.resize(34 * 2352, 0);
     EXPECT_TRUE(r.pcm == expected);
 
@@ -133,9 +133,9 @@ TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
 
 TEST_F(TocTest, NinetyNineTracksFillTheTable)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes.assign(99, 2352);
-    writeDisc("full", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes.assign(99, 2352);
+    writeDisc("full", discSpec);
     TOC toc {};
     ASSERT_EQ(readToc(open(0), false, toc), static_cast<DWORD>(SS_COMP));
     EXPECT_EQ(toc.lastTrack, 99);

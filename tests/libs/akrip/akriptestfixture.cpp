@@ -25,9 +25,9 @@ std::vector<TocEntry> tocEntries(const TOC& toc)
 
 discimage::DiscSpec audioSpec(std::vector<uint64_t> trackBytes)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = std::move(trackBytes);
-    return spec;
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = std::move(trackBytes);
+    return discSpec;
 }
 
 ReadBuffer::ReadBuffer(uint32_t frames)
@@ -68,9 +68,9 @@ void AkripTest::writeZeroBin(const std::string& name, uint32_t sectors) const
     writeFile(name, std::string(static_cast<size_t>(sectors) * discimage::kSectorBytes, '\0'));
 }
 
-discimage::DiscLayout AkripTest::writeDisc(const std::string& baseName, const discimage::DiscSpec& spec) const
+discimage::DiscLayout AkripTest::writeDisc(const std::string& baseName, const discimage::DiscSpec& discSpec) const
 {
-    return discimage::writeDisc(path(baseName), spec);
+    return discimage::writeDisc(path(baseName), discSpec);
 }
 
 CDLIST AkripTest::driveList(BYTE max) const

@@ -52,7 +52,7 @@ protected:
     void writeFile(const std::string& name, const std::string& bytes) const;
     // A BIN of `sectors` zero sectors.
     void writeZeroBin(const std::string& name, uint32_t sectors) const;
-    discimage::DiscLayout writeDisc(const std::string& baseName, const discimage::DiscSpec& spec) const;
+    discimage::DiscLayout writeDisc(const std::string& baseName, const discimage::DiscSpec& discSpec) const;
 
     CDLIST driveList(BYTE max = MAXCDLIST) const;
     // Opens drive `ha` (closed again in TearDown); 0 when refused.

@@ -23,10 +23,10 @@ namespace di = trackmill::discimage;
 TEST(CddbThroughADrive, EnhancedCdIsQueriedAsRecorded)
 {
     const std::string dir = trackmill::test::isolatedRoot().toStdString() + "/cddb-discs";
-    di::DiscSpec spec;
-    spec.trackBytes = {di::bytesForSeconds(4.2), di::bytesForSeconds(6), di::bytesForSeconds(3.1)};
-    spec.dataTrack = true;
-    const di::DiscLayout disc = di::writeDisc(dir + "/enhanced", spec);
+    di::DiscSpec discSpec;
+    discSpec.trackBytes = {di::bytesForSeconds(4.2), di::bytesForSeconds(6), di::bytesForSeconds(3.1)};
+    discSpec.dataTrack = true;
+    const di::DiscLayout disc = di::writeDisc(dir + "/enhanced", discSpec);
 
     AkripTestReset();
     AkripTestResetCddb();

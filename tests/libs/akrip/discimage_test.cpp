@@ -27,9 +27,9 @@ protected:
 
 TEST_F(DiscImageTest, OddLengthsArePaddedWithZerosToWholeSectors)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {5, 2352, 2353};
-    const discimage::DiscLayout layout = writeDisc("odd", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {5, 2352, 2353};
+    const discimage::DiscLayout layout = writeDisc("odd", discSpec);
     EXPECT_EQ(layout.trackStart, (std::vector<uint32_t> {0, 1, 2}));
     EXPECT_EQ(layout.trackSectors, (std::vector<uint32_t> {1, 1, 2}));
     EXPECT_EQ(layout.totalSectors, 4u);
@@ -37,7 +37,7 @@ TEST_F(DiscImageTest, OddLengthsArePaddedWithZerosToWholeSectors)
     const std::string bin = readAll(layout.binPath);
     ASSERT_EQ(bin.size(), 4u * 2352);
     for (size_t t = 0; t < 3; ++t) {
-        const std::vector<uint8_t> pcm = discimage::trackPcm(spec, static_cast<int>(t) + 1);
+        const std::vector<uint8_t> pcm = discimage::trackPcm(discSpec, static_cast<int>(t) + 1);
         const size_t at = layout.trackStart[t] * 2352;
         EXPECT_EQ(bin.compare(at, pcm.size(), std::string(pcm.begin(), pcm.end())), 0) << t;
         const size_t padEnd = at + layout.trackSectors[t] * 2352;
@@ -50,17 +50,17 @@ TEST_F(DiscImageTest, OddLengthsArePaddedWithZerosToWholeSectors)
 
 TEST_F(DiscImageTest, ContentIsDeterministicAndDiffersPerTrack)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {4096, 4096};
-    EXPECT_EQ(discimage::trackPcm(spec, 1), discimage::trackPcm(spec, 1));
-    EXPECT_NE(discimage::trackPcm(spec, 1), discimage::trackPcm(spec, 2));
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {4096, 4096};
+    EXPECT_EQ(discimage::trackPcm(discSpec, 1), discimage::trackPcm(discSpec, 1));
+    EXPECT_NE(discimage::trackPcm(discSpec, 1), discimage::trackPcm(discSpec, 2));
 
     // The music is audible, never clipped, and also regenerates exactly.
-    spec.content = discimage::Content::Music;
-    spec.trackBytes = {discimage::bytesForSeconds(4), discimage::bytesForSeconds(4)};
-    const std::vector<uint8_t> a = discimage::trackPcm(spec, 1);
-    EXPECT_EQ(a, discimage::trackPcm(spec, 1));
-    EXPECT_NE(a, discimage::trackPcm(spec, 2));
+    discSpec.content = discimage::Content::Music;
+    discSpec.trackBytes = {discimage::bytesForSeconds(4), discimage::bytesForSeconds(4)};
+    const std::vector<uint8_t> a = discimage::trackPcm(discSpec, 1);
+    EXPECT_EQ(a, discimage::trackPcm(discSpec, 1));
+    EXPECT_NE(a, discimage::trackPcm(discSpec, 2));
     int peak = 0;
     for (size_t i = 0; i + 1 < a.size(); i += 2)
         peak = std::max(peak, std::abs(static_cast<int16_t>(a[i] | a[i + 1] << 8)));
@@ -70,11 +70,11 @@ TEST_F(DiscImageTest, ContentIsDeterministicAndDiffersPerTrack)
 
 TEST_F(DiscImageTest, DataTrackIsLaidOutLikeAnEnhancedCd)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 10 + 1};
-    spec.dataTrack = true;
-    spec.dataSectors = 3;
-    const discimage::DiscLayout layout = writeDisc("plus", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 10 + 1};
+    discSpec.dataTrack = true;
+    discSpec.dataSectors = 3;
+    const discimage::DiscLayout layout = writeDisc("plus", discSpec);
     EXPECT_EQ(layout.audioEnd, 11u);
     EXPECT_EQ(layout.dataStart, 11u + 11400);
     EXPECT_EQ(layout.totalSectors, 11u + 11400 + 3);

@@ -2,7 +2,7 @@
 // The encoder library through its entry points, checked with an
 // independent decoder.
 #include "gogo.h"
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 #include "wavfixture.h"
 
 #include <QFile>

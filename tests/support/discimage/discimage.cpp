@@ -126,13 +126,13 @@ uint32_t sectorsForBytes(uint64_t bytes)
     return static_cast<uint32_t>((bytes + kSectorBytes - 1) / kSectorBytes);
 }
 
-std::vector<uint8_t> trackPcm(const DiscSpec& spec, int track)
+std::vector<uint8_t> trackPcm(const DiscSpec& discSpec, int track)
 {
-    if (track < 1 || static_cast<size_t>(track) > spec.trackBytes.size())
+    if (track < 1 || static_cast<size_t>(track) > discSpec.trackBytes.size())
         throw std::out_of_range("no such track");
-    const uint64_t bytes = spec.trackBytes[static_cast<size_t>(track) - 1];
+    const uint64_t bytes = discSpec.trackBytes[static_cast<size_t>(track) - 1];
     std::vector<uint8_t> pcm(bytes);
-    if (spec.content == Content::TestPattern) {
+    if (discSpec.content == Content::TestPattern) {
         fillPattern(track, bytes, pcm.data());
     } else {
         const std::vector<int16_t> samples = MusicSynth(track).render((bytes + 3) / 4);
@@ -159,12 +159,12 @@ void fillDataSector(uint8_t* out, uint32_t sector)
         out[2064 + i] = static_cast<uint8_t>(code >> (8 * i));
 }
 
-DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
+DiscLayout writeDisc(const std::string& basePath, const DiscSpec& discSpec)
 {
     namespace fs = std::filesystem;
-    if (spec.trackBytes.empty() || spec.trackBytes.size() + (spec.dataTrack ? 1 : 0) > 99)
+    if (discSpec.trackBytes.empty() || discSpec.trackBytes.size() + (discSpec.dataTrack ? 1 : 0) > 99)
         throw std::runtime_error("a disc holds 1 to 99 tracks");
-    for (uint64_t bytes : spec.trackBytes)
+    for (uint64_t bytes : discSpec.trackBytes)
         if (bytes == 0)
             throw std::runtime_error("a track holds at least one byte");
 
@@ -172,7 +172,7 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
     const fs::path base(basePath);
     const fs::path dir = base.has_parent_path() ? base.parent_path() : fs::path(".");
     fs::create_directories(dir);
-    const std::string binName = spec.binFileName.empty() ? base.filename().string() + ".bin" : spec.binFileName;
+    const std::string binName = discSpec.binFileName.empty() ? base.filename().string() + ".bin" : discSpec.binFileName;
     layout.binPath = (dir / binName).string();
     layout.cuePath = basePath + ".cue";
 
@@ -180,8 +180,8 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
         File bin(layout.binPath + ".part");
         uint32_t at = 0;
         std::vector<uint8_t> pad(kSectorBytes, 0);
-        for (size_t t = 0; t < spec.trackBytes.size(); ++t) {
-            const std::vector<uint8_t> pcm = trackPcm(spec, static_cast<int>(t) + 1);
+        for (size_t t = 0; t < discSpec.trackBytes.size(); ++t) {
+            const std::vector<uint8_t> pcm = trackPcm(discSpec, static_cast<int>(t) + 1);
             bin.write(pcm.data(), pcm.size());
             const uint32_t sectors = sectorsForBytes(pcm.size());
             bin.write(pad.data(), static_cast<size_t>(sectors) * kSectorBytes - pcm.size());
@@ -190,17 +190,17 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
             at += sectors;
         }
         layout.audioEnd = at;
-        if (spec.dataTrack) {
+        if (discSpec.dataTrack) {
             for (uint32_t i = 0; i < kSessionGapSectors; ++i)
                 bin.write(pad.data(), kSectorBytes);
             at += kSessionGapSectors;
             layout.dataStart = at;
             std::vector<uint8_t> sector(kSectorBytes);
-            for (uint32_t i = 0; i < spec.dataSectors; ++i) {
+            for (uint32_t i = 0; i < discSpec.dataSectors; ++i) {
                 fillDataSector(sector.data(), at + i);
                 bin.write(sector.data(), kSectorBytes);
             }
-            at += spec.dataSectors;
+            at += discSpec.dataSectors;
         }
         layout.totalSectors = at;
         bin.close();
@@ -208,19 +208,19 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
     fs::rename(layout.binPath + ".part", layout.binPath);
 
     std::string cue = "REM Generated disc image\r\n";
-    if (!spec.title.empty())
-        cue += "TITLE " + cueQuoted(spec.title) + "\r\n";
+    if (!discSpec.title.empty())
+        cue += "TITLE " + cueQuoted(discSpec.title) + "\r\n";
     cue += "FILE " + cueQuoted(binName) + " BINARY\r\n";
     char number[24];
-    for (size_t t = 0; t < spec.trackBytes.size(); ++t) {
+    for (size_t t = 0; t < discSpec.trackBytes.size(); ++t) {
         std::snprintf(number, sizeof number, "%02zu", t + 1);
         cue += std::string("  TRACK ") + number + " AUDIO\r\n";
-        if (spec.copyPermitted)
+        if (discSpec.copyPermitted)
             cue += "    FLAGS DCP\r\n";
         cue += "    INDEX 01 " + msf(layout.trackStart[t]) + "\r\n";
     }
-    if (spec.dataTrack) {
-        std::snprintf(number, sizeof number, "%02zu", spec.trackBytes.size() + 1);
+    if (discSpec.dataTrack) {
+        std::snprintf(number, sizeof number, "%02zu", discSpec.trackBytes.size() + 1);
         cue += std::string("  TRACK ") + number + " MODE1/2352\r\n";
         cue += "    INDEX 00 " + msf(layout.audioEnd) + "\r\n";
         cue += "    INDEX 01 " + msf(layout.dataStart) + "\r\n";
@@ -236,13 +236,13 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec)
 
 DiscSpec demoDisc()
 {
-    DiscSpec spec;
-    spec.content = Content::Music;
-    spec.title = "Demo Disc";
+    DiscSpec discSpec;
+    discSpec.content = Content::Music;
+    discSpec.title = "Demo Disc";
     // Ten pieces of 1 to 4 minutes, about 23 minutes in all.
     for (double seconds : {96.4, 143.2, 71.6, 188.1, 124.5, 65.3, 212.8, 104.9, 157.2, 233.7})
-        spec.trackBytes.push_back(bytesForSeconds(seconds));
-    return spec;
+        discSpec.trackBytes.push_back(bytesForSeconds(seconds));
+    return discSpec;
 }
 
 }

@@ -57,11 +57,11 @@ uint32_t sectorsForBytes(uint64_t bytes);    // rounded up
 // names another file, which then lies in the same folder). The folder is
 // created when missing. The BIN is written first and both files appear
 // under their names only when complete. Throws std::runtime_error.
-DiscLayout writeDisc(const std::string& basePath, const DiscSpec& spec);
+DiscLayout writeDisc(const std::string& basePath, const DiscSpec& discSpec);
 
 // The PCM of audio track `track` (1-based) exactly as written, without the
-// padding: spec.trackBytes[track - 1] bytes.
-std::vector<uint8_t> trackPcm(const DiscSpec& spec, int track);
+// padding: discSpec.trackBytes[track - 1] bytes.
+std::vector<uint8_t> trackPcm(const DiscSpec& discSpec, int track);
 
 // One raw MODE1 sector at BIN sector `sector`: sync pattern, header with
 // the BCD address (sector + 150 in MSF), mode 1, 2048 bytes of user data

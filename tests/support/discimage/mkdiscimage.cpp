@@ -37,8 +37,8 @@ bool number(const char* text, double& out)
 int main(int argc, char** argv)
 {
     using namespace trackmill::discimage;
-    DiscSpec spec;
-    spec.content = Content::Music;
+    DiscSpec discSpec;
+    discSpec.content = Content::Music;
     std::string path;
     bool demo = false;
     for (int i = 1; i < argc; ++i) {
@@ -48,40 +48,40 @@ int main(int argc, char** argv)
         if (arg == "--demo") {
             demo = true;
         } else if (arg == "--track" && hasValue && number(argv[i + 1], v)) {
-            spec.trackBytes.push_back(bytesForSeconds(v));
+            discSpec.trackBytes.push_back(bytesForSeconds(v));
             ++i;
         } else if (arg == "--bytes" && hasValue) {
             char* end = nullptr;
             const unsigned long long n = std::strtoull(argv[++i], &end, 10);
             if (*end != '\0' || n == 0 || n > 900000000ull)
                 return usage();
-            spec.trackBytes.push_back(n);
+            discSpec.trackBytes.push_back(n);
         } else if (arg == "--data") {
-            spec.dataTrack = true;
+            discSpec.dataTrack = true;
             if (hasValue && number(argv[i + 1], v)) {
-                spec.dataSectors = static_cast<uint32_t>(v);
+                discSpec.dataSectors = static_cast<uint32_t>(v);
                 ++i;
             }
         } else if (arg == "--pattern") {
-            spec.content = Content::TestPattern;
+            discSpec.content = Content::TestPattern;
         } else if (arg == "--dcp") {
-            spec.copyPermitted = true;
+            discSpec.copyPermitted = true;
         } else if (arg == "--title" && hasValue) {
-            spec.title = argv[++i];
+            discSpec.title = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
             path = arg;
         } else {
             return usage();
         }
     }
-    if (path.empty() || (demo && !spec.trackBytes.empty()) || (!demo && spec.trackBytes.empty()))
+    if (path.empty() || (demo && !discSpec.trackBytes.empty()) || (!demo && discSpec.trackBytes.empty()))
         return usage();
     if (demo)
-        spec = demoDisc();
+        discSpec = demoDisc();
     try {
-        const DiscLayout layout = writeDisc(path, spec);
+        const DiscLayout layout = writeDisc(path, discSpec);
         std::printf("%s: %zu audio tracks%s, %u sectors\n", layout.cuePath.c_str(), layout.trackStart.size(),
-                    spec.dataTrack ? " and a data track" : "", layout.totalSectors);
+                    discSpec.dataTrack ? " and a data track" : "", layout.totalSectors);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mkdiscimage: %s\n", e.what());
         return 1;

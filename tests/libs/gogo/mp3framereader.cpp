@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "mp3inspector.h"
+#include "mp3framereader.h"
 
 #include <QFile>
 #include <mpg123.h>

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "cdplayernames.h"
+
+#include "app/hiddenlog.h"
+#include "app/mainwindow.h"
+#include "app/tracklist.h"
+#include "cd/cddrives.h"
+#include "cdplayerdatabase.h"
+#include "discid.h"
+#include "tracknamefields.h"
+
+namespace trackmill {
+
+namespace {
+
+// Minute/second/frame addressing of the TOC (parameter 36 = 1).
+constexpr DWORD kMsfAddressing = 1;
+
+}
+
+CdPlayerNames::CdPlayerNames(Collaborators collaborators)
+    : m_c(std::move(collaborators))
+{
+}
+
+std::optional<QString> CdPlayerNames::GetCD_ID_Audio(CdDrives& drives)
+{
+    if (!drives.checkHandle())
+        return std::nullopt;
+    TOC toc;
+    if (!drives.readToc(toc, kMsfAddressing))
+        return cdPlayerDiscId({});
+    return cdPlayerDiscIdFromToc(QByteArrayView(reinterpret_cast<const char*>(&toc), sizeof toc));
+}
+
+int CdPlayerNames::GetGenreFromCDPlayerINI(CdDrives& drives, const QString& databasePath)
+{
+    const std::optional<QString> id = GetCD_ID_Audio(drives);
+    return id ? CdPlayerDatabase(databasePath).genreForTagEditor(*id) : 0;
+}
+
+void CdPlayerNames::GetFromCDPlayerINI(const QString&)
+{
+    const std::optional<QString> id = GetCD_ID_Audio(m_c.drives);
+    if (!id)
+        return;
+    const int rowCount = m_c.tracks.RowCount();
+    const std::optional<MainWindowNames> names =
+        CdPlayerDatabase(m_c.databasePath).namesForMainWindow(*id, rowCount);
+    if (!names)
+        return;
+    m_c.mainWindow.setArtist(names->artist);
+    m_c.mainWindow.setAlbum(names->album);
+    for (int row = 1; row < rowCount && row - 1 < names->rowNames.size(); ++row)
+        m_c.tracks.setCell(1, row, names->rowNames[row - 1]);
+}
+
+void CdPlayerNames::GetAlbumFromFile(const QString&)
+{
+    const std::optional<QString> id = GetCD_ID_Audio(m_c.drives);
+    if (!id)
+        return;
+    const bool audioDisc = m_c.tracks.CD();
+    const bool lastIsData = audioDisc && m_c.tracks.GetCDAudioInfo();
+    const TrackNameTabNames names =
+        CdPlayerDatabase(m_c.databasePath).namesForTrackNameTab(*id, m_c.tracks.RowCount(), lastIsData);
+    if (names.known) {
+        m_c.mainWindow.setArtist(names.artist);
+        m_c.mainWindow.setAlbum(names.album);
+    }
+    m_c.trackNames.showStoredNames(names, audioDisc);
+}
+
+bool CdPlayerNames::SetAlbumToFile(const QString&)
+{
+    const std::optional<QString> id = GetCD_ID_Audio(m_c.drives);
+    if (!id)
+        return false;
+    const DiscNames names = m_c.trackNames.names();
+    m_c.mainWindow.setArtist(names.artist);
+    m_c.mainWindow.setAlbum(names.album);
+    CdPlayerDatabase database(m_c.databasePath);
+    if (database.store(*id, names))
+        return true;
+    m_c.log.add(QStringLiteral("Unable to write to %1: %2").arg(m_c.databasePath, database.errorString()));
+    return false;
+}
+
+}

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace trackmill {
+
+class CdDrives;
+class HiddenLog;
+class TForm1;
+class TrackList;
+class TrackNameFields;
+
+// The CD Player database at the moments the program reads and writes it:
+// the disc id of the open drive, the names read into the main window and
+// into the settings window's TrackName page, the genre for the tag editor,
+// and the write from the TrackName page. Each operation opens the file
+// for itself. Without an open drive handle there is no disc id: the
+// handle check logs "Need valid CD handle first!" and the database is
+// left alone (the drive path is never used as a section name).
+class CdPlayerNames
+{
+public:
+    struct Collaborators
+    {
+        CdDrives& drives;
+        TrackList& tracks;
+        HiddenLog& log;
+        TForm1& mainWindow;
+        TrackNameFields& trackNames;
+        QString databasePath;  // CDPLAYER.INI
+    };
+
+    explicit CdPlayerNames(Collaborators collaborators);
+
+    // The disc id of the disc in the open drive; "0000" when its table of
+    // contents cannot be read, nothing without a handle. Leaves the handle
+    // in minute/second/frame addressing.
+    static std::optional<QString> GetCD_ID_Audio(CdDrives& drives);
+
+    // The sorted genre position the tag editor selects (98, "Pop", for a
+    // stored 0 or none); 0 without a disc id.
+    static int GetGenreFromCDPlayerINI(CdDrives& drives, const QString& databasePath);
+
+    // Main window: Artist, Album and the grid's names, when the disc is known.
+    void GetFromCDPlayerINI(const QString& drive);
+    // TrackName page, and the main window's Artist and Album when known.
+    void GetAlbumFromFile(const QString& drive);
+    // Writes the TrackName page's names; the main window's Artist and Album
+    // take the page's. A failed write is logged.
+    bool SetAlbumToFile(const QString& drive);
+
+private:
+    Collaborators m_c;
+};
+
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// TForm7: the freedb connection window.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace trackmill {
+
+// Shows where a lookup goes (server, query program, e-mail address) and
+// how it went (Status), and starts it with BtnConnect. The window only
+// displays these values: the lookup hands the library its own constants.
+// Made once at start-up and shown modally on demand.
+class TForm7 : public QDialog
+{
+    Q_OBJECT
+public:
+    // connect: the main window's lookup (TForm1.Connect).
+    explicit TForm7(std::function<void()> connect, QWidget* parent = nullptr);
+    ~TForm7() override;
+
+    QString status() const;
+    void setStatus(const QString& text);
+
+    // Shows the window modally, centred on its screen.
+    void showCentred();
+
+    void BtnConnectClick();
+    void BtnCloseClick();
+
+private:
+    void FormCreate();
+
+    std::function<void()> m_connect;
+    QGroupBox* m_group = nullptr;
+    QLabel* m_cgi = nullptr;
+    QLabel* m_server = nullptr;
+    QLabel* m_email = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_connectButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+};
+
+}

@@ -1,0 +1,290 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// TForm2: the settings window.
+#pragma once
+
+#include "platform/apppaths.h"
+#include "rip/namingsettings.h"
+
+#include <QDialog>
+#include <QLocale>
+#include <QString>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+
+namespace trackmill {
+
+class CdDrives;
+class DesktopShell;
+class DriveList;
+class MessageBoxes;
+class Settings;
+class TForm1;
+class TForm4;
+class TrackList;
+
+// The settings window. Its controls are bound to the live Settings object:
+// every change of a control is written into it at once, and showSettings()
+// puts the object's values back into the controls. So the encoder and the
+// ripper, which read the Settings object, always see what the window shows,
+// and save() writes exactly that. Cancel restores nothing: a value changed
+// and then cancelled stays in effect until the settings file is loaded
+// again, which the Settings button does before it shows the window. Code
+// that changes the Settings object itself calls showSettings() to show it.
+//
+// The window is made once, after the main window, and only hidden when it
+// closes. It wires the main window's Settings button and the main window's
+// hooks that concern it.
+class TForm2 : public QDialog
+{
+    Q_OBJECT
+public:
+    // All of them outlive the window.
+    struct Collaborators
+    {
+        Settings& settings;
+        TForm1& mainWindow;
+        CdDrives& drives;
+        DriveList& driveList;
+        TrackList& tracks;
+        DesktopShell& shell;
+        MessageBoxes& messageBoxes;
+        AppPaths paths;
+        // The tag editor, made before this window. When given, it holds
+        // USEID3v1 and USEID3v2 and receives the names of Apply and Cancel.
+        TForm4* tagEditor = nullptr;
+    };
+
+    // The disc's names as Apply and Cancel copy them into the tag editor.
+    struct NamesForTagEditor
+    {
+        QString artist;
+        QString album;
+        bool withYear = false;  // Cancel leaves the tag editor's years alone
+        QString year;
+        int genre = -1;  // position in the sorted genre list; -1: none selected
+    };
+
+    // Steps of Apply, Cancel, choosing a drive and opening the window that
+    // belong to other windows and subsystems. Each stays empty until its
+    // owner installs it. An empty hook that the main window also has
+    // (lookUpCdPlayerDatabase, readDiscNames, resetTagEditor,
+    // applyLanguageFile) runs the main window's; otherwise it is skipped.
+    struct Hooks
+    {
+        // Updates the encoder library's version lines (before every opening).
+        std::function<void()> refreshEncoderVersionLines;
+        // Reads the disc's names from the CD Player database into the main
+        // window, by drive path.
+        std::function<void(const QString& drivePath)> lookUpCdPlayerDatabase;
+        // Reads the disc's names from the CD Player database into this
+        // window's TrackName page, by drive path.
+        std::function<void(const QString& drivePath)> readDiscNames;
+        // Stores this window's disc names in the CD Player database.
+        std::function<void(const QString& drivePath)> storeDiscNames;
+        // Selects the first entry of the tag editor's lists Genre and Genre2.
+        std::function<void()> resetTagEditorGenres;
+        // Resets the tag editor's fields from the disc.
+        std::function<void()> resetTagEditor;
+        std::function<void(const NamesForTagEditor& names)> copyToTagEditor;
+        // Applies a language file, given its file name ("GERMAN.LNG").
+        std::function<void(const QString& fileName)> applyLanguageFile;
+        // The user picked entry index of Cmb_Language.
+        std::function<void(int index)> languagePicked;
+    };
+
+    explicit TForm2(Collaborators collaborators, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    Hooks& hooks() { return m_hooks; }
+
+    // The Settings button of the main window: refreshes the encoder's
+    // version lines, loads the settings file, shows the window modally.
+    void SettingsClick();
+
+    // Loads the settings file into the Settings object and the controls.
+    void loadSettings();
+    // Saves the Settings to the settings file; a failure is reported in an
+    // error box ("Unable to write to <path>") and answered false.
+    bool saveSettings();
+    // Puts the values of the Settings object into the controls.
+    void showSettings();
+
+    // Handlers.
+    void ApplyClick();
+    void CancelClick();
+    void CDROMUnitClick(int index);
+    void BtnBrowseWAV_MP3Click();
+    void PageControl1Change(int index);
+    void PageControl2Change(int index);
+    void VBRRatioClick();
+    void ExtendedFilterCBRClick();
+    void Filter_MS_StereoClick();
+    void Use_ProxyClick();
+    void MPEG1Click();
+    void MPEG2Click();
+    void TrackBarCBR_LowChange();
+    void TrackBarCBR_HighChange();
+    void TrackBarThresholdChange();
+    void TrackBarPowerChange();
+    void LabelEmailTranslatorClick();
+    void LabelwwwClick();
+    void Cmb_LanguageClick(int index);
+    void TracksClick();
+    void BtnSetNameClick();
+    // Answers whether the key was consumed.
+    bool CurrentTrackKeyPress(int key);
+
+    // Refills Bitrate and BitrateMax with the table of MPEG version 1 or 2,
+    // keeping the selected positions.
+    void SetMPEG(int version);
+    // "128kbps": the table value of the checked MPEG version (MPEG-2 unless
+    // MPEG1 is checked) at index; empty for an index outside the table.
+    QString GetBitrate(int index) const;
+    // The folder picker: the chosen folder with a trailing "/", or empty
+    // when the user cancelled.
+    QString Browse();
+
+    // Selects the Cmb_Language entry named exactly so; another name leaves
+    // the list as it is.
+    void selectLanguage(const QString& name);
+    // Base texts of the two counting labels (the language file's texts),
+    // then rebuilds them: "Available tracks: (12):" and "Track 03:".
+    void setCountingLabelTexts(const QString& availableTracks, const QString& track);
+    void rebuildCountingLabels();
+
+    // The naming settings as the controls hold them now.
+    NamingSettings namingSettings() const;
+
+    // The value displays: p / 100 with two decimals in the locale's form;
+    // the MS stereo power split "67%/33%".
+    static QString ratioText(int position, const QLocale& locale);
+    static QString powerText(int position);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildEncoderPage(QTabWidget* pages);
+    void buildCdRomPage(QTabWidget* pages);
+    void buildFreedbPage(QTabWidget* pages);
+    void buildFileNamePage(QTabWidget* pages);
+    void buildTrackNamePage(QTabWidget* pages);
+    void buildLanguagePage(QTabWidget* pages);
+    void bindControls();
+    void storeListIndexes();
+    void wireMainWindow();
+    void wireTagEditor();
+    void showDriveList();
+    void applyEnablingRules();
+    void setMpegButtons();
+    NamesForTagEditor namesForTagEditor(bool withYear) const;
+    QString selectedDrivePath() const;
+
+    Collaborators m_c;
+    Hooks m_hooks;
+    // Set while showSettings() fills the controls, so that their change
+    // signals do not write half-shown values back.
+    bool m_showing = false;
+    QString m_availableTracksText = QStringLiteral("Available tracks:");
+    QString m_trackText = QStringLiteral("Track");
+    QString m_selectedDriveLetter;
+    // The tag editor's part of the refresh's first step, run before ours.
+    std::function<void()> m_previousClearNames;
+
+    QTabWidget* m_pages = nullptr;
+    QTabWidget* m_encoderPages = nullptr;
+    QPushButton* m_apply = nullptr;
+    QPushButton* m_cancel = nullptr;
+
+    // Encoder.
+    QComboBox* m_bitrate = nullptr;
+    QComboBox* m_bitrateMax = nullptr;
+    QComboBox* m_quality = nullptr;
+    QComboBox* m_vbr = nullptr;
+    QComboBox* m_priority = nullptr;
+    QComboBox* m_emphasis = nullptr;
+    QLabel* m_labelBitrate = nullptr;
+    QLabel* m_labelBitrateMax = nullptr;
+    QLabel* m_labelVbr = nullptr;
+    QRadioButton* m_mpeg1 = nullptr;
+    QRadioButton* m_mpeg2 = nullptr;
+    QCheckBox* m_onTheFly = nullptr;
+    QCheckBox* m_deleteBox = nullptr;
+    QCheckBox* m_usePsy = nullptr;
+    QCheckBox* m_useLpf16 = nullptr;
+    QCheckBox* m_vbrRatio = nullptr;
+    QCheckBox* m_useMmx = nullptr;
+    QCheckBox* m_useMultiCpu = nullptr;
+    QCheckBox* m_encodeWav = nullptr;
+    QCheckBox* m_extendedFilterCbr = nullptr;
+    QSlider* m_cbrLow = nullptr;
+    QSlider* m_cbrHigh = nullptr;
+    QLabel* m_labelCbrLow = nullptr;
+    QLabel* m_labelCbrHigh = nullptr;
+    QLabel* m_cbrLowValue = nullptr;
+    QLabel* m_cbrHighValue = nullptr;
+    QCheckBox* m_msStereo = nullptr;
+    QSlider* m_threshold = nullptr;
+    QSlider* m_power = nullptr;
+    QLabel* m_labelThreshold = nullptr;
+    QLabel* m_labelPower = nullptr;
+    QLabel* m_thresholdValue = nullptr;
+    QLabel* m_powerValue = nullptr;
+
+    // CD ROM.
+    QComboBox* m_cdromUnit = nullptr;
+    QComboBox* m_cd = nullptr;
+    QCheckBox* m_selectAll = nullptr;
+    QCheckBox* m_useCdPlayerIni = nullptr;
+    QCheckBox* m_eject = nullptr;
+    QCheckBox* m_screensaver = nullptr;
+    QComboBox* m_execute = nullptr;
+
+    // FreeDB.
+    QCheckBox* m_autoStore = nullptr;
+    QCheckBox* m_autoConnect = nullptr;
+    QCheckBox* m_useProxy = nullptr;
+    QLabel* m_labelServerProxy = nullptr;
+    QLabel* m_labelPortProxy = nullptr;
+    QLineEdit* m_serverProxy = nullptr;
+    QLineEdit* m_portProxy = nullptr;
+
+    // FileName.
+    QComboBox* m_fileName = nullptr;
+    QCheckBox* m_artistDir = nullptr;
+    QCheckBox* m_albumDir = nullptr;
+    QCheckBox* m_artistAlbumDir = nullptr;
+    QCheckBox* m_artistAlbumYearDir = nullptr;
+    QCheckBox* m_split = nullptr;
+    QLineEdit* m_character = nullptr;
+    QCheckBox* m_replaceSpaces = nullptr;
+    QLineEdit* m_replacements[9] = {};
+    QLineEdit* m_directory = nullptr;
+
+    // TrackName.
+    QLineEdit* m_artist = nullptr;
+    QLineEdit* m_album = nullptr;
+    QLineEdit* m_year = nullptr;
+    QComboBox* m_genre = nullptr;
+    QListWidget* m_tracksList = nullptr;
+    QLabel* m_labelAvailableTracks = nullptr;
+    QLabel* m_labelTrack = nullptr;
+    QLineEdit* m_currentTrack = nullptr;
+    QPushButton* m_setName = nullptr;
+
+    // Language.
+    QComboBox* m_language = nullptr;
+    QLabel* m_emailTranslator = nullptr;
+    QLabel* m_www = nullptr;
+};
+
+}
