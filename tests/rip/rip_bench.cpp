@@ -41,6 +41,8 @@ using namespace trackmill;
 namespace {
 
 constexpr int kTracks = 12;
+// Nothing here may reach a freedb server: a closed local port.
+const FreedbServer kNoServer{"127.0.0.1", 9};
 constexpr int kDiscSeconds = 45 * 60;
 
 // CPU time of this process so far (user + system), milliseconds.
@@ -133,7 +135,7 @@ int main(int argc, char** argv)
     test::RecordingMessageBoxes boxes;
     test::RecordingSystemServices system;
     test::FakeDesktopShell shell;
-    TrackmillApp app(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+    TrackmillApp app(TrackmillApp::Services{boxes, system, shell, paths, false, false, kNoServer});
     if (!app.tracks().CD() || app.tracks().RowCount() != kTracks + 1) {
         std::fprintf(stderr, "the image was not read as a %d-track disc\n", kTracks);
         return 1;

@@ -35,6 +35,8 @@ using Kind = RecordingMessageBoxes::Kind;
 namespace {
 
 constexpr qint64 kSector = 2352;
+// Nothing here may reach a freedb server: a closed local port.
+const FreedbServer kNoServer{"127.0.0.1", 9};
 
 QByteArray readFile(const QString& path)
 {
@@ -83,7 +85,7 @@ protected:
     void start()
     {
         app = std::make_unique<TrackmillApp>(
-            TrackmillApp::Services{boxes, system, shell, paths, /*listPhysicalDrives*/ false, /*watchMedia*/ false});
+            TrackmillApp::Services{boxes, system, shell, paths, /*listPhysicalDrives*/ false, /*watchMedia*/ false, kNoServer});
         ASSERT_TRUE(app->tracks().CD());
         Settings& s = app->settings();
         s.directoryMp3 = output + "/";
@@ -328,6 +330,26 @@ TEST_F(WavRunTest, LostCdHandleIsAFailureNotASilentStop)
     expectIdle();
 }
 
+TEST_F(WavRunTest, UnreadableTocAtTheTrackStartIsAReadFailure)
+{
+    start();
+    // The disc is gone by the time the batch reads the TOC again.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(layout.cuePath)));
+    pressWav();
+
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages[0].kind, Kind::Error);
+    EXPECT_TRUE(boxes.messages[0].text.startsWith("The table of contents of the disc could not be read.\n"
+                                                  "AKRIP32.DLL Error code = "))
+        << boxes.messages[0].text.toStdString();
+    EXPECT_EQ(app->tracks().cell(5, 2), "The table of contents of the disc could not be read.");
+    EXPECT_FALSE(QFile::exists(track2()));
+    EXPECT_FALSE(QFile::exists(track5()));
+    EXPECT_EQ(system.calls.first(), "screensaver:off");
+    EXPECT_EQ(system.calls.last(), "screensaver:on");
+    expectIdle();
+}
+
 TEST_F(WavRunTest, AfterTheRunTheMachineShutsDownAndTheTrayOpens)
 {
     start();
@@ -407,7 +429,7 @@ TEST_F(WavRunTest, NoDiscIsRefusedEvenWithTracksSelected)
 {
     QFile::remove(QString::fromStdString(layout.cuePath));
     app = std::make_unique<TrackmillApp>(
-        TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        TrackmillApp::Services{boxes, system, shell, paths, false, false, kNoServer});
     ASSERT_FALSE(app->tracks().CD());
     LanguageTexts texts;
     texts.noDisc = "No audio CD";
