@@ -350,6 +350,35 @@ TEST_F(WavRunTest, UnreadableTocAtTheTrackStartIsAReadFailure)
     expectIdle();
 }
 
+TEST_F(WavRunTest, RipForEncodingHandsTheWavFileOnAndKeepsTheRunOpen)
+{
+    start();
+    RipBatch& batch = app->ripBatch();
+    QList<RipBatch::EncodeHandOver> handed;
+    batch.hooks().Encode = [&](const RipBatch::EncodeHandOver& h) { handed << h; };
+    ASSERT_TRUE(batch.CheckSelection());
+    ASSERT_TRUE(batch.StartOnDisc(RipBatch::Command::MP3));
+    EXPECT_FALSE(app->form1().isEnabled());
+    batch.RipTrack(5, true);
+
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_EQ(handed[0].savedDirectory, output + "/");
+    EXPECT_EQ(handed[0].outputDirectory, albumDir());
+    EXPECT_EQ(handed[0].wavPath, track5());
+    EXPECT_EQ(handed[0].baseName, "05 - .._.._Up _ Out_");
+    EXPECT_EQ(handed[0].trackName, "../../Up / Out?");
+    EXPECT_EQ(handed[0].track, 5);
+    EXPECT_EQ(handed[0].selectedCount, 2);
+    expectWav(track5(), pcm(spec, 5));
+    EXPECT_EQ(app->form3().Output->text(), "05 - .._.._Up _ Out_.mp3");
+    EXPECT_EQ(titles.last(), "Trackmill 100% / 0%");
+    // The encode job ends the run: no box yet, screen saver still off.
+    EXPECT_TRUE(boxes.messages.isEmpty());
+    EXPECT_EQ(system.calls, QStringList{"screensaver:off"});
+    EXPECT_TRUE(app->form3().isVisible());
+    EXPECT_EQ(app->settings().directoryMp3, albumDir());
+}
+
 TEST_F(WavRunTest, AfterTheRunTheMachineShutsDownAndTheTrayOpens)
 {
     start();
