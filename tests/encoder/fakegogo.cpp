@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+
 namespace {
 
 struct Call
@@ -34,24 +36,7 @@ int g_closed = 0;
 
 }
 
-extern "C" {
-
-__attribute__((visibility("default"))) void fake_gogo_reset(int32_t version, int32_t units)
-{
-    std::lock_guard lock(g_mutex);
-    g_calls.clear();
-    g_version = version;
-    g_units = units;
-    g_initResult = 0;
-    g_detectResult = 0;
-    g_framesBeforeEnd = 5;
-    g_endResult = 1;
-    g_processed = 0;
-    g_closed = 0;
-}
-
-__attribute__((visibility("default"))) void fake_gogo_script(MERET init, MERET detect, int frames,
-                                                             MERET end)
+FAKE_EXPORT void fake_gogo_script(MERET init, MERET detect, int frames, MERET end)
 {
     std::lock_guard lock(g_mutex);
     g_initResult = init;
@@ -60,9 +45,19 @@ __attribute__((visibility("default"))) void fake_gogo_script(MERET init, MERET d
     g_endResult = end;
 }
 
+FAKE_EXPORT void fake_gogo_reset(int32_t version, int32_t units)
+{
+    fake_gogo_script(0, 0, 5, 1);
+    std::lock_guard lock(g_mutex);
+    g_calls.clear();
+    g_version = version;
+    g_units = units;
+    g_processed = 0;
+    g_closed = 0;
+}
+
 // Number of recorded setConfigure calls; fills the i-th one's fields.
-__attribute__((visibility("default"))) int fake_gogo_call(int i, int* item, UPARAM* v1, UPARAM* v2,
-                                                          char* text, GogoReaderRecord* record)
+FAKE_EXPORT int fake_gogo_call(int i, int* item, UPARAM* v1, UPARAM* v2, char* text, GogoReaderRecord* record)
 {
     std::lock_guard lock(g_mutex);
     if (i >= 0 && i < static_cast<int>(g_calls.size())) {
@@ -75,11 +70,13 @@ __attribute__((visibility("default"))) int fake_gogo_call(int i, int* item, UPAR
     return static_cast<int>(g_calls.size());
 }
 
-__attribute__((visibility("default"))) int fake_gogo_closed()
+FAKE_EXPORT int fake_gogo_closed()
 {
     std::lock_guard lock(g_mutex);
     return g_closed;
 }
+
+extern "C" {
 
 MERET MPGE_initializeWork(void)
 {

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -26,30 +27,18 @@ public:
     explicit GogoEventLog(TGogoTea& tea)
     {
         QThread* creator = QThread::currentThread();
-        QObject::connect(&tea, &TGogoTea::OnProgress, [this, creator](int now, int all) {
-            events.push_back({'p', now, all, QThread::currentThread() == creator});
-        });
-        QObject::connect(&tea, &TGogoTea::OnError, [this, creator](int code) {
-            events.push_back({'e', code, 0, QThread::currentThread() == creator});
-        });
-        QObject::connect(&tea, &TGogoTea::OnFinish, [this, creator](bool aborted) {
-            events.push_back({'f', aborted ? 1 : 0, 0, QThread::currentThread() == creator});
-        });
+        auto add = [this, creator](char kind, int a, int b) {
+            events.push_back({kind, a, b, QThread::currentThread() == creator});
+        };
+        QObject::connect(&tea, &TGogoTea::OnProgress, [add](int now, int all) { add('p', now, all); });
+        QObject::connect(&tea, &TGogoTea::OnError, [add](int code) { add('e', code, 0); });
+        QObject::connect(&tea, &TGogoTea::OnFinish, [add](bool aborted) { add('f', aborted, 0); });
     }
 
-    bool finished() const
-    {
-        for (const Event& e : events)
-            if (e.kind == 'f')
-                return true;
-        return false;
-    }
+    bool finished() const { return count('f') > 0; }
     int count(char kind) const
     {
-        int n = 0;
-        for (const Event& e : events)
-            n += e.kind == kind;
-        return n;
+        return int(std::count_if(events.begin(), events.end(), [kind](const Event& e) { return e.kind == kind; }));
     }
 
     std::vector<Event> events;
@@ -72,6 +61,17 @@ inline bool waitUntil(const std::function<bool()>& done, int milliseconds = 2000
 inline void processEventsFor(int milliseconds)
 {
     waitUntil([] { return false; }, milliseconds);
+}
+
+// The text of the EGogoTeaError `f` raises, or "<none>".
+inline QString raisedText(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const EGogoTeaError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<none>");
 }
 
 }

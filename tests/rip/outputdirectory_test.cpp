@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 using trackmill::NamingSettings;
 using trackmill::OutputDirectory;
 using trackmill::OutputNaming;
@@ -28,81 +26,71 @@ NamingSettings switches(bool artist, bool album, bool artistAndAlbum, bool artis
     return s;
 }
 
+// Every directory below `root`, relative to it, sorted.
+QStringList tree(const QString& root)
+{
+    QStringList dirs;
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        dirs << it.next().mid(root.size());
+    dirs.sort();
+    return dirs;
+}
+
 // Each test works below its own temporary folder and puts the process's
 // current directory back when it moved it.
 class OutputDirectoryTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_tmp.isValid());
-        m_savedCwd = QDir::currentPath();
-        m_root = QDir(m_tmp.path()).canonicalPath() + QLatin1Char('/');
-    }
     void TearDown() override { QDir::setCurrent(m_savedCwd); }
 
-    // Every directory below the root, relative to it, sorted.
-    QStringList tree() const
+    // Makes the folders for Artist / Album / 2001 below `root`.
+    QString make(const NamingSettings& s, const QString& root, bool* ok = nullptr)
     {
-        QStringList dirs;
-        QDirIterator it(m_root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            dirs << it.next().mid(m_root.size());
-        dirs.sort();
-        return dirs;
+        const OutputNaming naming(s);
+        OutputDirectory out(naming, root);
+        QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year = QStringLiteral("2001");
+        const bool made = out.MakingDirectory(artist, album, year);
+        if (ok)
+            *ok = made;
+        else
+            EXPECT_TRUE(made) << out.errorText().toStdString();
+        m_error = out.errorText();
+        return out.directory();
     }
 
     QTemporaryDir m_tmp;
-    QString m_savedCwd;
-    QString m_root;
+    QString m_savedCwd = QDir::currentPath();
+    QString m_root = QDir(m_tmp.path()).canonicalPath() + '/';
+    QString m_error;
 };
 
-struct NestingCase
+TEST_F(OutputDirectoryTest, SwitchesNestInTheirOrder)
 {
-    const char* label;
-    bool artist, album, artistAndAlbum, artistAlbumYear;
-    const char* expected; // output directory text below the root
-};
-
-void PrintTo(const NestingCase& c, std::ostream* os)
-{
-    *os << c.label;
-}
-
-class DirectorySwitches : public OutputDirectoryTest, public ::testing::WithParamInterface<NestingCase>
-{
-};
-
-TEST_P(DirectorySwitches, NestInTheirOrder)
-{
-    const NestingCase& c = GetParam();
-    const OutputNaming naming(switches(c.artist, c.album, c.artistAndAlbum, c.artistAlbumYear));
-    OutputDirectory out(naming, m_root);
-    QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year = QStringLiteral("2001");
-
-    ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
-    EXPECT_FALSE(out.hasError());
-    EXPECT_EQ(out.directory(), m_root + QString::fromUtf8(c.expected));
-    EXPECT_TRUE(QFileInfo(out.directory()).isDir());
-    // Nothing made beside the chain: one directory per level.
-    EXPECT_EQ(tree().size(), QString::fromUtf8(c.expected).count(QLatin1Char('/')));
-    EXPECT_TRUE(out.Check());
+    const struct
+    {
+        bool artist, album, artistAndAlbum, artistAlbumYear;
+        const char* expected;
+    } cases[] = {
+        {false, false, false, false, ""},
+        {true, false, false, false, "Artist/"},
+        {false, true, false, false, "Album/"},
+        {false, false, true, false, "Artist - Album/"},
+        {false, false, false, true, "Artist - Album - 2001/"},
+        {true, false, false, true, "Artist/Artist - Album - 2001/"},
+        {true, true, true, true, "Artist/Album/Artist - Album/Artist - Album - 2001/"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir sub(m_root + QStringLiteral("case-XXXXXX"));
+        const QString root = sub.path() + '/';
+        const QString made = make(switches(c.artist, c.album, c.artistAndAlbum, c.artistAlbumYear), root);
+        EXPECT_EQ(made, root + c.expected);
+        EXPECT_TRUE(QFileInfo(made).isDir());
+        // Nothing made beside the chain: one directory per level.
+        EXPECT_EQ(tree(root).size(), QString(c.expected).count('/')) << c.expected;
+    }
     EXPECT_EQ(QDir::currentPath(), m_savedCwd) << "the process's current directory moved";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Switches, DirectorySwitches,
-    ::testing::Values(
-        NestingCase{"none", false, false, false, false, ""},
-        NestingCase{"artist", true, false, false, false, "Artist/"},
-        NestingCase{"album", false, true, false, false, "Album/"},
-        NestingCase{"artist and album switches", true, true, false, false, "Artist/Album/"},
-        NestingCase{"artist - album", false, false, true, false, "Artist - Album/"},
-        NestingCase{"artist - album - year", false, false, false, true, "Artist - Album - 2001/"},
-        NestingCase{"artist then artist - album - year", true, false, false, true,
-                    "Artist/Artist - Album - 2001/"},
-        NestingCase{"all four", true, true, true, true,
-                    "Artist/Album/Artist - Album/Artist - Album - 2001/"}));
 
 TEST_F(OutputDirectoryTest, NamesAreFilteredAndHandedBack)
 {
@@ -111,11 +99,8 @@ TEST_F(OutputDirectoryTest, NamesAreFilteredAndHandedBack)
     const OutputNaming naming(s);
     OutputDirectory out(naming, m_root);
     QString artist = QStringLiteral("AC/DC"), album = QStringLiteral("Back in Black"), year = QStringLiteral("1980?");
-
     ASSERT_TRUE(out.MakingDirectory(artist, album, year));
-    EXPECT_EQ(artist, QStringLiteral("AC_DC"));
-    EXPECT_EQ(album, QStringLiteral("Back_in_Black"));
-    EXPECT_EQ(year, QStringLiteral("1980_"));
+    EXPECT_EQ(QStringList({artist, album, year}), QStringList({"AC_DC", "Back_in_Black", "1980_"}));
     // The separator is added after filtering and keeps its spaces.
     EXPECT_EQ(out.directory(), m_root + QStringLiteral("AC_DC/AC_DC - Back_in_Black/"));
     EXPECT_TRUE(QFileInfo(out.directory()).isDir());
@@ -123,28 +108,23 @@ TEST_F(OutputDirectoryTest, NamesAreFilteredAndHandedBack)
 
 TEST_F(OutputDirectoryTest, HostileNamesStayInsideTheOutputDirectory)
 {
-    struct Case
+    const struct
     {
-        QString artist, album, year;
-        QString expected;
+        QString artist, album, year, expected;
+    } cases[] = {
+        {"..", ".", "", "_/_/.. - ./.. - . - /"},
+        {"", "", "", "_/_/ - / -  - /"},
+        {"../../etc", "a/b", "\n", ".._.._etc/a_b/.._.._etc - a_b/.._.._etc - a_b - _/"},
     };
-    const Case cases[] = {
-        {QStringLiteral(".."), QStringLiteral("."), QString(), QStringLiteral("_/_/.. - ./.. - . - /")},
-        {QString(), QString(), QString(), QStringLiteral("_/_/ - / -  - /")},
-        {QStringLiteral("../../etc"), QStringLiteral("a/b"), QStringLiteral("\n"),
-         QStringLiteral(".._.._etc/a_b/.._.._etc - a_b/.._.._etc - a_b - _/")},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QTemporaryDir sub(m_root + QStringLiteral("case-XXXXXX"));
-        ASSERT_TRUE(sub.isValid());
-        const QString root = sub.path() + QLatin1Char('/');
+        const QString root = sub.path() + '/';
         const OutputNaming naming(switches(true, true, true, true));
         OutputDirectory out(naming, root);
         QString artist = c.artist, album = c.album, year = c.year;
         ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
         EXPECT_EQ(out.directory(), root + c.expected);
-        const QString made = QFileInfo(out.directory()).canonicalFilePath();
-        EXPECT_TRUE(made.startsWith(root)) << made.toStdString();
+        EXPECT_TRUE(QFileInfo(out.directory()).canonicalFilePath().startsWith(root));
     }
 }
 
@@ -152,78 +132,51 @@ TEST_F(OutputDirectoryTest, LongNamesAreCutToWhatTheFileSystemTakes)
 {
     const OutputNaming naming(switches(true, true, false, false));
     OutputDirectory out(naming, m_root);
-    QString artist(300, QLatin1Char('a'));
-    QString album;
-    for (int i = 0; i < 300; ++i)
-        album += QString::fromUtf8("音");
-    QString year;
+    QString artist(300, 'a'), album = QString::fromUtf8("音").repeated(300), year;
     ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
-    EXPECT_EQ(out.directory(), m_root + QString(255, QLatin1Char('a')) + QLatin1Char('/') + album.left(85)
-                                   + QLatin1Char('/'));
+    EXPECT_EQ(out.directory(), m_root + QString(255, 'a') + '/' + album.left(85) + '/');
     EXPECT_TRUE(QFileInfo(out.directory()).isDir());
-    // The edits keep the whole text; only the folder name is cut.
-    EXPECT_EQ(artist.size(), 300);
+    EXPECT_EQ(artist.size(), 300) << "the edits keep the whole text";
 }
 
 TEST_F(OutputDirectoryTest, RelativeDirectoryTextMeansTheSameEveryBatch)
 {
     ASSERT_TRUE(QDir(m_root).mkdir(QStringLiteral("music")));
     ASSERT_TRUE(QDir::setCurrent(m_root));
-    const OutputNaming naming(switches(true, true, false, false));
     // Without its final "/" too: the slash is supplied, not glued on.
-    for (const QString& text : {QStringLiteral("music/"), QStringLiteral("music")}) {
-        OutputDirectory out(naming, text);
-        QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
-        ASSERT_TRUE(out.MakingDirectory(artist, album, year)) << out.errorText().toStdString();
-        EXPECT_EQ(out.directory(), QStringLiteral("music/Artist/Album/"));
-        EXPECT_TRUE(out.Check());
-    }
-    EXPECT_EQ(tree(), QStringList({QStringLiteral("music"), QStringLiteral("music/Artist"),
-                                   QStringLiteral("music/Artist/Album")}));
+    for (const QString& text : {QStringLiteral("music/"), QStringLiteral("music")})
+        EXPECT_EQ(make(switches(true, true, false, false), text), QStringLiteral("music/Artist/Album/"));
+    EXPECT_EQ(tree(m_root), QStringList({"music", "music/Artist", "music/Artist/Album"}));
 }
 
-TEST_F(OutputDirectoryTest, MissingOutputDirectoryIsReportedWithPathAndReason)
+TEST_F(OutputDirectoryTest, MissingOrBlockedDirectoryIsReportedWithPathAndReason)
 {
-    const OutputNaming naming(switches(true, true, false, false));
     const QString missing = m_root + QStringLiteral("missing/");
-    OutputDirectory out(naming, missing);
-    QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
-    EXPECT_FALSE(out.MakingDirectory(artist, album, year));
-    EXPECT_TRUE(out.hasError());
-    EXPECT_TRUE(out.errorText().startsWith(missing)) << out.errorText().toStdString();
-    EXPECT_TRUE(out.errorText().contains(QStringLiteral("No such file or directory")))
-        << out.errorText().toStdString();
-    EXPECT_TRUE(tree().isEmpty());
-    EXPECT_EQ(out.directory(), missing);
+    bool ok = true;
+    EXPECT_EQ(make(switches(true, true, false, false), missing, &ok), missing);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(m_error.startsWith(missing) && m_error.contains(qt_error_string(ENOENT))) << m_error.toStdString();
 
+    QFile blocker(m_root + QStringLiteral("Artist"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    make(switches(true, true, false, false), m_root, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(m_error, m_root + QStringLiteral("Artist: ") + qt_error_string(ENOTDIR));
+    EXPECT_TRUE(tree(m_root).isEmpty());
+
+    // Once the way is free the next run goes through; running twice over
+    // existing directories is no error.
+    ASSERT_TRUE(blocker.remove());
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(make(switches(true, true, false, false), m_root), m_root + QStringLiteral("Artist/Album/"));
+        EXPECT_TRUE(m_error.isEmpty());
+    }
+
+    const OutputNaming naming(switches(false, false, false, false));
     OutputDirectory empty(naming, QString());
     EXPECT_FALSE(empty.Check());
     EXPECT_TRUE(empty.hasError());
 }
 
-TEST_F(OutputDirectoryTest, AFileInTheWayStopsAtOnceAndSaysWhy)
-{
-    QFile blocker(m_root + QStringLiteral("Artist"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-
-    const OutputNaming naming(switches(true, true, false, false));
-    OutputDirectory out(naming, m_root);
-    QString artist = QStringLiteral("Artist"), album = QStringLiteral("Album"), year;
-    EXPECT_FALSE(out.MakingDirectory(artist, album, year));
-    EXPECT_TRUE(out.hasError());
-    EXPECT_EQ(out.errorText(), m_root + QStringLiteral("Artist: ") + qt_error_string(ENOTDIR));
-    EXPECT_TRUE(tree().isEmpty());
-
-    // The flag is cleared by the next run once the way is free; running
-    // twice over existing directories is no error.
-    ASSERT_TRUE(QFile::remove(m_root + QStringLiteral("Artist")));
-    for (int run = 0; run < 2; ++run) {
-        OutputDirectory again(naming, m_root);
-        EXPECT_TRUE(again.MakingDirectory(artist, album, year)) << again.errorText().toStdString();
-        EXPECT_EQ(again.directory(), m_root + QStringLiteral("Artist/Album/"));
-        EXPECT_TRUE(again.errorText().isEmpty());
-    }
 }
-
-} // namespace

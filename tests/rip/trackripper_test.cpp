@@ -35,10 +35,14 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray pcm(const discimage::DiscSpec& discSpec, int track)
+// The file holds a header announcing exactly the audio behind it, and that
+// audio is `expected`.
+void expectWav(const QString& path, const QByteArray& expected)
 {
-    const std::vector<uint8_t> bytes = discimage::trackPcm(discSpec, track);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    const QByteArray wav = readFile(path);
+    ASSERT_EQ(wav.size(), 44 + expected.size()) << path.toStdString();
+    EXPECT_EQ(wav.left(44), WavHeader::build(std::uint32_t(expected.size())));
+    EXPECT_TRUE(wav.mid(44) == expected) << "audio differs";
 }
 
 // Everything the ripper shows, and a hand on the clock and the abort flag.
@@ -51,13 +55,9 @@ struct RecordingObserver : RipObserver
     QStringList states, titles, logs;
     QList<RipTimeTexts> times;
     QList<std::pair<qint64, qint64>> reads; // ReadingSector, gauge position
-    qint64 measured = -1;
-    int resets = 0;
     QList<std::pair<qint64, QString>> ended;
 
     void stateChanged(const QString& text) override { states << text; }
-    void trackMeasured(qint64 sectors) override { measured = sectors; }
-    void gaugesReset() override { ++resets; }
     void titleChanged(const QString& title) override { titles << title; }
     void timesChanged(const RipTimeTexts& t) override { times << t; }
     void sectorsRead(qint64 reading, qint64 gauge) override { reads.append({reading, gauge}); }
@@ -117,8 +117,10 @@ protected:
         AkripTestUsePhysicalDrives(0);
     }
 
-    void insertDisc(const discimage::DiscSpec& discSpec)
+    void insertDisc(std::vector<uint64_t> trackBytes, bool dataTrack = false)
     {
+        discSpec.trackBytes = std::move(trackBytes);
+        discSpec.dataTrack = dataTrack;
         layout = discimage::writeDisc(discs.filePath("disc").toStdString(), discSpec);
         GETCDHAND request{};
         request.size = sizeof request;
@@ -134,7 +136,14 @@ protected:
 
     QString out(const QString& name) const { return output.filePath(name); }
 
+    QByteArray pcm(int track) const
+    {
+        const std::vector<uint8_t> bytes = discimage::trackPcm(discSpec, track);
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    }
+
     QTemporaryDir discs, output;
+    discimage::DiscSpec discSpec;
     discimage::DiscLayout layout;
     HCDROM cd = 0;
     qint64 now = 500000;
@@ -147,97 +156,66 @@ protected:
 
 TEST_F(TrackRipperTest, ReadsBlocksOf26AndWritesTheTrackByteForByte)
 {
-    discimage::DiscSpec discSpec;
     // Track 2 has 26 × 4 + 5 sectors; track 1 ends inside its last sector.
-    discSpec.trackBytes = {3 * kSector + 10, (26 * 4 + 5) * kSector, 40 * kSector};
-    insertDisc(discSpec);
+    insertDisc({3 * kSector + 10, (26 * 4 + 5) * kSector, 40 * kSector});
 
     BlockRecordingSink sink(out("02 - Two.wav"));
     figures.grabTimes.set(2, 77); // left from an earlier rip, replaced
     const TrackRipResult r = rip(2, sink);
 
     EXPECT_EQ(r.outcome, Outcome::Ripped);
-    EXPECT_EQ(r.totalSectors, 109);
-    EXPECT_EQ(observer.measured, 109);
     EXPECT_EQ(sink.announced, quint64(109 * kSector));
     EXPECT_EQ(sink.blocks, (QList<qsizetype>{kBlock, kBlock, kBlock, kBlock, 5 * kSector}));
     EXPECT_EQ(sink.ends, QList<AudioSink::End>{AudioSink::End::Complete});
-    EXPECT_EQ(r.bytesDelivered, quint64(109 * kSector));
 
-    // The file: the header of the whole track, then exactly the disc's PCM.
-    const QByteArray wav = readFile(out("02 - Two.wav"));
-    ASSERT_EQ(wav.size(), 44 + 109 * kSector);
-    EXPECT_EQ(wav.left(44), WavHeader::build(109 * kSector));
-    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2));
+    expectWav(out("02 - Two.wav"), pcm(2));
 
     // The progress window: ReadingSector before each read, gauge by 26.
     EXPECT_EQ(observer.reads, (QList<std::pair<qint64, qint64>>{{0, 26}, {26, 52}, {52, 78}, {78, 104}, {104, 130}}));
     EXPECT_EQ(observer.titles, (QStringList{"Trackmill 0% / 0%", "Trackmill 23% / 0%", "Trackmill 47% / 0%",
                                             "Trackmill 71% / 0%", "Trackmill 95% / 0%"}));
-    EXPECT_EQ(observer.resets, 1);
     EXPECT_EQ(observer.states, QStringList{"Grabbing track: 2  (File 1 of 3)  [1, 2, 3]"});
 
     // Times: one second per read; the estimate follows the share read
     // before the previous read (23 % after 2 s: 8.695 s).
     ASSERT_EQ(observer.times.size(), 5);
-    EXPECT_EQ(observer.times[0].passed, "00:00:00");
     EXPECT_FALSE(observer.times[1].hasEstimate);
-    EXPECT_TRUE(observer.times[2].hasEstimate);
-    EXPECT_EQ(observer.times[2].estimate, "00:00:08");
-    EXPECT_EQ(observer.times[2].remaining, "00:00:06");
-    EXPECT_FALSE(observer.times[4].encodingToo);
+    EXPECT_EQ(observer.times[2].estimate + " " + observer.times[2].remaining, "00:00:08 00:00:06");
 
     // The end of the track: grab time of the last time routine call.
-    EXPECT_EQ(r.passedTime, "00:00:04");
     EXPECT_EQ(r.information, " OK 00:00:04");
-    EXPECT_EQ(r.grabMs, 4000);
     EXPECT_EQ(figures.grabTimes.at(2), 4000);
     EXPECT_EQ(observer.ended, (QList<std::pair<qint64, QString>>{{109, "00:00:04"}}));
     EXPECT_EQ(observer.logs, QStringList{"Track ripped!"});
-    EXPECT_EQ(figures.fileCounter, 1);
-    EXPECT_TRUE(figures.busy);
     EXPECT_FALSE(figures.ripError);
 
     // A track that ends inside its last sector is ripped with the padding
     // a burner writes; the second track of the batch counts as file 2.
     WavFileSink first(out("01.wav"));
     EXPECT_EQ(rip(1, first).outcome, Outcome::Ripped);
-    const QByteArray wav1 = readFile(out("01.wav"));
-    ASSERT_EQ(wav1.size(), 44 + 4 * kSector);
-    EXPECT_TRUE(wav1.mid(44, 3 * kSector + 10) == pcm(discSpec, 1));
-    EXPECT_EQ(wav1.mid(44 + 3 * kSector + 10), QByteArray(kSector - 10, '\0'));
+    expectWav(out("01.wav"), pcm(1) + QByteArray(kSector - 10, '\0'));
     EXPECT_EQ(observer.states.last(), "Grabbing track: 1  (File 2 of 3)  [1, 2, 3]");
 }
 
 TEST_F(TrackRipperTest, EncodeModesFillTheEncodingFigures)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {52 * kSector};
-    insertDisc(discSpec);
+    insertDisc({52 * kSector});
 
-    WavFileSink sink(out("t.wav"));
-    TrackRipper::Options onTheFly;
-    onTheFly.encode = true;
-    onTheFly.onTheFlyEncoding = true;
-    onTheFly.encodingGaugeFollowsReads = true;
-    EXPECT_EQ(rip(1, sink, onTheFly).outcome, Outcome::Ripped);
-    EXPECT_EQ(observer.titles, (QStringList{"Trackmill 0% / 0%", "Trackmill 50% / 50%"}));
-    EXPECT_TRUE(observer.times.last().encodingToo);
-
-    observer.titles.clear();
-    WavFileSink again(out("t.wav"));
-    TrackRipper::Options ripThenEncode;
-    ripThenEncode.encode = true;
-    EXPECT_EQ(rip(1, again, ripThenEncode).outcome, Outcome::Ripped);
-    EXPECT_EQ(observer.titles, (QStringList{"Trackmill 0% / 0%", "Trackmill 50% / 0%"}));
-    EXPECT_FALSE(observer.times.last().encodingToo);
+    for (bool onTheFly : {true, false}) {
+        observer.titles.clear();
+        WavFileSink sink(out("t.wav"));
+        TrackRipper::Options options;
+        options.encode = true;
+        options.onTheFlyEncoding = options.encodingGaugeFollowsReads = onTheFly;
+        EXPECT_EQ(rip(1, sink, options).outcome, Outcome::Ripped);
+        EXPECT_EQ(observer.titles.last(), onTheFly ? "Trackmill 50% / 50%" : "Trackmill 50% / 0%");
+        EXPECT_EQ(observer.times.last().encodingToo, onTheFly);
+    }
 }
 
 TEST_F(TrackRipperTest, AbortLeavesAValidShorterFile)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {100 * kSector, 200 * kSector};
-    insertDisc(discSpec);
+    insertDisc({100 * kSector, 200 * kSector});
     figures.abort = true; // left from the previous batch: cleared at the start
 
     observer.abortAfterReads = 2;
@@ -250,20 +228,13 @@ TEST_F(TrackRipperTest, AbortLeavesAValidShorterFile)
     EXPECT_EQ(sink.ends, QList<AudioSink::End>{AudioSink::End::Aborted});
     EXPECT_FALSE(figures.ripError);
     EXPECT_EQ(observer.logs, QStringList{"Track ripped!"});
-    EXPECT_EQ(figures.grabTimes.at(2), 1000);
-
     // The header tells the truth about the 52 sectors behind it.
-    const QByteArray wav = readFile(out("02.wav"));
-    ASSERT_EQ(wav.size(), 44 + 2 * kBlock);
-    EXPECT_EQ(wav.left(44), WavHeader::build(2 * kBlock));
-    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(2 * kBlock));
+    expectWav(out("02.wav"), pcm(2).left(2 * kBlock));
 }
 
 TEST_F(TrackRipperTest, ReadFaultsStopTheTrackWithTheirTexts)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {100 * kSector, 80 * kSector};
-    insertDisc(discSpec);
+    insertDisc({100 * kSector, 80 * kSector});
 
     const QString aspi2or3 =
         "Could not load ASPI function GetASPI32SupportInfo. Only occurs when an ASPI manager (WNASPI32.DLL)\n"
@@ -303,19 +274,13 @@ TEST_F(TrackRipperTest, ReadFaultsStopTheTrackWithTheirTexts)
         EXPECT_EQ(sink.ends, QList<AudioSink::End>{AudioSink::End::Failed});
 
         // What was read stays, in a file whose header says so.
-        const QByteArray wav = readFile(out("02.wav"));
-        ASSERT_EQ(wav.size(), 44 + 2 * kBlock);
-        EXPECT_EQ(wav.left(44), WavHeader::build(2 * kBlock));
-        EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(2 * kBlock));
+        expectWav(out("02.wav"), pcm(2).left(2 * kBlock));
     }
 }
 
 TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {30 * kSector, 60 * kSector};
-    discSpec.dataTrack = true;
-    insertDisc(discSpec);
+    insertDisc({30 * kSector, 60 * kSector}, true);
 
     // Without faults the last audio track is read to its exact end: the
     // session gap is taken off its length.
@@ -323,7 +288,7 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     TrackRipResult r = rip(2, whole);
     EXPECT_EQ(r.outcome, Outcome::Ripped);
     EXPECT_EQ(r.totalSectors, 60);
-    EXPECT_TRUE(readFile(out("02.wav")).mid(44) == pcm(discSpec, 2));
+    expectWav(out("02.wav"), pcm(2));
 
     // The drive reports status 4 from sector 30 + 40 on: those reads count
     // as done, the track is complete, the file holds what came back.
@@ -334,10 +299,7 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     EXPECT_EQ(r.information.left(4), " OK ");
     EXPECT_FALSE(figures.ripError);
     EXPECT_EQ(observer.reads.size(), 3 + 3);
-    const QByteArray wav = readFile(out("02b.wav"));
-    ASSERT_EQ(wav.size(), 44 + kBlock);
-    EXPECT_EQ(wav.left(44), WavHeader::build(kBlock));
-    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 2).left(kBlock));
+    expectWav(out("02b.wav"), pcm(2).left(kBlock));
 
     // Only status 4, and only on that track.
     AkripTestFailReads(70, SS_ABORTED);
@@ -348,47 +310,9 @@ TEST_F(TrackRipperTest, TrackBeforeADataSessionAcceptsStatus4)
     EXPECT_EQ(rip(1, first).outcome, Outcome::ReadFailed);
 }
 
-TEST_F(TrackRipperTest, TrackExtentFollowsTheTableOfContents)
-{
-    TOC toc{};
-    toc.firstTrack = 1;
-    toc.lastTrack = 3;
-    const auto put = [&](int i, BYTE control, quint32 lba) {
-        toc.tracks[i].ADR = control;
-        toc.tracks[i].addr[0] = BYTE(lba >> 24);
-        toc.tracks[i].addr[1] = BYTE(lba >> 16);
-        toc.tracks[i].addr[2] = BYTE(lba >> 8);
-        toc.tracks[i].addr[3] = BYTE(lba);
-    };
-    put(0, 0x10, 0);
-    put(1, 0x12, 20000);
-    put(2, 0x14, 50000);
-    put(3, 0x10, 70000); // lead-out
-
-    TrackRipper::Extent e;
-    ASSERT_TRUE(TrackRipper::TrackExtent(toc, 1, e));
-    EXPECT_EQ(e.start, 0);
-    EXPECT_EQ(e.length, 20000);
-    EXPECT_FALSE(e.nextIsData);
-    ASSERT_TRUE(TrackRipper::TrackExtent(toc, 2, e));
-    EXPECT_EQ(e.start, 20000);
-    EXPECT_EQ(e.length, 30000 - 11250);
-    EXPECT_TRUE(e.nextIsData);
-    ASSERT_TRUE(TrackRipper::TrackExtent(toc, 3, e));
-    EXPECT_EQ(e.length, 20000);
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 0, e));
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 4, e)); // the lead-out is no track
-
-    toc.lastTrack = 99; // a TOC claiming 99 tracks: entry 99 is the lead-out
-    EXPECT_TRUE(TrackRipper::TrackExtent(toc, 99, e));
-    EXPECT_FALSE(TrackRipper::TrackExtent(toc, 100, e));
-}
-
 TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {30 * kSector, 30 * kSector};
-    insertDisc(discSpec);
+    insertDisc({30 * kSector, 30 * kSector});
 
     WavFileSink notOnDisc(out("05.wav"));
     TrackRipResult r = rip(5, notOnDisc);
@@ -418,9 +342,7 @@ TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
 
 TEST_F(TrackRipperTest, OutputThatCannotBeWrittenIsAnErrorNamingPathAndReason)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {60 * kSector, 60 * kSector};
-    insertDisc(discSpec);
+    insertDisc({60 * kSector, 60 * kSector});
 
     // Track 1 of the batch is ripped; the failures below leave it alone.
     WavFileSink done(out("01.wav"));
@@ -452,9 +374,7 @@ TEST_F(TrackRipperTest, OutputThatCannotBeWrittenIsAnErrorNamingPathAndReason)
 
 TEST_F(TrackRipperTest, WriteFailingMidwayKeepsAValidFile)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {100 * kSector};
-    insertDisc(discSpec);
+    insertDisc({100 * kSector});
 
     // A file size limit lets the file grow to the header, two blocks and
     // 1000 bytes of the third; the system then refuses with EFBIG.
@@ -478,11 +398,7 @@ TEST_F(TrackRipperTest, WriteFailingMidwayKeepsAValidFile)
 
     // Every byte that reached the file is audio of the track, announced by
     // its header (whole sample frames).
-    const QByteArray wav = readFile(out("01.wav"));
-    const qint64 audio = 2 * kBlock + 1000;
-    ASSERT_EQ(wav.size(), 44 + audio);
-    EXPECT_EQ(wav.left(44), WavHeader::build(std::uint32_t(audio)));
-    EXPECT_TRUE(wav.mid(44) == pcm(discSpec, 1).left(audio));
+    expectWav(out("01.wav"), pcm(1).left(2 * kBlock + 1000));
 }
 
 }

@@ -2,6 +2,7 @@
 #include "mp3framereader.h"
 
 #include <QFile>
+#include <memory>
 #include <mpg123.h>
 
 namespace trackmill::test {
@@ -14,7 +15,8 @@ Mp3Facts decode(const QString& path, bool gapless)
 {
     Mp3Facts facts;
     int err = MPG123_OK;
-    mpg123_handle* mh = mpg123_new(nullptr, &err);
+    const std::unique_ptr<mpg123_handle, void (*)(mpg123_handle*)> handle(mpg123_new(nullptr, &err), mpg123_delete);
+    mpg123_handle* mh = handle.get();
     if (!mh) {
         facts.error = QStringLiteral("mpg123_new failed");
         return facts;
@@ -23,35 +25,26 @@ Mp3Facts decode(const QString& path, bool gapless)
     mpg123_param(mh, gapless ? MPG123_ADD_FLAGS : MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0);
     if (mpg123_open(mh, QFile::encodeName(path).constData()) != MPG123_OK) {
         facts.error = QString::fromUtf8(mpg123_strerror(mh));
-        mpg123_delete(mh);
         return facts;
     }
     int encoding = 0;
     int channels = 0;
     long rate = 0;
-    mpg123_getformat(mh, &rate, &channels, &encoding);
-    facts.channels = channels;
-    facts.rate = rate;
-
-    for (;;) {
-        off_t num = 0;
-        unsigned char* audio = nullptr;
-        size_t bytes = 0;
-        const int r = mpg123_decode_frame(mh, &num, &audio, &bytes);
+    int r = MPG123_NEW_FORMAT;
+    for (;; r = MPG123_OK) {
         if (r == MPG123_NEW_FORMAT) {
             mpg123_getformat(mh, &rate, &channels, &encoding);
             facts.channels = channels;
             facts.rate = rate;
+        }
+        off_t num = 0;
+        unsigned char* audio = nullptr;
+        size_t bytes = 0;
+        r = mpg123_decode_frame(mh, &num, &audio, &bytes);
+        if (r == MPG123_NEW_FORMAT)
             continue;
-        }
-        if (r == MPG123_DONE)
+        if (r != MPG123_OK)
             break;
-        if (r != MPG123_OK) {
-            facts.error = QString::fromUtf8(mpg123_strerror(mh));
-            mpg123_close(mh);
-            mpg123_delete(mh);
-            return facts;
-        }
         mpg123_frameinfo2 info{};
         mpg123_info2(mh, &info);
         ++facts.frames;
@@ -61,15 +54,15 @@ Mp3Facts decode(const QString& path, bool gapless)
             facts.allMidSide = false;
         facts.bitrates.insert(info.bitrate);
         facts.emphases.insert(info.emphasis);
-        if (info.vbr == MPG123_VBR)
-            facts.vbr = true;
+        facts.vbr = facts.vbr || info.vbr == MPG123_VBR;
         const int sampleBytes = mpg123_encsize(encoding);
         if (channels > 0 && sampleBytes > 0)
             facts.samples += static_cast<long long>(bytes) / (channels * sampleBytes);
     }
+    facts.ok = r == MPG123_DONE;
+    if (!facts.ok)
+        facts.error = QString::fromUtf8(mpg123_strerror(mh));
     mpg123_close(mh);
-    mpg123_delete(mh);
-    facts.ok = true;
     return facts;
 }
 }

@@ -20,30 +20,22 @@ std::vector<double> makeSignal(long frames, int channels, int sampleRate, unsign
         const double t = static_cast<double>(i) / sampleRate;
         for (int c = 0; c < channels; ++c) {
             // 200 Hz rising by 2 kHz per second (wrapping), per channel apart.
-            const double f = 200.0 + std::fmod(2000.0 * t, 8000.0) + 300.0 * c;
-            if (c >= 8)
-                continue;
-            phase[c] += 2 * M_PI * f / sampleRate;
+            const double f = 200.0 + std::fmod(2000.0 * t, 8000.0) + 300.0 * (c % 8);
+            phase[c % 8] += 2 * M_PI * f / sampleRate;
             state = state * 1664525u + 1013904223u;
             const double noise = (static_cast<int>(state >> 16) - 32768) / 32768.0;
-            out[static_cast<size_t>(i) * channels + c] = 0.5 * std::sin(phase[c]) + 0.05 * noise;
+            out[static_cast<size_t>(i) * channels + c] = 0.5 * std::sin(phase[c % 8]) + 0.05 * noise;
         }
     }
     return out;
 }
 
-void put32(QByteArray& b, quint32 v)
+template <typename T>
+void put(QByteArray& b, T v)
 {
-    char x[4];
+    char x[sizeof v];
     qToLittleEndian(v, x);
-    b.append(x, 4);
-}
-
-void put16(QByteArray& b, quint16 v)
-{
-    char x[2];
-    qToLittleEndian(v, x);
-    b.append(x, 2);
+    b.append(x, sizeof v);
 }
 
 }
@@ -76,17 +68,17 @@ QByteArray makeWavBytes(const QByteArray& pcm, int channels, int sampleRate, lon
 {
     QByteArray b;
     b.append("RIFF");
-    put32(b, static_cast<quint32>(riffSize >= 0 ? riffSize : 36 + pcm.size()));
+    put(b, quint32(riffSize >= 0 ? riffSize : 36 + pcm.size()));
     b.append("WAVEfmt ");
-    put32(b, 16);
-    put16(b, 1);
-    put16(b, static_cast<quint16>(channels));
-    put32(b, static_cast<quint32>(sampleRate));
-    put32(b, static_cast<quint32>(sampleRate * channels * 2));
-    put16(b, static_cast<quint16>(channels * 2));
-    put16(b, 16);
+    put(b, quint32(16));
+    put(b, quint16(1));  // PCM
+    put(b, quint16(channels));
+    put(b, quint32(sampleRate));
+    put(b, quint32(sampleRate * channels * 2));
+    put(b, quint16(channels * 2));
+    put(b, quint16(16));
     b.append("data");
-    put32(b, static_cast<quint32>(dataSize >= 0 ? dataSize : pcm.size()));
+    put(b, quint32(dataSize >= 0 ? dataSize : pcm.size()));
     b.append(pcm);
     return b;
 }
