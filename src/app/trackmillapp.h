@@ -116,9 +116,6 @@ private:
     // The settings window's edit Character (the split separator, "/" when
     // the window is made); wireSettings points this at the edit.
     std::function<QString()> m_splitCharacter = [] { return QStringLiteral("/"); };
-    // The settings window's edits Edt1 to Edt9 (index 1 to 9, "_" each when
-    // the window is made); wireSettings points this at the edits.
-    std::function<QString(int)> m_replacementCharacter = [](int) { return QStringLiteral("_"); };
 
     std::unique_ptr<TForm1> m_form1;
     std::unique_ptr<TForm4> m_form4;

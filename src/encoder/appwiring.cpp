@@ -78,7 +78,7 @@ void TrackmillApp::wireEncoding()
     // TForm1.RipTrack hands each ripped WAV file to TForm2.Encode; closing
     // the progress window stops the encoder.
     batch.hooks().Encode = [this](const RipBatch::EncodeHandOver& h) {
-        m_encodeJobs->Encode(h.directory, h.baseName, h.trackName, h.track, h.selectedCount);
+        m_encodeJobs->Encode(h.savedDirectory, h.baseName, h.trackName, h.track, h.selectedCount, h.wavPath);
     };
     batch.hooks().stopEncoder = [this] { m_gogoTea1->Abort(); };
 

@@ -91,7 +91,12 @@ void EncodeJobs::waitWhileBusy()
 
 void EncodeJobs::SetFileNameMp3()
 {
-    m_files = Mp3FileNames::SetFileNameMp3(m_c.settings.directoryMp3, m_baseName);
+    if (!m_onTheFly && !m_ripWavPath.isEmpty()) {
+        m_files = Mp3FileNames::SetFileNameMp3fromWAV(
+            m_ripWavPath.left(m_ripWavPath.lastIndexOf(QLatin1Char('/')) + 1), m_ripWavPath);
+    } else {
+        m_files = Mp3FileNames::SetFileNameMp3(m_c.settings.directoryMp3, m_baseName);
+    }
     m_c.GogoTea1.setSourceFile(m_files.source);
     m_c.GogoTea1.setDestinationFile(m_files.destination);
 }
@@ -122,8 +127,9 @@ bool EncodeJobs::startJob()
 }
 
 bool EncodeJobs::Encode(const QString& outputRoot, const QString& baseName, const QString& /*trackName*/,
-                        int row, int /*selectedCount*/)
+                        int row, int /*selectedCount*/, const QString& wavPath)
 {
+    m_ripWavPath = wavPath;
     m_onTheFly = false;
     m_ripMode = true;
     m_batchRunning = true;

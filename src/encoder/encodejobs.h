@@ -93,8 +93,10 @@ public:
     // Starts the job on the WAV file just ripped for `row`. Returns false
     // when the encoder refused to start: the error box was shown and the
     // batch ended.
+    // wavPath, when given, is the file the ripper wrote (else the output
+    // directory text + base name + ".wav").
     bool Encode(const QString& outputRoot, const QString& baseName, const QString& trackName, int row,
-                int selectedCount);
+                int selectedCount, const QString& wavPath = QString());
     // Starts a memory-mode job that the ripper feeds while it reads `row`.
     // Returns false when the encoder refused (the error is in *error; the
     // ripper ends the track).
@@ -151,6 +153,7 @@ private:
     bool m_batchRunning = false;
     QString m_outputRoot;
     QString m_baseName;
+    QString m_ripWavPath;
     int m_row = 0;
     Mp3FileNames m_files;
     QStringList m_wavFiles;

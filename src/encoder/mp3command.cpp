@@ -159,7 +159,9 @@ void Mp3Command::RipTrackOnTheFly(int track)
         failTrack(track, result);
         return;
     }
-    if (result.outcome == TrackRipResult::Outcome::Aborted) {
+    // Also when every block was read but the job ended on an error while
+    // the ring still held the track's end: that track has no good MP3.
+    if (result.outcome == TrackRipResult::Outcome::Aborted || figures.abort) {
         // The encoder's end of job has shown the abort box.
         m_c.tracks.setCell(kInformationColumn, track, t.abortGrabbing);
         setTitle(kTitle);

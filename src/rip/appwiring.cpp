@@ -8,6 +8,7 @@
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
 #include <QGuiApplication>
@@ -22,8 +23,9 @@ NamingSettings TrackmillApp::namingSettings() const
     n.split = s.split;
     n.splitCharacter = m_splitCharacter();
     n.replaceSpaces = s.replaceSpaces;
-    for (int i = 0; i < int(n.replacements.size()); ++i)
-        n.replacements[std::size_t(i)] = m_replacementCharacter(i + 1);
+    // The nine replacement edits Edt1 to Edt9 are not among the Settings.
+    if (m_form2)
+        n.replacements = m_form2->namingSettings().replacements;
     n.artistAsDirectory = s.artistAsDirectory;
     n.albumAsDirectory = s.albumAsDirectory;
     n.artistAndAlbumAsDirectory = s.artistAndAlbumAsDirectory;
@@ -42,7 +44,12 @@ void TrackmillApp::wireRipping()
     sources.makeBlinking = [this](int ms) { m_form1->MakeBlinking(ms); };
     sources.progressWindowActive = [this] { return m_form3->isActiveWindow(); };
     // The application's title is what the task bar shows for it.
-    sources.setTitle = [](const QString& title) { QGuiApplication::setApplicationDisplayName(title); };
+    // Set only when it changes: it is offered before every read, and every
+    // window's title follows it.
+    sources.setTitle = [](const QString& title) {
+        if (QGuiApplication::applicationDisplayName() != title)
+            QGuiApplication::setApplicationDisplayName(title);
+    };
     sources.eject = [this](const QString& path) { m_drives->OpenCloseCD(path, true); };
 
     m_ripBatch = std::make_unique<RipBatch>(

@@ -264,7 +264,7 @@ void RipBatch::RipTrack(int track, bool encode)
 
     setTitle(QStringLiteral("Trackmill 100% / 0%"));
     if (m_hooks.Encode) {
-        m_hooks.Encode({m_figures.savedOutputDirectory, wavPath, baseName, trackName, track,
+        m_hooks.Encode({m_figures.savedOutputDirectory, directory, wavPath, baseName, trackName, track,
                         m_figures.selectedCount});
     }
 }

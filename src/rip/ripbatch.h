@@ -83,13 +83,14 @@ public:
     };
 
     // What the ripper hands to the encode job after a track ripped fine in
-    // an MP3 batch (TForm2.Encode): the output directory text of the batch
-    // start, the base name (the WAV file is directory + baseName + ".wav"),
-    // the track's name (grid column 1), its number and the number of
-    // selected tracks.
+    // an MP3 batch (TForm2.Encode): the output directory text saved at the
+    // batch start, the folder the WAV file went to (with the artist and
+    // album sub-directories) and its path, the base name, the track's name
+    // (grid column 1), its number and the number of selected tracks.
     struct EncodeHandOver
     {
-        QString directory;
+        QString savedDirectory;
+        QString outputDirectory;
         QString wavPath;
         QString baseName;
         QString trackName;

@@ -3,6 +3,7 @@
 // recording fakes and a generated disc image, the toolbar button pressed by
 // name, files and boxes checked as the user would find them.
 #include "app/mainwindow.h"
+#include "cd/cddrives.h"
 #include "app/tracklist.h"
 #include "app/trackmillapp.h"
 #include "rip/progresswindow.h"
@@ -34,6 +35,8 @@ using Kind = RecordingMessageBoxes::Kind;
 namespace {
 
 constexpr qint64 kSector = 2352;
+// Nothing here may reach a freedb server: a closed local port.
+const FreedbServer kNoServer{"127.0.0.1", 9};
 
 QByteArray readFile(const QString& path)
 {
@@ -82,7 +85,7 @@ protected:
     void start()
     {
         app = std::make_unique<TrackmillApp>(
-            TrackmillApp::Services{boxes, system, shell, paths, /*listPhysicalDrives*/ false, /*watchMedia*/ false});
+            TrackmillApp::Services{boxes, system, shell, paths, /*listPhysicalDrives*/ false, /*watchMedia*/ false, kNoServer});
         ASSERT_TRUE(app->tracks().CD());
         Settings& s = app->settings();
         s.directoryMp3 = output + "/";
@@ -314,6 +317,68 @@ TEST_F(WavRunTest, AnOutputFileThatCannotBeMadeStopsTheBatch)
     expectIdle();
 }
 
+TEST_F(WavRunTest, LostCdHandleIsAFailureNotASilentStop)
+{
+    start();
+    // The disc was read, then the drive's handle went away.
+    ASSERT_TRUE(app->drives().FGetCloseHandle());
+    pressWav();
+
+    EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:Need valid CD handle first!", "screensaver:on"}));
+    EXPECT_EQ(app->tracks().cell(5, 2), "Need valid CD handle first!");
+    EXPECT_FALSE(QFile::exists(track2()));
+    expectIdle();
+}
+
+TEST_F(WavRunTest, UnreadableTocAtTheTrackStartIsAReadFailure)
+{
+    start();
+    // The disc is gone by the time the batch reads the TOC again.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(layout.cuePath)));
+    pressWav();
+
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages[0].kind, Kind::Error);
+    EXPECT_TRUE(boxes.messages[0].text.startsWith("The table of contents of the disc could not be read.\n"
+                                                  "AKRIP32.DLL Error code = "))
+        << boxes.messages[0].text.toStdString();
+    EXPECT_EQ(app->tracks().cell(5, 2), "The table of contents of the disc could not be read.");
+    EXPECT_FALSE(QFile::exists(track2()));
+    EXPECT_FALSE(QFile::exists(track5()));
+    EXPECT_EQ(system.calls.first(), "screensaver:off");
+    EXPECT_EQ(system.calls.last(), "screensaver:on");
+    expectIdle();
+}
+
+TEST_F(WavRunTest, RipForEncodingHandsTheWavFileOnAndKeepsTheRunOpen)
+{
+    start();
+    RipBatch& batch = app->ripBatch();
+    QList<RipBatch::EncodeHandOver> handed;
+    batch.hooks().Encode = [&](const RipBatch::EncodeHandOver& h) { handed << h; };
+    ASSERT_TRUE(batch.CheckSelection());
+    ASSERT_TRUE(batch.StartOnDisc(RipBatch::Command::MP3));
+    EXPECT_FALSE(app->form1().isEnabled());
+    batch.RipTrack(5, true);
+
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_EQ(handed[0].savedDirectory, output + "/");
+    EXPECT_EQ(handed[0].outputDirectory, albumDir());
+    EXPECT_EQ(handed[0].wavPath, track5());
+    EXPECT_EQ(handed[0].baseName, "05 - .._.._Up _ Out_");
+    EXPECT_EQ(handed[0].trackName, "../../Up / Out?");
+    EXPECT_EQ(handed[0].track, 5);
+    EXPECT_EQ(handed[0].selectedCount, 2);
+    expectWav(track5(), pcm(spec, 5));
+    EXPECT_EQ(app->form3().Output->text(), "05 - .._.._Up _ Out_.mp3");
+    EXPECT_EQ(titles.last(), "Trackmill 100% / 0%");
+    // The encode job ends the run: no box yet, screen saver still off.
+    EXPECT_TRUE(boxes.messages.isEmpty());
+    EXPECT_EQ(system.calls, QStringList{"screensaver:off"});
+    EXPECT_TRUE(app->form3().isVisible());
+    EXPECT_EQ(app->settings().directoryMp3, albumDir());
+}
+
 TEST_F(WavRunTest, AfterTheRunTheMachineShutsDownAndTheTrayOpens)
 {
     start();
@@ -393,7 +458,7 @@ TEST_F(WavRunTest, NoDiscIsRefusedEvenWithTracksSelected)
 {
     QFile::remove(QString::fromStdString(layout.cuePath));
     app = std::make_unique<TrackmillApp>(
-        TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        TrackmillApp::Services{boxes, system, shell, paths, false, false, kNoServer});
     ASSERT_FALSE(app->tracks().CD());
     LanguageTexts texts;
     texts.noDisc = "No audio CD";
