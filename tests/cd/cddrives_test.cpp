@@ -12,11 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace trackmill;
-
-QT_BEGIN_NAMESPACE
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 using trackmill::test::FakeCdLibrary;
 
 namespace {
@@ -34,8 +29,7 @@ TEST_F(CdDrivesFakeTest, DriveListsHoldIdentificationsAndThreeDigitAddresses)
 {
     library.drives = {{1, 0, 0, "HL-DT-ST DVDRAM GH24NSD1"}, {0, 2, 1, "IMAGE Demo Disc"}};
     drives.GetListCDROM();
-    EXPECT_EQ(driveList.identifications(),
-              QStringList({"HL-DT-ST DVDRAM GH24NSD1", "IMAGE Demo Disc"}));
+    EXPECT_EQ(driveList.identifications(), QStringList({"HL-DT-ST DVDRAM GH24NSD1", "IMAGE Demo Disc"}));
     EXPECT_EQ(driveList.addresses(), QStringList({"100", "021"}));
     EXPECT_EQ(driveList.selectedIndex(), 0);
 
@@ -50,8 +44,11 @@ TEST_F(CdDrivesFakeTest, DriveListsHoldIdentificationsAndThreeDigitAddresses)
     EXPECT_EQ(r.tgt, 2);
     EXPECT_EQ(r.lun, 1);
     EXPECT_EQ(r.readType, 0);
-    const int jitter = r.jitterCorr;
-    EXPECT_EQ(jitter, 0);
+    EXPECT_EQ(int(r.jitterCorr), 0);
+
+    library.reportedCount = 200; // a count beyond the capacity is cut
+    drives.GetListCDROM();
+    EXPECT_EQ(driveList.count(), MAXCDLIST);
 }
 
 TEST_F(CdDrivesFakeTest, NoDriveLeavesTheListsEmptyAndNoHandle)
@@ -67,14 +64,6 @@ TEST_F(CdDrivesFakeTest, NoDriveLeavesTheListsEmptyAndNoHandle)
     EXPECT_TRUE(library.handleRequests.empty());
 }
 
-TEST_F(CdDrivesFakeTest, ACountBeyondTheCapacityIsCut)
-{
-    library.drives = {{1, 0, 0, "A"}};
-    library.reportedCount = 200;
-    drives.GetListCDROM();
-    EXPECT_EQ(driveList.count(), MAXCDLIST);
-}
-
 TEST_F(CdDrivesFakeTest, HandleLifecycleLogsEachOutcome)
 {
     library.drives = {{1, 0, 0, "A"}};
@@ -82,8 +71,15 @@ TEST_F(CdDrivesFakeTest, HandleLifecycleLogsEachOutcome)
     EXPECT_EQ(drives.handle(), 7u);
     library.nextHandle = 9;
     drives.FGetHandle(1, 0, 0);
-    EXPECT_EQ(drives.handle(), 7u);  // the old handle is kept
+    EXPECT_EQ(drives.handle(), 7u); // the old handle is kept
     EXPECT_EQ(library.handleRequests.size(), 1u);
+
+    TOC toc;
+    EXPECT_TRUE(drives.readToc(toc, 1));
+    EXPECT_EQ(library.parms.back(), std::make_pair(int(CDP_MSF), DWORD(1))) << "addressing set first";
+    library.tocReadable = false;
+    EXPECT_FALSE(drives.readToc(toc, 0));
+    EXPECT_EQ(library.parms.back(), std::make_pair(int(CDP_MSF), DWORD(0)));
 
     library.refuseClose = true;
     EXPECT_FALSE(drives.FGetCloseHandle());
@@ -98,29 +94,14 @@ TEST_F(CdDrivesFakeTest, HandleLifecycleLogsEachOutcome)
     library.nextHandle = 0;
     drives.FGetHandle(1, 0, 0);
     EXPECT_EQ(drives.handle(), 0u);
-    TOC toc;
+    const int tocReads = library.tocReads;
     EXPECT_FALSE(drives.readToc(toc, 0));
-    EXPECT_EQ(library.tocReads, 0);
+    EXPECT_EQ(library.tocReads, tocReads);
 
     EXPECT_EQ(log.lines(), QStringList({"Success", "I have already a CD Handle!", "Error", "Success",
-                                        "Need valid CD handle first!", "Need valid CD handle first!",
-                                        "Error", "Need valid CD handle first!"}));
-}
+                                        "Need valid CD handle first!", "Need valid CD handle first!", "Error",
+                                        "Need valid CD handle first!"}));
 
-TEST_F(CdDrivesFakeTest, TocReadsSetTheAddressingFirst)
-{
-    library.drives = {{1, 0, 0, "A"}};
-    drives.GetHandle_FirstCDROM();
-    TOC toc;
-    EXPECT_TRUE(drives.readToc(toc, 1));
-    EXPECT_EQ(library.parms.back(), std::make_pair(int(CDP_MSF), DWORD(1)));
-    library.tocReadable = false;
-    EXPECT_FALSE(drives.readToc(toc, 0));
-    EXPECT_EQ(library.parms.back(), std::make_pair(int(CDP_MSF), DWORD(0)));
-}
-
-TEST_F(CdDrivesFakeTest, VersionTextsOfTheLibrary)
-{
     library.versionValue = 0x0A03;
     EXPECT_EQ(drives.GetVersionOfAkrip(), " AKRIP32.DLL, version 10.3 ");
     EXPECT_EQ(log.lines().last(), "AK-Rip Version10.3");
@@ -128,83 +109,52 @@ TEST_F(CdDrivesFakeTest, VersionTextsOfTheLibrary)
 
 // The real library over generated disc images: both views of the drives
 // pair by position.
-class CdDrivesImageTest : public ::testing::Test
+TEST(CdDrivesImageTest, PathTablePairsWithTheLibraryList)
 {
-protected:
-    CdDrivesImageTest()
-    {
-        discs = dir.path() + "/Discs";
-        QDir().mkpath(discs);
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(QFile::encodeName(discs).constData());
-    }
-    ~CdDrivesImageTest() override { AkripTestReset(); }
-
-    void writeImage(const QString& name, std::vector<uint64_t> trackSeconds)
-    {
+    QTemporaryDir dir;
+    const QString discs = dir.path() + "/Discs";
+    AkripTestUsePhysicalDrives(0);
+    AkripTestSetDiscsDir(QFile::encodeName(discs).constData());
+    const std::pair<const char*, size_t> images[] = {{"Second", 2}, {"First", 1}, {"third", 3}}; // name, tracks
+    for (const auto& [name, tracks] : images) {
         discimage::DiscSpec disc;
-        for (uint64_t s : trackSeconds)
-            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
+        disc.trackBytes.assign(tracks, uint64_t {2} * discimage::kBytesPerSecond);
         discimage::writeDisc((discs + "/" + name).toStdString(), disc);
     }
+    EXPECT_TRUE(QFile(discs + "/notes.txt").open(QIODevice::WriteOnly)); // only CUE sheets count
+    QDir().mkpath(discs + "/folder.cue");
 
-    QTemporaryDir dir;
-    QString discs;
     AkripLibrary library;
     HiddenLog log;
     DriveList driveList;
-    CdDrives drives{library, log, driveList, CdDrives::Options{QString(), false}};
-};
-
-TEST_F(CdDrivesImageTest, PathTablePairsWithTheLibraryList)
-{
-    writeImage("Second", {3, 4});
-    writeImage("First", {2});
-    writeImage("third", {5, 5, 5});
     // Without the Discs folder the path side sees nothing.
-    EXPECT_TRUE(drives.DetectCD().isEmpty());
+    EXPECT_TRUE(CdDrives(library, log, driveList, CdDrives::Options{QString(), false}).DetectCD().isEmpty());
 
-    CdDrives paired(library, log, driveList, CdDrives::Options{discs, false});
-    paired.GetListCDROM();
+    CdDrives drives(library, log, driveList, CdDrives::Options{discs, false});
+    drives.GetListCDROM();
     ASSERT_EQ(driveList.count(), 3);
-    const QStringList paths = paired.DetectCD();
-    ASSERT_EQ(paths.size(), 3);
+    const QStringList paths = drives.DetectCD();
     // Name order by bytes: capitals first.
-    EXPECT_EQ(paths, QStringList({discs + "/First.cue", discs + "/Second.cue", discs + "/third.cue"}));
+    ASSERT_EQ(paths, QStringList({discs + "/First.cue", discs + "/Second.cue", discs + "/third.cue"}));
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(driveList.identifications().at(i).endsWith(QFileInfo(paths.at(i)).completeBaseName()))
-            << driveList.identifications().at(i).toStdString();
+        EXPECT_TRUE(driveList.identifications().at(i).endsWith(QFileInfo(paths.at(i)).completeBaseName()));
 
-    EXPECT_EQ(paired.GetFirstCDROM(), discs + "/First.cue");
+    EXPECT_EQ(drives.GetFirstCDROM(), discs + "/First.cue");
     EXPECT_EQ(log.lines(), QStringList({discs + "/First.cue  - CD-ROM 1", discs + "/Second.cue  - CD-ROM 2",
                                         discs + "/third.cue  - CD-ROM 3"}));
-    EXPECT_EQ(paired.GetLetterSelectedCDROM(2), discs + "/Second.cue");
-    EXPECT_EQ(paired.GetLetterSelectedCDROM(4), "");
-    EXPECT_EQ(paired.driveTable().size(), 3);
+    EXPECT_EQ(drives.GetLetterSelectedCDROM(2), discs + "/Second.cue");
+    EXPECT_EQ(drives.GetLetterSelectedCDROM(4), "");
 
     // The second entry opens the image with two tracks.
     driveList.setSelectedIndex(1);
-    paired.openSelectedDrive();
-    ASSERT_NE(paired.handle(), 0u);
+    drives.openSelectedDrive();
+    ASSERT_NE(drives.handle(), 0u);
     TOC toc;
-    ASSERT_TRUE(paired.readToc(toc, 0));
-    EXPECT_EQ(toc.firstTrack, 1);
+    ASSERT_TRUE(drives.readToc(toc, 0));
     EXPECT_EQ(toc.lastTrack, 2);
-    EXPECT_TRUE(paired.OpenCloseCD(paths.at(1), true));
-    EXPECT_TRUE(paired.FGetCloseHandle());
-}
-
-TEST_F(CdDrivesImageTest, OnlyCueSheetsCountAsDrives)
-{
-    writeImage("Disc", {2});
-    QFile other(discs + "/notes.txt");
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.close();
-    QDir().mkpath(discs + "/folder.cue");
-    CdDrives paired(library, log, driveList, CdDrives::Options{discs, false});
-    EXPECT_EQ(paired.DetectCD(), QStringList({discs + "/Disc.cue"}));
-    paired.GetListCDROM();
-    EXPECT_EQ(driveList.count(), 1);
+    EXPECT_TRUE(drives.OpenCloseCD(paths.at(1), true));
+    EXPECT_TRUE(drives.FGetCloseHandle());
+    AkripTestReset();
 }
 
 }

@@ -28,10 +28,8 @@ public:
     DWORD versionValue = 0x0203;
 
     std::vector<GETCDHAND> handleRequests;
-    std::vector<HCDROM> closed;
     std::vector<std::pair<int, DWORD>> parms;  // ModifyCDParms calls
     int tocReads = 0;
-    HCDROM open = 0;
 
     DWORD getCDList(CDLIST* list) override
     {
@@ -48,17 +46,9 @@ public:
     HCDROM getCDHandle(GETCDHAND* request) override
     {
         handleRequests.push_back(*request);
-        open = nextHandle;
         return nextHandle;
     }
-    BOOL closeCDHandle(HCDROM handle) override
-    {
-        if (refuseClose)
-            return 0;
-        closed.push_back(handle);
-        open = 0;
-        return 1;
-    }
+    BOOL closeCDHandle(HCDROM) override { return refuseClose ? 0 : 1; }
     DWORD modifyCDParms(HCDROM, int which, DWORD value) override
     {
         parms.emplace_back(which, value);

@@ -2,6 +2,7 @@
 // The drive list and drive handles of the CD ripping library.
 #include "akriptestfixture.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
@@ -28,32 +29,14 @@ const char* kCue = "FILE \"x.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:
 class DriveListTest : public AkripTest {};
 class HandleTest : public AkripTest {};
 
-bool validUtf8(const std::string& s)
-{
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 }
 
 TEST_F(DriveListTest, ListsCueImagesInNameOrderWithSingleDigitAddresses)
 {
-    writeFile("b.cue", kCue);
-    writeFile("A.CUE", kCue);
+    for (const char* name : {"b.cue", "A.CUE", ".cue", ".hidden.cue"}) // hidden files are no discs
+        writeFile(name, kCue);
     writeFile("c.Cue", "not a cue sheet at all"); // listed: a drive with an unreadable disc
     writeFile("notes.txt", "x");
-    writeZeroBin("d.bin", 1);
-    writeFile(".cue", kCue); // hidden files are no discs
-    writeFile(".hidden.cue", kCue);
     std::filesystem::create_directory(path("folder.cue"));
     ASSERT_EQ(::mkfifo(path("pipe.cue").c_str(), 0600), 0); // must not block the scan
 
@@ -61,12 +44,14 @@ TEST_F(DriveListTest, ListsCueImagesInNameOrderWithSingleDigitAddresses)
     ASSERT_EQ(list.num, 3);
     const char* ids[] = {"IMAGE A", "IMAGE b", "IMAGE c"};
     for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
         EXPECT_STREQ(list.cd[i].id, ids[i]);
         EXPECT_EQ(list.cd[i].ha, i);
-        EXPECT_EQ(list.cd[i].tgt, 0);
-        EXPECT_EQ(list.cd[i].lun, 0);
+        EXPECT_EQ(list.cd[i].tgt + list.cd[i].lun, 0);
     }
+
+    AkripTestSetDiscsDir(path("no such folder").c_str());
+    EXPECT_EQ(driveList().num, 0);
+    EXPECT_EQ(GetCDList(nullptr), static_cast<DWORD>(SS_INVALID_SRB));
 }
 
 TEST_F(DriveListTest, ListsAtMostEightAndAtMostTheCapacity)
@@ -76,12 +61,8 @@ TEST_F(DriveListTest, ListsAtMostEightAndAtMostTheCapacity)
 
     const CDLIST all = driveList(MAXCDLIST);
     ASSERT_EQ(all.num, MAXCDLIST);
-    for (int i = 0; i < MAXCDLIST; ++i) {
-        EXPECT_LE(all.cd[i].ha, 9);
-        EXPECT_LE(all.cd[i].tgt, 9);
-        EXPECT_LE(all.cd[i].lun, 9);
-    }
     EXPECT_STREQ(all.cd[7].id, "IMAGE h");
+    EXPECT_EQ(all.cd[7].ha, 7);
 
     CDLIST three {};
     std::memset(&three, 0x5A, sizeof three);
@@ -90,10 +71,7 @@ TEST_F(DriveListTest, ListsAtMostEightAndAtMostTheCapacity)
     EXPECT_EQ(three.num, 3);
     EXPECT_EQ(three.cd[3].ha, 0x5A) << "records beyond the capacity are not touched";
     EXPECT_EQ(driveList(0).num, 0);
-    CDLIST big {};
-    big.max = 200; // more than the record holds: still at most eight
-    EXPECT_EQ(GetCDList(&big), static_cast<DWORD>(SS_COMP));
-    EXPECT_EQ(big.num, MAXCDLIST);
+    EXPECT_EQ(driveList(200).num, MAXCDLIST) << "more than the record holds";
 }
 
 TEST_F(DriveListTest, LongImageNameIsCutToFitOnACharacterBoundary)
@@ -108,60 +86,38 @@ TEST_F(DriveListTest, LongImageNameIsCutToFitOnACharacterBoundary)
     const std::string id(list.cd[0].id);
     EXPECT_LE(id.size(), static_cast<size_t>(MAXIDLEN));
     EXPECT_GE(id.size(), static_cast<size_t>(MAXIDLEN - 1));
-    EXPECT_EQ(id.rfind("IMAGE \xC3\xA9", 0), 0u);
-    EXPECT_TRUE(validUtf8(id));
-}
-
-TEST_F(DriveListTest, MissingFolderListsNothing)
-{
-    AkripTestSetDiscsDir(path("no such folder").c_str());
-    EXPECT_EQ(driveList().num, 0);
-    EXPECT_EQ(GetCDList(nullptr), static_cast<DWORD>(SS_INVALID_SRB));
+    EXPECT_EQ(id, "IMAGE " + name.substr(0, id.size() - 6));
+    EXPECT_EQ(id.size() % 2, 0u) << "no half character at the end";
 }
 
 TEST_F(DriveListTest, DefaultFolderIsDiscsBesideTheProgram)
 {
-    const std::filesystem::path discs = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Discs";
+    const auto discs = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Discs";
     const bool existed = std::filesystem::exists(discs);
-    std::filesystem::create_directories(discs);
     const std::string name = "akrip-default-" + std::to_string(::getpid());
+    std::filesystem::create_directories(discs);
     std::ofstream(discs / (name + ".cue")) << kCue;
-
     AkripTestSetDiscsDir(nullptr);
     const CDLIST list = driveList();
-    bool found = false;
-    for (int i = 0; i < list.num; ++i)
-        found = found || list.cd[i].id == "IMAGE " + name;
-    EXPECT_TRUE(found);
-
     std::filesystem::remove(discs / (name + ".cue"));
     if (!existed)
         std::filesystem::remove(discs);
+    EXPECT_TRUE(std::any_of(list.cd, list.cd + list.num, [&](const CDREC& r) { return r.id == "IMAGE " + name; }));
 }
 
 TEST_F(HandleTest, RefusesMalformedRequestsAndUnknownDrives)
 {
     writeFile("x.cue", kCue);
-    GETCDHAND good {};
-    good.size = sizeof good;
-    good.ver = 1;
-
-    struct Case {
-        const char* what;
-        void (*spoil)(GETCDHAND&);
-    };
-    const Case cases[] = {
-        {"size 11", [](GETCDHAND& r) { r.size = 11; }},
-        {"size 0", [](GETCDHAND& r) { r.size = 0; }},
-        {"no such host adapter", [](GETCDHAND& r) { r.ha = 1; }},
-        {"host adapter 255", [](GETCDHAND& r) { r.ha = 255; }},
-        {"target 1", [](GETCDHAND& r) { r.tgt = 1; }},
-        {"LUN 1", [](GETCDHAND& r) { r.lun = 1; }},
-    };
-    for (const Case& c : cases) {
-        GETCDHAND req = good;
-        c.spoil(req);
-        EXPECT_EQ(GetCDHandle(&req), 0u) << c.what;
+    // size, version, host adapter, target, LUN
+    const BYTE bad[][5] = {{11, 1, 0, 0, 0}, {12, 1, 1, 0, 0}, {12, 1, 255, 0, 0}, {12, 1, 0, 1, 0}, {12, 1, 0, 0, 1}};
+    for (const auto& b : bad) {
+        GETCDHAND req {};
+        req.size = b[0];
+        req.ver = b[1];
+        req.ha = b[2];
+        req.tgt = b[3];
+        req.lun = b[4];
+        EXPECT_EQ(GetCDHandle(&req), 0u) << int(b[0]) << ' ' << int(b[2]) << int(b[3]) << int(b[4]);
     }
     EXPECT_EQ(GetCDHandle(nullptr), 0u);
     EXPECT_NE(open(0), 0u);
@@ -184,6 +140,8 @@ TEST_F(HandleTest, HandlesAreDistinctAndDeadOnceClosed)
     TOC toc {};
     EXPECT_EQ(ModifyCDParms(a, CDP_MSF, 0), 0u);
     EXPECT_NE(ReadTOC(a, &toc), static_cast<DWORD>(SS_COMP));
+    EXPECT_NE(ReadTOC(0, &toc), static_cast<DWORD>(SS_COMP));
+    EXPECT_NE(ReadTOC(b, nullptr), static_cast<DWORD>(SS_COMP));
     ReadBuffer buf(1);
     buf.get()->startFrame = 0;
     buf.get()->numFrames = 1;
@@ -200,7 +158,6 @@ TEST_F(HandleTest, ImageRemovedAndPutBackActsAsEjectAndInsert)
 {
     const discimage::DiscLayout layout = writeDisc("disc", audioSpec({2352 * 30}));
     const HCDROM h = open(0);
-    ASSERT_NE(h, 0u);
     TOC toc {};
     ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
 
@@ -213,6 +170,7 @@ TEST_F(HandleTest, ImageRemovedAndPutBackActsAsEjectAndInsert)
     EXPECT_EQ(rip(h, 0, 30).pcm.size(), 30u * 2352);
 }
 
+// Also: a rip needs no earlier TOC read on its handle.
 TEST_F(HandleTest, ReadsGoOnWhileOtherHandlesComeAndGo)
 {
     discimage::DiscSpec discSpec = audioSpec({2352 * 260 + 9});

@@ -20,85 +20,44 @@ uint32_t msfOf(uint32_t lba)
     return (abs / 4500) << 16 | (abs / 75 % 60) << 8 | abs % 75;
 }
 
-// The program's rule: length = next entry's address - start, less 11250
+// The ripper's rule: length = next entry's address - start, less 11250
 // sectors when the next entry is a data track.
 int32_t programLength(const std::vector<TocEntry>& e, size_t i)
 {
-    int32_t len = static_cast<int32_t>(e[i + 1].address - e[i].address);
-    if (e[i + 1].control == 0x14)
-        len -= 11250;
-    return len;
-}
-
-discimage::DiscSpec oddDisc()
-{
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {2352 * 75 + 4, 2352 * 26 * 3, 1001, 2352 * 300 - 4};
-    return discSpec;
+    const int32_t len = static_cast<int32_t>(e[i + 1].address - e[i].address);
+    return e[i + 1].control == 0x14 ? len - 11250 : len;
 }
 
 }
 
-TEST_F(TocTest, LbaAddressesStartAtZeroAndEndWithTheLeadOut)
-{
-    const discimage::DiscLayout layout = writeDisc("disc", oddDisc());
-    const HCDROM h = open(0);
-    TOC toc {};
-    ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
-
-    EXPECT_EQ(toc.tocLen[0] << 8 | toc.tocLen[1], 2 + 8 * 5);
-    EXPECT_EQ(toc.firstTrack, 1);
-    EXPECT_EQ(toc.lastTrack, 4);
-    const std::vector<TocEntry> e = tocEntries(toc);
-    ASSERT_EQ(e.size(), 5u);
-    for (size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(e[i].control, 0x10);
-        EXPECT_EQ(e[i].number, i + 1);
-        EXPECT_EQ(e[i].address, layout.trackStart[i]);
-        EXPECT_EQ(programLength(e, i), static_cast<int32_t>(layout.trackSectors[i]));
-    }
-    EXPECT_EQ(e[4].number, 0xAA);
-    EXPECT_EQ(e[4].address, layout.totalSectors);
-    EXPECT_EQ(e[1].address, 76u) << "75 sectors and 4 bytes take 76 sectors";
-}
-
+// (LBA starts and lengths are checked by every exact rip.)
 TEST_F(TocTest, MsfAddressesCountTheTwoSecondLeadIn)
 {
-    const discimage::DiscLayout layout = writeDisc("disc", oddDisc());
+    discimage::DiscSpec discSpec = audioSpec({2352 * 75 + 4, 2352 * 26 * 3, 1001, 2352 * 300 - 4});
+    discSpec.copyPermitted = true;
+    const discimage::DiscLayout layout = writeDisc("disc", discSpec);
     const HCDROM h = open(0);
     TOC toc {};
     ASSERT_EQ(readToc(h, true, toc), static_cast<DWORD>(SS_COMP));
+    EXPECT_EQ(toc.tocLen[0] << 8 | toc.tocLen[1], 2 + 8 * 5);
     const std::vector<TocEntry> e = tocEntries(toc);
     ASSERT_EQ(e.size(), 5u);
     EXPECT_EQ(e[0].address, 0x00000200u) << "track 1 at 00:02:00";
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(e[i].address, msfOf(layout.trackStart[i])) << i;
+        EXPECT_EQ(e[i].control, 0x12) << "copy permitted audio";
+        EXPECT_EQ(e[i].number, i + 1);
+    }
+    EXPECT_EQ(e[4].number, 0xAA);
     EXPECT_EQ(e[4].address, msfOf(layout.totalSectors));
-
     // Back to LBAs on the same handle.
     ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
-    EXPECT_EQ(tocEntries(toc)[0].address, 0u);
-}
-
-TEST_F(TocTest, CopyPermittedAudioIsMarked)
-{
-    discimage::DiscSpec discSpec = oddDisc();
-    discSpec.copyPermitted = true;
-    writeDisc("disc", discSpec);
-    TOC toc {};
-    ASSERT_EQ(readToc(open(0), false, toc), static_cast<DWORD>(SS_COMP));
-    for (const TocEntry& e : tocEntries(toc)) {
-        if (e.number != 0xAA) {
-            EXPECT_EQ(e.control, 0x12);
-        }
-    }
+    EXPECT_EQ(tocEntries(toc)[1].address, 76u) << "75 sectors and 4 bytes take 76 sectors";
 }
 
 TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
 {
-    discimage::DiscSpec discSpec;
-    discSpec.trackBytes = {2352 * 40, 2352 * 33 + 7};
+    discimage::DiscSpec discSpec = audioSpec({2352 * 40, 2352 * 33 + 7});
     discSpec.dataTrack = true;
     discSpec.dataSectors = 500;
     const discimage::DiscLayout layout = writeDisc("enhanced", discSpec);
@@ -108,27 +67,22 @@ TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
     const std::vector<TocEntry> e = tocEntries(toc);
     ASSERT_EQ(e.size(), 4u);
     EXPECT_EQ(toc.lastTrack, 3);
-    EXPECT_EQ(e[0].control, 0x10);
     EXPECT_EQ(e[1].control, 0x10);
     EXPECT_EQ(e[2].control, 0x14);
-    EXPECT_EQ(e[2].number, 3);
-    EXPECT_EQ(e[3].number, 0xAA);
     EXPECT_NE(e[3].control, 0x14) << "the lead-out is no data track";
     EXPECT_EQ(e[3].address, layout.totalSectors);
 
-    // The last audio track is exactly its audio by the program's rule, and
-    // a rip of that length brings back exactly what went in.
-    EXPECT_EQ(programLength(e, 1), 34);
-    const RipResult r = rip(h, e[1].address, static_cast<uint32_t>(programLength(e, 1)));
+    // The last audio track is exactly its audio by the ripper's rule.
+    ASSERT_EQ(programLength(e, 1), 34);
+    const RipResult r = rip(h, e[1].address, 34);
     EXPECT_EQ(r.lastStatus, static_cast<DWORD>(SS_COMP));
     std::vector<uint8_t> expected = discimage::trackPcm(discSpec, 2);
     expected.resize(34 * 2352, 0);
     EXPECT_TRUE(r.pcm == expected);
 
     // The gap and the data track are no audio.
-    EXPECT_EQ(rip(h, layout.audioEnd - 1, 2).lastStatus, static_cast<DWORD>(SS_ERR));
-    EXPECT_EQ(rip(h, layout.audioEnd + 5000, 1).lastStatus, static_cast<DWORD>(SS_ERR));
-    EXPECT_EQ(rip(h, layout.dataStart, 26).lastStatus, static_cast<DWORD>(SS_ERR));
+    for (const uint32_t start : {layout.audioEnd - 1, layout.audioEnd + 5000, layout.dataStart})
+        EXPECT_EQ(rip(h, start, 2).lastStatus, static_cast<DWORD>(SS_ERR)) << start;
 }
 
 TEST_F(TocTest, NinetyNineTracksFillTheTable)
@@ -145,17 +99,9 @@ TEST_F(TocTest, NinetyNineTracksFillTheTable)
     EXPECT_EQ(toc.tracks[99].addr[3], 99);
 }
 
-TEST_F(TocTest, NoTocWithoutAHandleOrBuffer)
-{
-    writeDisc("disc", oddDisc());
-    TOC toc {};
-    EXPECT_NE(ReadTOC(0, &toc), static_cast<DWORD>(SS_COMP));
-    EXPECT_NE(ReadTOC(open(0), nullptr), static_cast<DWORD>(SS_COMP));
-}
-
-// Hostile and unusual CUE sheets. Each row: the sheet, the BIN written
-// beside it (name and zero sectors; no BIN when the name is empty), and
-// the tracks the TOC lists (0: ReadTOC fails, the program's no-disc row).
+// Each row: the sheet, the BIN written beside it (name and zero sectors; no
+// BIN when the name is empty), the tracks the TOC lists (0: ReadTOC fails,
+// the program's no-disc row) and the lead-out.
 namespace {
 
 struct CueCase {
@@ -188,7 +134,6 @@ std::vector<CueCase> cueCases()
     }
     return {
         {"plain", sheet("x.bin", {t1, t2, t3}), "x.bin", 200, 3, 200},
-        {"BIN named otherwise than the CUE", sheet("audio.bin", {t1, t2}), "audio.bin", 100, 2, 100},
         {"BIN name in another letter case", sheet("X.BIN", {t1}), "x.bin", 10, 1, 10},
         {"Windows path on the FILE line", sheet("C:\\Rips\\x.bin", {t1}), "x.bin", 10, 1, 10},
         {"BOM, CRLF, comments and descriptions",
@@ -202,12 +147,9 @@ std::vector<CueCase> cueCases()
         {"BIN outside the folder", sheet("../x.bin", {t1}), "", 0, 0, 0},
         {"FILE naming a folder", sheet("..", {t1}), "", 0, 0, 0},
         {"BIN ends within the last track", sheet("x.bin", {t1, t2, t3}), "x.bin", 100, 2, 100},
-        {"BIN ends before track 1's audio", sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:01:00"}), "x.bin", 75, 0,
-         0},
-        {"empty BIN", sheet("x.bin", {t1}), "x.bin", 0, 0, 0},
+        {"BIN ends before track 1's audio", sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:01:00"}), "x.bin", 75, 0, 0},
         {"tracks out of order", sheet("x.bin", {t1, t3, t2}), "x.bin", 200, 0, 0},
         {"first track not 1", sheet("x.bin", {"TRACK 02 AUDIO\nINDEX 01 00:00:00"}), "x.bin", 200, 0, 0},
-        {"track 0", sheet("x.bin", {"TRACK 00 AUDIO\nINDEX 01 00:00:00"}), "x.bin", 200, 0, 0},
         {"100 tracks", hundred, "x.bin", 200, 0, 0},
         {"start before the previous track's",
          sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:02:00", "TRACK 02 AUDIO\nINDEX 01 00:01:00"}), "x.bin", 200, 0, 0},
@@ -217,7 +159,6 @@ std::vector<CueCase> cueCases()
          "x.bin", 200, 0, 0},
         {"track without INDEX 01", sheet("x.bin", {t1, "TRACK 02 AUDIO", t3}), "x.bin", 200, 0, 0},
         {"INDEX 01 twice", sheet("x.bin", {t1, "INDEX 01 00:00:10"}), "x.bin", 200, 0, 0},
-        {"INDEX 00 after INDEX 01", sheet("x.bin", {t1, "INDEX 00 00:00:00"}), "x.bin", 200, 0, 0},
         {"INDEX outside a track", sheet("x.bin", {"INDEX 01 00:00:00", t1}), "x.bin", 200, 0, 0},
         {"60 seconds", sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:60:00"}), "x.bin", 20000, 0, 0},
         {"75 frames", sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:00:75"}), "x.bin", 200, 0, 0},
@@ -227,11 +168,9 @@ std::vector<CueCase> cueCases()
         {"two FILE lines", sheet("x.bin", {t1, "FILE \"x.bin\" BINARY", t2}), "x.bin", 200, 0, 0},
         {"WAVE file", "FILE \"x.bin\" WAVE\n" + t1 + "\n", "x.bin", 200, 0, 0},
         {"cooked data sectors", sheet("x.bin", {"TRACK 01 MODE1/2048\nINDEX 01 00:00:00"}), "x.bin", 200, 0, 0},
-        {"TRACK before FILE", t1 + "\nFILE \"x.bin\" BINARY\n", "x.bin", 200, 0, 0},
         {"unterminated quote", "FILE \"x.bin BINARY\n" + t1 + "\n", "x.bin", 200, 0, 0},
         {"unknown command", sheet("x.bin", {t1, "EJECT NOW"}), "x.bin", 200, 0, 0},
         {"no tracks", sheet("x.bin", {}), "x.bin", 200, 0, 0},
-        {"empty file", "", "x.bin", 200, 0, 0},
         {"binary garbage", std::string("\x01\x02\x00\xFF FILE\n", 10), "x.bin", 200, 0, 0},
         {"oversized sheet", sheet("x.bin", {t1, "REM " + std::string(300 * 1024, 'a')}), "x.bin", 200, 0, 0},
         {"image over 99 minutes", sheet("x.bin", {t1}), "x.bin", 100 * 4500, 0, 0},
@@ -242,34 +181,27 @@ std::vector<CueCase> cueCases()
 
 TEST_F(TocTest, HostileCueSheets)
 {
+    std::ofstream(path("x.bin")) << std::string(2352 * 10, '\0'); // beside the folder, never to be read
+    const std::string sub = path("case");
+    AkripTestSetDiscsDir(sub.c_str());
     for (const CueCase& c : cueCases()) {
         SCOPED_TRACE(c.name);
-        const std::string sub = path("case");
         std::filesystem::remove_all(sub);
         std::filesystem::create_directory(sub);
-        AkripTestSetDiscsDir(sub.c_str());
-        {
-            std::ofstream out(sub + "/disc.cue", std::ios::binary);
-            out << c.cue;
-        }
+        std::ofstream(sub + "/disc.cue", std::ios::binary) << c.cue;
         if (*c.binName) {
             std::ofstream(sub + "/" + c.binName, std::ios::binary).close();
             std::filesystem::resize_file(sub + "/" + c.binName, static_cast<uintmax_t>(c.binSectors) * 2352);
         }
-        std::ofstream(path("x.bin")) << std::string(2352 * 10, '\0'); // beside the folder, never to be read
 
         ASSERT_EQ(driveList().num, 1) << "every CUE is listed as a drive";
         const HCDROM h = open(0);
-        ASSERT_NE(h, 0u);
         TOC toc {};
         const DWORD status = readToc(h, false, toc);
         if (c.tracks == 0) {
             EXPECT_EQ(status, static_cast<DWORD>(SS_ERR));
             EXPECT_EQ(toc.lastTrack, 0);
-            ReadBuffer buf(1);
-            buf.get()->startFrame = 0;
-            buf.get()->numFrames = 1;
-            EXPECT_EQ(ReadCDAudioLBA(h, buf.get()), static_cast<DWORD>(SS_ERR));
+            EXPECT_EQ(rip(h, 0, 1).lastStatus, static_cast<DWORD>(SS_ERR));
         } else {
             ASSERT_EQ(status, static_cast<DWORD>(SS_COMP));
             const std::vector<TocEntry> e = tocEntries(toc);

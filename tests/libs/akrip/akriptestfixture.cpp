@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "akriptestfixture.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,16 +60,6 @@ void AkripTest::writeFile(const std::string& name, const std::string& bytes) con
     std::ofstream out(path(name), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << name;
-}
-
-void AkripTest::writeZeroBin(const std::string& name, uint32_t sectors) const
-{
-    writeFile(name, std::string(static_cast<size_t>(sectors) * discimage::kSectorBytes, '\0'));
-}
-
-discimage::DiscLayout AkripTest::writeDisc(const std::string& baseName, const discimage::DiscSpec& discSpec) const
-{
-    return discimage::writeDisc(path(baseName), discSpec);
 }
 
 CDLIST AkripTest::driveList(BYTE max) const

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,6 @@ struct TocEntry {
 // The entries of a TOC: tracks first..last, then the lead-out.
 std::vector<TocEntry> tocEntries(const TOC& toc);
 
-// An image of audio tracks of the given PCM lengths in bytes, test pattern.
 discimage::DiscSpec audioSpec(std::vector<uint64_t> trackBytes);
 
 // A read buffer for `frames` sectors, as the ripper allocates it.
@@ -35,8 +33,8 @@ struct ReadBuffer {
     std::vector<uint8_t> bytes;
 };
 
-// What a rip of one track brings back: the bytes of every successful read
-// in order, the number of reads and the status of the last one.
+// The bytes of every successful read in order, the number of reads and the
+// status of the last one.
 struct RipResult {
     std::vector<uint8_t> pcm;
     int reads = 0;
@@ -50,9 +48,10 @@ protected:
 
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
     void writeFile(const std::string& name, const std::string& bytes) const;
-    // A BIN of `sectors` zero sectors.
-    void writeZeroBin(const std::string& name, uint32_t sectors) const;
-    discimage::DiscLayout writeDisc(const std::string& baseName, const discimage::DiscSpec& discSpec) const;
+    discimage::DiscLayout writeDisc(const std::string& baseName, const discimage::DiscSpec& discSpec) const
+    {
+        return discimage::writeDisc(path(baseName), discSpec);
+    }
 
     CDLIST driveList(BYTE max = MAXCDLIST) const;
     // Opens drive `ha` (closed again in TearDown); 0 when refused.

@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -32,18 +33,9 @@ TEST(CddbThroughADrive, EnhancedCdIsQueriedAsRecorded)
     AkripTestResetCddb();
     AkripTestUsePhysicalDrives(0);
     AkripTestSetDiscsDir(dir.c_str());
-    CDLIST list;
-    std::memset(&list, 0, sizeof list);
-    list.max = MAXCDLIST;
-    GetCDList(&list);
-    ASSERT_EQ(list.num, 1);
-    GETCDHAND request;
-    std::memset(&request, 0, sizeof request);
+    GETCDHAND request {};
     request.size = 12;
     request.ver = 1;
-    request.ha = list.cd[0].ha;
-    request.tgt = list.cd[0].tgt;
-    request.lun = list.cd[0].lun;
     const HCDROM handle = GetCDHandle(&request);
     ASSERT_NE(handle, 0u);
 
@@ -65,18 +57,19 @@ TEST(CddbThroughADrive, EnhancedCdIsQueriedAsRecorded)
     CddbServer server;
     server.setQueryAnswer(CddbServer::exactMatch("misc", cddbId, "Image / Disc"));
     server.setReadAnswer("misc", cddbId,
-                         CddbServer::entry("misc", cddbId, {"DTITLE=Image / Disc", "TTITLE0=a", "TTITLE1=b",
-                                                            "TTITLE2=c", "TTITLE3=data"}));
+                         CddbServer::entry("misc", cddbId,
+                                           {"DTITLE=Image / Disc", "TTITLE0=a", "TTITLE1=b", "TTITLE2=c", "TTITLE3=data"}));
     AkripTestSetCddbTimeouts(1000, 3000);
     CDDBSetOption(CDDB_OPT_SERVER, "127.0.0.1", 0);
     CDDBSetOption(CDDB_OPT_HTTPPORT, "", server.port());
     CDDBSetOption(CDDB_OPT_USECDPLAYERINI, "", 1);
+    const std::string iniPath = std::string(std::getenv("XDG_CONFIG_HOME")) + "/Trackmill/CDPLAYER.INI";
+    std::filesystem::remove(iniPath);
 
     // The program's own address mode of the handle stays as it set it.
     ModifyCDParms(handle, CDP_MSF, 1);
-    CDDBQUERYITEM items[5];
-    std::memset(items, 0, sizeof items);
-    CDDBQUERY query{5, items};
+    CDDBQUERYITEM items[5] {};
+    CDDBQUERY query {5, items};
     CDDBQuery(handle, &query);
     ASSERT_EQ(query.num, 1u);
     ASSERT_EQ(server.requests().size(), 1u);
@@ -85,8 +78,8 @@ TEST(CddbThroughADrive, EnhancedCdIsQueriedAsRecorded)
     ASSERT_EQ(ReadTOC(handle, &toc), 1u);
     EXPECT_EQ(toc.tracks[0].addr[2], 2); // still 00:02:00, not LBA 0
 
-    // Option 8 stores under the CD Player id: the MSF starts of the audio
-    // tracks; the final data track gets no name.
+    // Option 8 stores under the CD Player id, the sum of the MSF starts of
+    // the audio tracks; the final data track gets no name.
     char text[32000];
     ASSERT_EQ(CDDBGetDiskInfo(&items[0], text, sizeof text), 1u);
     uint32_t sum = 0;
@@ -96,9 +89,8 @@ TEST(CddbThroughADrive, EnhancedCdIsQueriedAsRecorded)
     }
     char section[16];
     std::snprintf(section, sizeof section, "[%04X]", sum);
-    std::ifstream in(std::string(std::getenv("XDG_CONFIG_HOME")) + "/Trackmill/CDPLAYER.INI", std::ios::binary);
     std::ostringstream ini;
-    ini << in.rdbuf();
+    ini << std::ifstream(iniPath, std::ios::binary).rdbuf();
     EXPECT_EQ(ini.str(), std::string(section) + "\r\nEntryTypeInt=1\r\nartist=Image\r\ntitle=Disc\r\nyear=\r\n"
                                                 "numtracks=3\r\n0=a\r\n1=b\r\n2=c\r\n");
 

@@ -9,17 +9,6 @@
 namespace akrip::cddb {
 namespace {
 
-struct QueryCase
-{
-    const char* name;
-    std::string answer;
-    std::size_t capacity;
-    int code;
-    std::size_t matches;
-    std::string firstArtist; // checked when matches > 0
-    std::string firstTitle;
-};
-
 std::string list(int code, const std::vector<std::string>& lines, bool terminated = true)
 {
     std::string s = std::to_string(code) + " Found matches, list follows (until terminating `.')\r\n";
@@ -30,27 +19,32 @@ std::string list(int code, const std::vector<std::string>& lines, bool terminate
 
 TEST(CddbQueryAnswer, Table)
 {
+    struct Case {
+        const char* name;
+        std::string answer;
+        std::size_t capacity;
+        int code;
+        std::size_t matches;
+        std::string firstArtist; // checked when matches > 0
+        std::string firstTitle;
+    };
     const std::string megabyte(1 << 20, 'x');
-    const std::vector<QueryCase> cases = {
+    const std::vector<Case> cases = {
         {"exact", "200 rock 7a0b0c0d Artist / Title\r\n", 5, 200, 1, "Artist", "Title"},
         {"plain slash is no separator", "200 rock 7a0b0c0d AC/DC / Back in Black\r\n", 5, 200, 1, "AC/DC", "Back in Black"},
         {"no separator", "200 misc 0a0b0c0d Just One Text\n", 5, 200, 1, "Just One Text", "Just One Text"},
         {"first separator splits", "200 misc 0a0b0c0d A / B / C\n", 5, 200, 1, "A", "B / C"},
         {"exact list", list(210, {"rock 01 A / B", "jazz 02 C / D", "misc 03 E / F"}), 5, 210, 3, "A", "B"},
-        {"inexact list", list(211, {"rock 01 A / B", "jazz 02 C / D"}), 5, 211, 2, "A", "B"},
-        {"list longer than capacity", list(211, {"a 1 x", "b 2 x", "c 3 x", "d 4 x", "e 5 x", "f 6 x", "g 7 x"}), 5, 211, 5, "x", "x"},
+        {"list longer than capacity", list(211, {"a 1 x", "b 2 x", "c 3 x", "d 4 x", "e 5 x", "f 6 x"}), 5, 211, 5, "x", "x"},
         {"list without terminator", list(211, {"rock 01 A / B", "jazz 02 C / D"}, false), 5, 211, 0, "", ""},
         {"list cut in a line", "211 list\r\nrock 01 A / B\r\njazz 0", 5, 211, 0, "", ""},
         {"empty list", list(210, {}), 5, 210, 0, "", ""},
         {"no match", "202 No match found.\r\n", 5, 202, 0, "", ""},
         {"corrupt", "403 Database entry is corrupt.\r\n", 5, 403, 0, "", ""},
-        {"no handshake", "409 No handshake.\r\n", 5, 409, 0, "", ""},
-        {"syntax error", "500 Command syntax error.\r\n", 5, 500, 0, "", ""},
         {"server error", "530 Server error.\r\n", 5, 530, 0, "", ""},
         {"negative code", "-200 rock 7a0b0c0d A / B\r\n", 5, 0, 0, "", ""},
         {"four digit code", "2000 rock 7a0b0c0d A / B\r\n", 5, 0, 0, "", ""},
         {"code only", "200", 5, 200, 0, "", ""},
-        {"empty answer", "", 5, 0, 0, "", ""},
         {"html page", "<html><body>Not Found</body></html>", 5, 0, 0, "", ""},
         {"zero capacity", "200 rock 7a0b0c0d A / B\r\n", 0, 200, 0, "", ""},
         {"NUL in category", std::string("200 ro\0ck 7a0b0c0d A / B\r\n", 26), 5, 200, 0, "", ""},
@@ -63,7 +57,7 @@ TEST(CddbQueryAnswer, Table)
         {"utf-8 kept", "200 rock 01 Bj\xC3\xB6rk / \xE6\x97\xA5\xE6\x9C\xAC\r\n", 5, 200, 1, "Bj\xC3\xB6rk", "\xE6\x97\xA5\xE6\x9C\xAC"},
         {"control bytes", std::string("200 rock 01 A\tB\0C / D\x1b\r\n", 24), 5, 200, 1, "A BC", "D "},
     };
-    for (const QueryCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QueryAnswer answer = parseQueryAnswer(c.answer, c.capacity);
         EXPECT_EQ(answer.code, c.code);
@@ -93,76 +87,55 @@ TEST(CddbQueryAnswer, RecordFieldsStayInsideTheirBytesAndWholeCharacters)
     EXPECT_TRUE(isValidUtf8(items[0].artist));
     EXPECT_EQ(std::strlen(items[0].title), 80u);
     EXPECT_TRUE(isValidUtf8(items[0].title));
-    // The next record is untouched.
-    EXPECT_EQ(static_cast<unsigned char>(items[1].categ[0]), 0x5A);
-}
-
-struct ReadCase
-{
-    const char* name;
-    std::vector<std::string> lines; // after the status line
-    bool terminated;
-    bool ok;
-    std::string text; // expected text when ok
-};
-
-std::string entryAnswer(const ReadCase& c)
-{
-    std::string s = "210 rock 7a0b0c0d CD database entry follows (until terminating `.')\r\n";
-    for (const auto& l : c.lines)
-        s += l + "\r\n";
-    return c.terminated ? s + ".\r\n" : s;
+    EXPECT_EQ(static_cast<unsigned char>(items[1].categ[0]), 0x5A) << "the next record is untouched";
 }
 
 TEST(CddbReadAnswer, Table)
 {
-    const std::vector<ReadCase> cases = {
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines; // after the status line
+        bool terminated;
+        std::string text; // expected text when terminated
+    };
+    const std::vector<Case> cases = {
         {"typical entry",
-         {"# xmcd", "#", "# Track frame offsets:", "#\t150", "#\t18783", "# Disc length: 520 seconds", "#",
-          "DISCID=7a0b0c0d", "DTITLE=Artist / Album", "DYEAR=1999", "DGENRE=Rock", "TTITLE0=One",
-          "TTITLE1=Two", "EXTD=", "EXTT0=", "EXTT1=", "PLAYORDER="},
-         true, true,
-         "DISCID=7a0b0c0d\nDTITLE=Artist / Album\nDYEAR=1999\nDGENRE=Rock\nTTITLE0=One\nTTITLE1=Two\n"
-         "EXTD=\nEXTT0=\nEXTT1=\nPLAYORDER=\n"},
+         {"# xmcd", "# Track frame offsets:", "#\t150", "DISCID=7a0b0c0d", "DTITLE=Artist / Album", "DYEAR=1999",
+          "TTITLE0=One", "TTITLE1=Two", "EXTD=", "EXTT0=", "PLAYORDER="},
+         true, "DISCID=7a0b0c0d\nDTITLE=Artist / Album\nDYEAR=1999\nTTITLE0=One\nTTITLE1=Two\nEXTD=\nEXTT0=\nPLAYORDER=\n"},
         {"continuation lines join",
          {"DTITLE=A very long artist / A ", "TTITLE0=Fir", "DTITLE=very long album", "TTITLE0=st"},
-         true, true, "DTITLE=A very long artist / A very long album\nTTITLE0=First\n"},
-        {"character split over continuation lines",
-         {"TTITLE0=Bj\xC3", "TTITLE0=\xB6rk"}, true, true, "TTITLE0=Bj\xC3\xB6rk\n"},
+         true, "DTITLE=A very long artist / A very long album\nTTITLE0=First\n"},
+        {"character split over continuation lines", {"TTITLE0=Bj\xC3", "TTITLE0=\xB6rk"}, true, "TTITLE0=Bj\xC3\xB6rk\n"},
         {"track titles in track order, gaps empty",
-         {"TTITLE2=Three", "DYEAR=2001", "TTITLE0=One"}, true, true, "TTITLE0=One\nTTITLE1=\nTTITLE2=Three\nDYEAR=2001\n"},
+         {"TTITLE2=Three", "DYEAR=2001", "TTITLE0=One"}, true, "TTITLE0=One\nTTITLE1=\nTTITLE2=Three\nDYEAR=2001\n"},
         {"hostile track numbers dropped",
          {"TTITLE-1=neg", "TTITLE99=too far", "TTITLE99999999999999999999=huge", "TTITLE007=zeros",
           "TTITLE 1=space", "TTITLE=none", "TTITLE0=ok"},
-         true, true, "TTITLE0=ok\n"},
-        {"not key lines skipped",
-         {"garbage without equals", "=no key", "KEY WITH SPACE=x", "K\x01=x", "lower=kept"}, true, true,
-         "lower=kept\n"},
-        {"escapes", {"EXTD=line\\nbreak\\ttab\\\\slash\\q"}, true, true, "EXTD=line break tab\\slash\\q\n"},
-        {"NUL and control bytes", {std::string("TTITLE0=A\0B\rC\x07", 14)}, true, true, "TTITLE0=AB C \n"},
-        {"windows-1252 values", {"DTITLE=Mot\xF6rhead / Ace \x96 of Spades"}, true, true,
+         true, "TTITLE0=ok\n"},
+        {"not key lines skipped", {"garbage without equals", "=no key", "KEY WITH SPACE=x", "K\x01=x", "lower=kept"},
+         true, "lower=kept\n"},
+        {"escapes", {"EXTD=line\\nbreak\\ttab\\\\slash\\q"}, true, "EXTD=line break tab\\slash\\q\n"},
+        {"NUL and control bytes", {std::string("TTITLE0=A\0B\rC\x07", 14)}, true, "TTITLE0=AB C \n"},
+        {"windows-1252 values", {"DTITLE=Mot\xF6rhead / Ace \x96 of Spades"}, true,
          "DTITLE=Mot\xC3\xB6rhead / Ace \xE2\x80\x93 of Spades\n"},
-        {"cut short", {"DTITLE=A / B", "TTITLE0=One"}, false, false, ""},
-        {"empty entry", {}, true, true, ""},
+        {"cut short", {"DTITLE=A / B", "TTITLE0=One"}, false, ""},
+        {"empty entry", {}, true, ""},
     };
-    for (const ReadCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ReadAnswer answer = parseReadAnswer(entryAnswer(c));
-        EXPECT_EQ(answer.ok, c.ok);
-        if (c.ok) {
+        std::string s = "210 rock 7a0b0c0d CD database entry follows (until terminating `.')\r\n";
+        for (const auto& l : c.lines)
+            s += l + "\r\n";
+        const ReadAnswer answer = parseReadAnswer(c.terminated ? s + ".\r\n" : s);
+        EXPECT_EQ(answer.ok, c.terminated);
+        if (c.terminated) {
             EXPECT_EQ(answer.entry.text(32000), c.text);
         }
     }
-}
-
-TEST(CddbReadAnswer, ErrorCodesGiveNoEntry)
-{
-    for (const char* answer : {"401 rock 7a0b0c0d No such CD entry in database.\r\n", "402 Server error.\r\n",
-                               "403 Database entry is corrupt.\r\n", "409 No handshake.\r\n",
-                               "200 rock 7a0b0c0d A / B\r\n", "", "210", "21O rock x\r\n.\r\n"}) {
-        SCOPED_TRACE(answer);
-        EXPECT_FALSE(parseReadAnswer(answer).ok);
-    }
+    for (const char* answer : {"401 rock 7a0b0c0d No such CD entry in database.\r\n", "403 Database entry is corrupt.\r\n",
+                               "200 rock 7a0b0c0d A / B\r\n", "", "210", "21O rock x\r\n.\r\n"})
+        EXPECT_FALSE(parseReadAnswer(answer).ok) << answer;
 }
 
 TEST(CddbReadAnswer, HugeAnswersStayBounded)
@@ -182,7 +155,6 @@ TEST(CddbReadAnswer, HugeAnswersStayBounded)
     EXPECT_EQ(titles[98], "Track 98");
     EXPECT_EQ(read.entry.value("EXTD").size(), 4096u);
     EXPECT_LT(read.entry.fields().size(), 99u + 1u + 600u);
-
     const std::string text = read.entry.text(32000);
     EXPECT_LT(text.size(), 32000u);
     EXPECT_EQ(text.back(), '\n');
@@ -193,24 +165,14 @@ TEST(CddbReadAnswer, TextKeepsWholeLinesWithinTheBuffer)
     const ReadAnswer read = parseReadAnswer("210 rock 01 entry\nTTITLE0=abc\nTTITLE1=defgh\n.\n");
     ASSERT_TRUE(read.ok);
     // "TTITLE0=abc\n" is 12 bytes; with the terminator it needs 13.
+    EXPECT_EQ(read.entry.text(0), "");
     EXPECT_EQ(read.entry.text(12), "");
     EXPECT_EQ(read.entry.text(13), "TTITLE0=abc\n");
     EXPECT_EQ(read.entry.text(26), "TTITLE0=abc\n");
     EXPECT_EQ(read.entry.text(27), "TTITLE0=abc\nTTITLE1=defgh\n");
-    EXPECT_EQ(read.entry.text(0), "");
 }
 
-TEST(CddbReadAnswer, NamesOfTheEntry)
-{
-    const ReadAnswer read = parseReadAnswer(
-        "210 misc 01 entry\nDTITLE=Various / Hits\nTTITLE0=X / Song\nEXTT0=not a name\nTTITLE1=Y\n.\n");
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(read.entry.artist(), "Various");
-    EXPECT_EQ(read.entry.title(), "Hits");
-    EXPECT_EQ(read.entry.trackTitles(), (std::vector<std::string>{"X / Song", "Y"}));
-}
-
-TEST(CddbText, Utf8Validation)
+TEST(CddbText, Utf8ValidationAndWindows1252)
 {
     struct Case { std::string bytes; bool valid; };
     const std::vector<Case> cases = {

@@ -15,24 +15,23 @@ namespace {
 constexpr BYTE kAudio = 0x10;
 constexpr BYTE kData = 0x14;
 
+void putAddress(TOCTRACK& t, uint32_t a)
+{
+    for (int b = 0; b < 4; ++b)
+        t.addr[b] = BYTE(a >> (24 - 8 * b));
+}
+
 // A TOC in logical block addresses (track 1 = 0), as parameter 36 = 0 gives.
 TOC lbaToc(const std::vector<uint32_t>& starts, uint32_t leadOut, const std::vector<BYTE>& controls = {})
 {
-    TOC toc;
-    std::memset(&toc, 0, sizeof toc);
+    TOC toc {};
     toc.firstTrack = 1;
     toc.lastTrack = BYTE(starts.size());
-    auto put = [&](std::size_t i, uint32_t lba, BYTE control, BYTE number) {
-        toc.tracks[i].ADR = control;
-        toc.tracks[i].trackNumber = number;
-        toc.tracks[i].addr[0] = BYTE(lba >> 24);
-        toc.tracks[i].addr[1] = BYTE(lba >> 16);
-        toc.tracks[i].addr[2] = BYTE(lba >> 8);
-        toc.tracks[i].addr[3] = BYTE(lba);
-    };
-    for (std::size_t i = 0; i < starts.size(); ++i)
-        put(i, starts[i], i < controls.size() ? controls[i] : kAudio, BYTE(i + 1));
-    put(starts.size(), leadOut, kData, 0xAA);
+    for (std::size_t i = 0; i <= starts.size(); ++i) {
+        toc.tracks[i].ADR = i == starts.size() ? kData : i < controls.size() ? controls[i] : kAudio;
+        toc.tracks[i].trackNumber = i == starts.size() ? 0xAA : BYTE(i + 1);
+        putAddress(toc.tracks[i], i == starts.size() ? leadOut : starts[i]);
+    }
     return toc;
 }
 
@@ -43,20 +42,16 @@ TOC msfToc(const TOC& lba)
     for (int i = 0; i <= lba.lastTrack - lba.firstTrack + 1; ++i) {
         const BYTE* a = lba.tracks[i].addr;
         const uint32_t frames = ((uint32_t(a[0]) << 24) | (a[1] << 16) | (a[2] << 8) | a[3]) + 150;
-        toc.tracks[i].addr[0] = 0;
-        toc.tracks[i].addr[1] = BYTE(frames / 4500);
-        toc.tracks[i].addr[2] = BYTE(frames / 75 % 60);
-        toc.tracks[i].addr[3] = BYTE(frames % 75);
+        putAddress(toc.tracks[i], (frames / 4500) << 16 | (frames / 75 % 60) << 8 | frames % 75);
     }
     return toc;
 }
 
 std::string libdiscidFreedbId(const std::vector<uint32_t>& starts, uint32_t leadOut)
 {
-    std::vector<int> offsets(starts.size() + 1);
-    offsets[0] = int(leadOut + 150);
-    for (std::size_t i = 0; i < starts.size(); ++i)
-        offsets[i + 1] = int(starts[i] + 150);
+    std::vector<int> offsets = {int(leadOut + 150)};
+    for (const uint32_t start : starts)
+        offsets.push_back(int(start + 150));
     DiscId* d = discid_new();
     EXPECT_EQ(discid_put(d, 1, int(starts.size()), offsets.data()), 1);
     const std::string id = discid_get_freedb_id(d);
@@ -72,7 +67,6 @@ TEST(CddbDiscId, AgreesWithLibdiscid)
         many.push_back(i * 3000);
     const std::vector<Case> cases = {
         {"one track", {0}, 15000},
-        {"three tracks", {0, 18633, 35920}, 40000},
         {"twelve tracks", {0, 13442, 29020, 44617, 60131, 78002, 93455, 109231, 124890, 141777, 160012, 179334}, 198765},
         {"ninety-nine tracks", many, 99 * 3000 + 1234},
         {"near eighty minutes", {0, 100000, 200000, 300000}, 359849},
@@ -82,17 +76,8 @@ TEST(CddbDiscId, AgreesWithLibdiscid)
         const CddbDisc disc = discFromToc(lbaToc(c.starts, c.leadOut), false);
         ASSERT_TRUE(disc.valid);
         EXPECT_EQ(disc.discIdText(), libdiscidFreedbId(c.starts, c.leadOut));
-        // The same disc read with MSF addressing gives the same id.
         EXPECT_EQ(discFromToc(msfToc(lbaToc(c.starts, c.leadOut)), true).discIdText(), disc.discIdText());
     }
-}
-
-TEST(CddbDiscId, QueryArguments)
-{
-    // Offsets count the 150-frame lead-in; the length is lead-out / 75 s.
-    const CddbDisc disc = discFromToc(lbaToc({0, 18633, 35920}, 40000), false);
-    ASSERT_TRUE(disc.valid);
-    EXPECT_EQ(disc.queryArguments(), disc.discIdText() + " 3 150 18783 36070 535");
 }
 
 TEST(CddbDiscId, DataTracksCountForCddbButNotForTheCdPlayer)
@@ -101,23 +86,14 @@ TEST(CddbDiscId, DataTracksCountForCddbButNotForTheCdPlayer)
     const std::vector<uint32_t> starts = {0, 18633, 35920};
     EXPECT_EQ(discFromToc(lbaToc(starts, 40000), false).cdPlayerId, "C0C67");
     EXPECT_EQ(discFromToc(msfToc(lbaToc(starts, 40000)), true).cdPlayerId, "C0C67");
-
-    // A data track first (mixed mode) and one last (Enhanced CD).
     const CddbDisc mixed = discFromToc(lbaToc(starts, 40000, {kData, kAudio, kAudio}), false);
-    EXPECT_EQ(mixed.cdPlayerId, "C0A67"); // 0x40A21 + 0x80046
+    EXPECT_EQ(mixed.cdPlayerId, "C0A67");
     EXPECT_EQ(mixed.discIdText(), libdiscidFreedbId(starts, 40000));
     EXPECT_EQ(discFromToc(lbaToc(starts, 40000, {kAudio, kAudio, kData}), false).cdPlayerId, "40C21");
     EXPECT_EQ(discFromToc(lbaToc({0}, 40000, {kData}), false).cdPlayerId, "0000");
-
     // A control byte other than exactly 0x14 counts as audio (pre-emphasis, copy bit).
     EXPECT_EQ(discFromToc(lbaToc(starts, 40000, {0x11, 0x12, 0x13}), false).cdPlayerId, "C0C67");
-}
-
-TEST(CddbDiscId, CdPlayerIdText)
-{
-    EXPECT_EQ(cdPlayerIdText(0), "0000");
     EXPECT_EQ(cdPlayerIdText(0x1F), "001F");
-    EXPECT_EQ(cdPlayerIdText(0xABCD), "ABCD");
     EXPECT_EQ(cdPlayerIdText(0xFFFFFFFF), "FFFFFFFF");
 }
 

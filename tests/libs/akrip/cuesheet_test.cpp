@@ -43,12 +43,3 @@ TEST(CueSheet, PregapOfTrackOneLiesBeforeLbaZero)
     EXPECT_EQ(layout->leadOut, 150);
     EXPECT_TRUE(layout->isAudio(0, 150));
 }
-
-TEST(CueSheet, BinNameIsTheLastPathComponent)
-{
-    EXPECT_EQ(binBaseName("a.bin"), "a.bin");
-    EXPECT_EQ(binBaseName("C:\\Rips\\a b.bin"), "a b.bin");
-    EXPECT_EQ(binBaseName("../../etc/passwd"), "passwd");
-    EXPECT_EQ(binBaseName("dir/"), "");
-    EXPECT_EQ(binBaseName(".."), "");
-}
