@@ -13,6 +13,7 @@
 #include "metadata/freedbwindow.h"
 #include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
+#include "rip/ripbatch.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/genrelist.h"

@@ -7,6 +7,7 @@
 #include "lang/languagetexts.h"
 #include "metadata/freedblookup.h"
 #include "platform/apppaths.h"
+#include "rip/namingsettings.h"
 
 #include <QString>
 #include <functional>
@@ -24,6 +25,7 @@ class GenreList;
 class HiddenLog;
 class MediaWatcher;
 class MessageBoxes;
+class RipBatch;
 class Settings;
 class SystemServices;
 class TForm1;
@@ -66,6 +68,10 @@ public:
     HiddenLog& log() { return *m_log; }
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
+    RipBatch& ripBatch() { return *m_ripBatch; }
+    // The output naming as the Settings and the settings window's edits
+    // hold it now.
+    NamingSettings namingSettings() const;
     const Services& services() const { return m_services; }
     // The current language's program-wide texts; applying a language replaces them.
     LanguageTexts& languageTexts() { return m_languageTexts; }
@@ -117,6 +123,8 @@ private:
     std::unique_ptr<CdPlayerNames> m_cdPlayerNames;
     std::unique_ptr<FreedbConnection> m_freedb;
     std::unique_ptr<TForm7> m_form7;
+    // The batch driver of the WAV and MP3 commands (wireRipping).
+    std::unique_ptr<RipBatch> m_ripBatch;
 };
 
 }
