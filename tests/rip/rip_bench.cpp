@@ -53,12 +53,12 @@ double cpuMs(int who = RUSAGE_SELF)
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
-// Context switches of this process so far: waits (voluntary) and
-// preemptions by other processes (involuntary).
+// Context switches of the user-interface thread so far: waits (voluntary)
+// and preemptions by other processes (involuntary).
 std::pair<long, long> switches()
 {
     rusage u {};
-    getrusage(RUSAGE_SELF, &u);
+    getrusage(RUSAGE_THREAD, &u);
     return {u.ru_nvcsw, u.ru_nivcsw};
 }
 
@@ -200,7 +200,7 @@ int main(int argc, char** argv)
     std::printf("cp of the BIN:    %.1f ms (best of 3), CPU %.1f ms (mean)\n", cp, cpCpuMs);
     std::printf("WAV run:          %.1f ms, %d files, %.1f MiB written%s\n", ripMs, int(files.size()),
                 double(written) / 1048576.0, finished ? "" : "  (RUN DID NOT FINISH AS EXPECTED)");
-    std::printf("  of which CPU:   %.1f ms; waits %ld, preempted %ld times\n", ripCpuMs,
+    std::printf("  of which CPU:   %.1f ms; window thread waited %ld, was preempted %ld times\n", ripCpuMs,
                 switchesAfter.first - switchesBefore.first, switchesAfter.second - switchesBefore.second);
     std::printf("ratio rip / cp:   %.2f (CPU time: %.2f)\n", cp > 0 ? ripMs / cp : 0.0,
                 cpCpuMs > 0 ? ripCpuMs / cpCpuMs : 0.0);

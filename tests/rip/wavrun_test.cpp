@@ -100,7 +100,7 @@ protected:
         s.artistAndAlbumAsDirectory = false;
         s.artistAlbumYearAsDirectory = false;
         app->form1().setArtist("The Band");
-        app->form1().setAlbum("Live: Part 1");
+        app->form1().setAlbum("Live: Side A");
         TrackList& tracks = app->tracks();
         for (int n = 1; n < tracks.RowCount(); ++n) {
             tracks.setCell(1, n, QString("Song %1").arg(n));
@@ -147,7 +147,7 @@ protected:
         wav->click();
     }
 
-    QString albumDir() const { return output + "/The Band/Live_ Part 1/"; }
+    QString albumDir() const { return output + "/The Band/Live_ Side A/"; }
     QString track2() const { return albumDir() + "02 - Song 2.wav"; }
     QString track5() const { return albumDir() + "05 - .._.._Up _ Out_.wav"; }
 
@@ -216,7 +216,7 @@ TEST_F(WavRunTest, TwoSelectedTracksBecomeTwoWavFiles)
     EXPECT_TRUE(app->tracks().cell(5, 2).startsWith(" OK 00:00:"));
     EXPECT_TRUE(app->tracks().cell(5, 5).startsWith(" OK 00:00:"));
     EXPECT_EQ(app->form1().artist(), "The Band");
-    EXPECT_EQ(app->form1().album(), "Live_ Part 1");
+    EXPECT_EQ(app->form1().album(), "Live_ Side A");
     expectIdle();
 
     // A second run writes the same files again into the same folders.
