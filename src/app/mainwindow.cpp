@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
@@ -546,6 +547,18 @@ void TForm1::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         AppActivate();
     QWidget::changeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    if (m_hooks.formClose)
+        m_hooks.formClose();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QWidget::closeEvent(event);
 }
 
 void TForm1::showSelectedDrive()

@@ -71,6 +71,8 @@ public:
         std::function<void()> saveSettings;
         // Rebuilds the settings window's counting labels.
         std::function<void()> rebuildCountingLabels;
+        // The work of closing the main window (settings and disc names saved).
+        std::function<void()> formClose;
     };
 
     explicit TForm1(Collaborators collaborators, QWidget* parent = nullptr);
@@ -104,6 +106,8 @@ public:
     bool TracksGridKeyDown(int key);
     bool GetUse(const QString& fileName, const QString& key) const;
     void FormEnabled(bool enabled);
+    // The close handler: runs the formClose hook; the program ends after it.
+    void FormClose();
     void SetProcess(bool busy) { m_busy = busy; }
     bool GetProcess() const { return m_busy; }
     // Flashes the task bar entry every periodMs until AppActivate.
@@ -172,6 +176,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildToolbar();

@@ -56,12 +56,15 @@ TrackmillApp::TrackmillApp(Services services)
     wireDiscNames();
     wireLanguages();
     readDiscNamesAtStartUp();
+    wireStartUp();
 }
 
 TrackmillApp::~TrackmillApp() = default;
 
 void TrackmillApp::show()
 {
+    // With AutoConnectFREEDB ticked the freedb window comes first, modally.
+    autoConnectFreedb();
     if (const QScreen* screen = m_form1->screen()) {
         QRect frame = m_form1->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());

@@ -59,7 +59,8 @@ public:
     TrackmillApp(const TrackmillApp&) = delete;
     TrackmillApp& operator=(const TrackmillApp&) = delete;
 
-    // Shows the main window centred on its screen.
+    // Shows the main window centred on its screen (after the freedb window
+    // when AutoConnectFREEDB is ticked).
     void show();
 
     TForm1& form1() { return *m_form1; }
@@ -102,6 +103,9 @@ private:
     void wireAbout();
     // Start-up, after the language: the disc's names from CDPLAYER.INI.
     void readDiscNamesAtStartUp();
+    // The end of start-up and the main window's closing (src/app/startupwiring.cpp).
+    void wireStartUp();
+    void saveOnClose();
 
     Services m_services;
     std::unique_ptr<HiddenLog> m_log;

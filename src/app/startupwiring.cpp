@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Start-up and closing of the program as a whole: the system's name in the
+// status bar and what closing the main window saves.
+#include "app/trackmillapp.h"
+
+#include "app/mainwindow.h"
+#include "app/tracklist.h"
+#include "cd/cddrives.h"
+#include "cd/drivelist.h"
+#include "metadata/cdplayernames.h"
+#include "platform/messageboxes.h"
+#include "platform/windowsversion.h"
+#include "settings/settingswindow.h"
+#include "ui/tstatusbarpro.h"
+
+#include <QFileInfo>
+
+namespace trackmill {
+
+void TrackmillApp::wireStartUp()
+{
+    // The last step of start-up: panel 5 names the running system.
+    if (auto* bar = m_form1->findChild<TStatusBarPro*>(QStringLiteral("StatusBarPro1")))
+        if (TStatusPanelPro* panel = bar->panel(5))
+            panel->setText(systemVersionName());
+
+    m_form1->hooks().formClose = [this] { saveOnClose(); };
+}
+
+void TrackmillApp::saveOnClose()
+{
+    // The settings first (an error box tells the user when they cannot be
+    // written), then the disc's names, even when the settings failed: the
+    // names are the user's typing and must not be lost with them.
+    m_form2->saveSettings();
+    if (!m_tracks->CD())
+        return;
+    const QString drive = m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1);
+    if (!m_cdPlayerNames->SetAlbumToFile(drive))
+        m_services.messageBoxes.error(
+            QStringLiteral("Unable to write to %1").arg(QFileInfo(m_services.paths.cdPlayerIni()).absoluteFilePath()));
+}
+
+}
