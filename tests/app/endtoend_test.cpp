@@ -3,6 +3,8 @@
 // what start-up shows, what closing the main window saves, and the guard
 // against a second copy.
 #include "akrip32_testing.h"
+#include "app/tracklist.h"
+#include "cddbserver.h"
 #include "app/mainwindow.h"
 #include "app/trackmillapp.h"
 #include "discimage.h"
@@ -22,6 +24,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -46,6 +49,8 @@ protected:
         QDir().mkpath(paths.configDir);
         AkripTestUsePhysicalDrives(0);
         AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+        AkripTestResetCddb();
+        AkripTestSetCddbTimeouts(500, 1500);
         IniFile settings(paths.settingsFile());
         settings.writeString("MAIN", "SELECTALL", "1");
         settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "0");
@@ -53,6 +58,7 @@ protected:
     ~EndToEndTest() override
     {
         app.reset();
+        AkripTestResetCddb();
         AkripTestReset();
     }
 
@@ -60,15 +66,23 @@ protected:
     {
         discimage::DiscSpec disc;
         for (int i = 0; i < tracks; ++i)
-            disc.trackBytes.push_back(uint64_t(2 + i) * discimage::kBytesPerSecond);
+            disc.trackBytes.push_back(uint64_t(3 + i) * discimage::kBytesPerSecond);
         discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
     }
 
-    void start()
+    // Without a port: port 9 of the loopback, where nothing answers.
+    void start(uint16_t port = 9)
     {
-        // Port 9 of the loopback: nothing answers, nothing leaves the machine.
         app = std::make_unique<TrackmillApp>(
-            TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
+            TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", port}});
+    }
+
+    QStringList gridNames()
+    {
+        QStringList names;
+        for (int r = 1; r < app->tracks().RowCount(); ++r)
+            names.append(app->tracks().trackName(r));
+        return names;
     }
 
     QString panelText(int index)
@@ -164,6 +178,40 @@ TEST_F(EndToEndTest, AutoConnectShowsTheFreedbWindowBeforeTheMainWindow)
         }
         app.reset();
     }
+}
+
+TEST_F(EndToEndTest, NamesLookedUpAtStartUpAreThereAtTheNextStart)
+{
+    using Server = test::CddbServer;
+    Server server;
+    IniFile settings(paths.settingsFile());
+    settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "1");
+    settings.writeString("MAIN", "AUTO_STORE_CDPLAYER_INI", "0");  // closing stores them
+    settings.writeString("MAIN", "USECDPLAYERINI", "1");
+    writeDisc(3);
+    start(server.port());
+    const std::string id = "1f00b203";  // the freedb id of three tracks of 3, 4 and 5 seconds
+    server.setQueryAnswer(Server::exactMatch("rock", id, "The Band / The Album"));
+    server.setReadAnswer("rock", id,
+                         Server::entry("rock", id,
+                                       {"# xmcd", "DISCID=" + id, "DTITLE=The Band / The Album", "DYEAR=1999",
+                                        "TTITLE0=One", "TTITLE1=Two", "TTITLE2=Three", "EXTD="}));
+    // The user presses Connect in the freedb window, then closes it.
+    QTimer::singleShot(0, &app->form7(), [this] {
+        app->form7().findChild<QPushButton*>(QStringLiteral("BtnConnect"))->click();
+        app->form7().reject();
+    });
+    app->show();
+    EXPECT_EQ(app->form1().artist(), "The Band");
+    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
+    app->form1().close();
+    EXPECT_TRUE(boxes.messages.isEmpty()) << boxes.texts().join('\n').toStdString();
+
+    app.reset();
+    start();  // no server: the names come from CDPLAYER.INI
+    EXPECT_EQ(app->form1().artist(), "The Band");
+    EXPECT_EQ(app->form1().album(), "The Album");
+    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
 }
 
 TEST(SingleCopyTest, ASecondCopyIsRefusedUntilTheFirstEnds)
