@@ -70,12 +70,12 @@ int main(int argc, char** argv)
         QDir().mkpath(d);
 
     // Tracks of equal length in whole sectors, music rather than noise.
-    discimage::DiscSpec spec;
-    spec.content = discimage::Content::Music;
+    discimage::DiscSpec discSpec;
+    discSpec.content = discimage::Content::Music;
     const quint64 sectors = quint64(minutes * 60 * 75 / trackCount);
     for (int i = 0; i < trackCount; ++i)
-        spec.trackBytes.push_back(sectors * discimage::kSectorBytes);
-    discimage::writeDisc(QDir(paths.discsDir()).filePath("bench").toStdString(), spec);
+        discSpec.trackBytes.push_back(sectors * discimage::kSectorBytes);
+    discimage::writeDisc(QDir(paths.discsDir()).filePath("bench").toStdString(), discSpec);
     AkripTestReset();
     AkripTestUsePhysicalDrives(0);
     AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());

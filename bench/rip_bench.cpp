@@ -116,15 +116,15 @@ int main(int argc, char** argv)
     QDir().mkpath(output);
 
     // Twelve tracks of unequal length, 45 minutes in all.
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     const double weights[kTracks] = {1.0, 1.3, 0.8, 1.1, 0.9, 1.2, 1.0, 0.7, 1.4, 1.0, 0.9, 0.7};
     double weightSum = 0;
     for (double w : weights)
         weightSum += w;
     for (double w : weights)
-        spec.trackBytes.push_back(discimage::bytesForSeconds(kDiscSeconds * w / weightSum));
+        discSpec.trackBytes.push_back(discimage::bytesForSeconds(kDiscSeconds * w / weightSum));
     const discimage::DiscLayout layout =
-        discimage::writeDisc(QDir(paths.discsDir()).filePath(QStringLiteral("bench")).toStdString(), spec);
+        discimage::writeDisc(QDir(paths.discsDir()).filePath(QStringLiteral("bench")).toStdString(), discSpec);
     const QString bin = QString::fromStdString(layout.binPath);
     const qint64 binBytes = QFileInfo(bin).size();
 

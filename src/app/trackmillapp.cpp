@@ -11,6 +11,7 @@
 #include "encoder/encodejobs.h"
 #include "encoder/gogotea.h"
 #include "encoder/mp3command.h"
+#include "lang/languageapplier.h"
 #include "metadata/cdplayernames.h"
 #include "metadata/freedbconnection.h"
 #include "metadata/freedbwindow.h"

@@ -35,6 +35,7 @@ class TForm2;
 class TForm3;
 class TForm4;
 class TForm7;
+class LanguageApplier;
 class TGogoTea;
 class TrackList;
 class TrackNameFields;
@@ -140,6 +141,8 @@ private:
     std::unique_ptr<TGogoTea> m_gogoTea1;
     std::unique_ptr<EncodeJobs> m_encodeJobs;
     std::unique_ptr<Mp3Command> m_mp3Command;
+    // Puts a language file's texts into all windows (wireLanguages).
+    std::unique_ptr<LanguageApplier> m_languageApplier;
 };
 
 }

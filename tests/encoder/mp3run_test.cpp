@@ -106,8 +106,8 @@ protected:
     void start(std::vector<int> seconds = {1, 3, 1, 2})
     {
         for (int s : seconds)
-            spec.trackBytes.push_back(quint64(s) * kSecond);
-        discimage::writeDisc(QDir(paths.discsDir()).filePath("disc").toStdString(), spec);
+            discSpec.trackBytes.push_back(quint64(s) * kSecond);
+        discimage::writeDisc(QDir(paths.discsDir()).filePath("disc").toStdString(), discSpec);
 
         app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
         ASSERT_TRUE(app->tracks().CD());
@@ -182,7 +182,7 @@ protected:
     QString albumDir() const { return output + "/The Band/Live Set/"; }
     QString mp3(int track) const { return albumDir() + QString("0%1 - Song %1.mp3").arg(track); }
     QString wav(int track) const { return albumDir() + QString("0%1 - Song %1.wav").arg(track); }
-    long long samples(int track) const { return (long long)(spec.trackBytes[track - 1] / 4); }
+    long long samples(int track) const { return (long long)(discSpec.trackBytes[track - 1] / 4); }
 
     // One MP3 file that decodes to the track's length, with both tags
     // naming the disc and the track.
@@ -227,7 +227,7 @@ protected:
     QTemporaryDir root;
     AppPaths paths;
     QString output;
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     RecordingMessageBoxes boxes;
     PowerWatchingServices system;
     FakeDesktopShell shell;

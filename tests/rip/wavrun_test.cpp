@@ -44,9 +44,9 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray pcm(const discimage::DiscSpec& spec, int track)
+QByteArray pcm(const discimage::DiscSpec& discSpec, int track)
 {
-    const std::vector<uint8_t> bytes = discimage::trackPcm(spec, track);
+    const std::vector<uint8_t> bytes = discimage::trackPcm(discSpec, track);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
@@ -68,9 +68,9 @@ protected:
         AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
         // Sector multiples, so the files hold exactly the PCM; lengths that
         // are no multiple of 26 sectors, so the last read is short.
-        spec.trackBytes = {(26 * 2 + 3) * kSector, (26 * 3 + 5) * kSector, 40 * kSector,
+        discSpec.trackBytes = {(26 * 2 + 3) * kSector, (26 * 3 + 5) * kSector, 40 * kSector,
                            30 * kSector,           (26 * 4 + 1) * kSector, 20 * kSector};
-        layout = discimage::writeDisc(QDir(paths.discsDir()).filePath("disc").toStdString(), spec);
+        layout = discimage::writeDisc(QDir(paths.discsDir()).filePath("disc").toStdString(), discSpec);
     }
 
     void TearDown() override
@@ -174,7 +174,7 @@ protected:
     QTemporaryDir root;
     AppPaths paths;
     QString output;
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     discimage::DiscLayout layout;
     RecordingMessageBoxes boxes;
     RecordingSystemServices system;
@@ -191,8 +191,8 @@ TEST_F(WavRunTest, TwoSelectedTracksBecomeTwoWavFiles)
     start();
     pressWav();
 
-    expectWav(track2(), pcm(spec, 2));
-    expectWav(track5(), pcm(spec, 5));
+    expectWav(track2(), pcm(discSpec, 2));
+    expectWav(track5(), pcm(discSpec, 5));
     EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files).size(), 2);
     // Nothing escaped the output folder.
     EXPECT_EQ(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"The Band"});
@@ -222,7 +222,7 @@ TEST_F(WavRunTest, TwoSelectedTracksBecomeTwoWavFiles)
     // A second run writes the same files again into the same folders.
     system.calls.clear();
     pressWav();
-    expectWav(track2(), pcm(spec, 2));
+    expectWav(track2(), pcm(discSpec, 2));
     EXPECT_FALSE(QDir(albumDir() + "The Band").exists());
     EXPECT_EQ(boxes.messages.size(), 2);
 }
@@ -239,8 +239,8 @@ TEST_F(WavRunTest, AbortDuringTheSecondTrackKeepsAValidShorterFile)
     };
     pressWav();
 
-    expectWav(track2(), pcm(spec, 2));
-    expectWav(track5(), pcm(spec, 5).left(3 * 26 * kSector));
+    expectWav(track2(), pcm(discSpec, 2));
+    expectWav(track5(), pcm(discSpec, 5).left(3 * 26 * kSector));
     EXPECT_EQ(app->tracks().cell(5, 5), "Grabbing aborted");
     EXPECT_TRUE(app->tracks().cell(5, 2).startsWith(" OK "));
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "screensaver:on", "box:  Grabbing aborted.  "}));
@@ -254,7 +254,7 @@ TEST_F(WavRunTest, ClosingTheProgressWindowAbortsLikeTheButton)
     onRead = [&] { app->form3().close(); };
     pressWav();
 
-    expectWav(track2(), pcm(spec, 2).left(26 * kSector));
+    expectWav(track2(), pcm(discSpec, 2).left(26 * kSector));
     EXPECT_FALSE(QFile::exists(track5()));
     EXPECT_EQ(app->tracks().cell(5, 2), "Grabbing aborted");
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "screensaver:on", "box:  Grabbing aborted.  "}));
@@ -290,7 +290,7 @@ TEST_F(WavRunTest, ReadErrorStopsTheBatchWithTheLibrarysText)
         pressWav();
         AkripTestFailReads(0, 0);
 
-        expectWav(track2(), pcm(spec, 2).left(26 * kSector));
+        expectWav(track2(), pcm(discSpec, 2).left(26 * kSector));
         EXPECT_FALSE(QFile::exists(track5()));
         EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:" + c.box, "screensaver:on"}));
         EXPECT_EQ(boxes.messages.value(0).kind, Kind::Error);
@@ -369,7 +369,7 @@ TEST_F(WavRunTest, RipForEncodingHandsTheWavFileOnAndKeepsTheRunOpen)
     EXPECT_EQ(handed[0].trackName, "../../Up / Out?");
     EXPECT_EQ(handed[0].track, 5);
     EXPECT_EQ(handed[0].selectedCount, 2);
-    expectWav(track5(), pcm(spec, 5));
+    expectWav(track5(), pcm(discSpec, 5));
     EXPECT_EQ(app->form3().Output->text(), "05 - .._.._Up _ Out_.mp3");
     EXPECT_EQ(titles.last(), "Trackmill 100% / 0%");
     // The encode job ends the run: no box yet, screen saver still off.
