@@ -14,7 +14,7 @@ packages=(
   libcurl4-openssl-dev libudev-dev
   # tests: GoogleTest, independent readers of what we write, benchmarks
   googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev libdiscid-dev
-  lame desktop-file-utils
+  lame desktop-file-utils dbus-daemon
 )
 
 missing=()
