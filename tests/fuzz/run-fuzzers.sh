@@ -10,6 +10,15 @@ shift || true
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build-fuzz
 
+# The project's packages, and clang with its fuzzing runtime.
+"$root/scripts/install-deps.sh"
+if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q 'ok installed'; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev
+fi
+
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
