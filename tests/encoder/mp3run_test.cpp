@@ -15,6 +15,7 @@
 
 #include "akrip32_testing.h"
 #include "discimage.h"
+#include "programfolders.h"
 #include "fakedesktopshell.h"
 #include "gogoteatestsupport.h"
 #include "mp3framereader.h"
@@ -82,16 +83,7 @@ class Mp3RunTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(root.isValid());
-        paths.programDir = root.filePath("program");
-        paths.configDir = root.filePath("config");
-        output = root.filePath("out");
-        QDir().mkpath(paths.discsDir());
-        QDir().mkpath(paths.configDir);
-        QDir().mkpath(output);
-        AkripTestReset();
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+        ASSERT_TRUE(folders.root.isValid());
     }
 
     void TearDown() override
@@ -224,9 +216,10 @@ protected:
 
     QStringList filesIn(const QString& dir) const { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
-    QTemporaryDir root;
-    AppPaths paths;
-    QString output;
+    test::ProgramFolders folders;
+    QTemporaryDir& root = folders.root;
+    AppPaths& paths = folders.paths;
+    QString& output = folders.output;
     discimage::DiscSpec discSpec;
     RecordingMessageBoxes boxes;
     PowerWatchingServices system;

@@ -14,6 +14,7 @@
 #include "akrip32.h"
 #include "akrip32_testing.h"
 #include "discimage.h"
+#include "programfolders.h"
 #include "fakedesktopshell.h"
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
@@ -55,17 +56,7 @@ class WavRunTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(root.isValid());
-        paths.programDir = root.filePath("program");
-        paths.configDir = root.filePath("config");
-        output = root.filePath("out");
-        QDir().mkpath(paths.discsDir());
-        QDir().mkpath(paths.configDir);
-        QDir().mkpath(output);
-
-        AkripTestReset();
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+        ASSERT_TRUE(folders.root.isValid());
         // Sector multiples, so the files hold exactly the PCM; lengths that
         // are no multiple of 26 sectors, so the last read is short.
         discSpec.trackBytes = {(26 * 2 + 3) * kSector, (26 * 3 + 5) * kSector, 40 * kSector,
@@ -171,9 +162,9 @@ protected:
         EXPECT_EQ(titles.value(titles.size() - 1), "Trackmill");
     }
 
-    QTemporaryDir root;
-    AppPaths paths;
-    QString output;
+    test::ProgramFolders folders;
+    AppPaths& paths = folders.paths;
+    QString& output = folders.output;
     discimage::DiscSpec discSpec;
     discimage::DiscLayout layout;
     RecordingMessageBoxes boxes;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The tag editor inside the whole program: opened by the ID3 button, its
 // artist and album kept in step with the main and settings windows.
-#include "akrip32_testing.h"
 #include "app/mainwindow.h"
 #include "app/trackmillapp.h"
 #include "discimage.h"
 #include "fakedesktopshell.h"
+#include "programfolders.h"
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "settings/settingswindow.h"
@@ -28,21 +28,12 @@ class TagWiringTest : public ::testing::Test
 protected:
     TagWiringTest()
     {
-        paths.programDir = root.path();
-        paths.configDir = root.path() + QStringLiteral("/config");
-        QDir().mkpath(paths.discsDir());
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
         discimage::DiscSpec disc;
         disc.trackBytes = {3 * discimage::kBytesPerSecond, 4 * discimage::kBytesPerSecond};
         discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
         app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
     }
-    ~TagWiringTest() override
-    {
-        app.reset();
-        AkripTestReset();
-    }
+    ~TagWiringTest() override { app.reset(); }
 
     template <typename W>
     QLineEdit* edit(W& window, const char* name)
@@ -52,8 +43,8 @@ protected:
         return e;
     }
 
-    QTemporaryDir root;
-    AppPaths paths;
+    test::ProgramFolders folders;
+    AppPaths& paths = folders.paths;
     test::RecordingMessageBoxes boxes;
     test::RecordingSystemServices system;
     test::FakeDesktopShell shell;

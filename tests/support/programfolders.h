@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "platform/apppaths.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace trackmill::test {
+
+// The folders a whole-program test runs in: a temporary program folder
+// (with Discs/), configuration folder and output folder, and the ripping
+// library pointed at that Discs/ with physical drives off, so no test
+// touches a real drive. The library's test settings are reset on the way out.
+struct ProgramFolders
+{
+    ProgramFolders();
+    ~ProgramFolders();
+    ProgramFolders(const ProgramFolders&) = delete;
+    ProgramFolders& operator=(const ProgramFolders&) = delete;
+
+    QTemporaryDir root;
+    AppPaths paths;
+    QString output;  // an empty folder for the runs' files
+};
+
+}
