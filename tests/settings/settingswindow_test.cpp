@@ -589,23 +589,19 @@ TEST_F(SettingsWindowTest, TrackNamesAreEditedInTheListAndTheGrid)
     EXPECT_EQ(list->item(1)->text(), "Middle");
 }
 
-TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenIsReported)
+TEST_F(SettingsWindowTest, WithoutASettingsFileCancelKeepsTheTextsAndApplyReportsTheFailure)
 {
     paths.programDir = folders.root.filePath("gone");  // the folder is not created for the file
-    start();
-    openFromMainWindow([&] { click("Apply"); });
-    ASSERT_EQ(boxes.messages.size(), 1);
-    EXPECT_EQ(boxes.messages[0].kind, test::RecordingMessageBoxes::Kind::Error);
-    EXPECT_EQ(boxes.messages[0].text, "Unable to write to " + paths.settingsFile());
-}
-
-TEST_F(SettingsWindowTest, CancelWithoutAStoredLanguageKeepsTheTexts)
-{
     start();
     QStringList languages;
     form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
     openFromMainWindow([&] { click("Cancel"); });
-    EXPECT_TRUE(languages.isEmpty());
+    EXPECT_TRUE(languages.isEmpty());  // no stored language to go back to
+
+    openFromMainWindow([&] { click("Apply"); });
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages[0].kind, test::RecordingMessageBoxes::Kind::Error);
+    EXPECT_EQ(boxes.messages[0].text, "Unable to write to " + paths.settingsFile());
 }
 
 TEST(SettingsWindowInTheProgram, TheSettingsButtonShowsTheStoredFileAndApplyWritesIt)
