@@ -429,6 +429,7 @@ TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
     writeSettings("[MAIN]\r\nSELECTALL=0\r\nLANGUAGE=German\r\n");
     start();
     ASSERT_EQ(driveList.count(), 2);
+    EXPECT_FALSE(tracks->Selected());  // SELECTALL of the file, at start as after every choice
     QStringList steps;
     form->hooks().lookUpCdPlayerDatabase = [&](const QString& p) { steps << "database " + QFileInfo(p).fileName(); };
     form->hooks().readDiscNames = [&](const QString& p) { steps << "names " + QFileInfo(p).fileName(); };
