@@ -167,7 +167,16 @@ protected:
         EXPECT_TRUE(ran);
         EXPECT_FALSE(form->isVisible());
     }
-    void click(const char* name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
+    // Clicks where a user would: a check or radio box on its indicator (the
+    // window is wider than their texts, and only indicator and text take a
+    // click), any other button in its middle.
+    void click(const char* name)
+    {
+        auto* button = find<QAbstractButton>(name);
+        const bool box = qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button);
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          box ? QPoint(4, button->height() / 2) : button->rect().center());
+    }
     void choose(const char* name, int index)
     {
         auto* box = find<QComboBox>(name);
