@@ -31,9 +31,10 @@ protected:
         discimage::DiscSpec disc;
         disc.trackBytes = {3 * discimage::kBytesPerSecond, 4 * discimage::kBytesPerSecond};
         discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
-        app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        // A closed local port: nothing here may reach a freedb server.
+        app = std::make_unique<TrackmillApp>(
+            TrackmillApp::Services{boxes, system, shell, paths, false, false, FreedbServer{"127.0.0.1", 9}});
     }
-    ~TagWiringTest() override { app.reset(); }
 
     template <typename W>
     QLineEdit* edit(W& window, const char* name)
