@@ -1,36 +1,57 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The program as a whole over recording fakes and a generated disc image:
-// what start-up shows, what closing the main window saves, and the guard
-// against a second copy.
-#include "akrip32_testing.h"
-#include "app/tracklist.h"
-#include "cddbserver.h"
+// The program as a whole over recording fakes, a generated disc image, the
+// local CDDB server and the real encoder library: what start-up shows, a
+// whole session from the lookup to tagged MP3 files, what closing the main
+// window saves, every window in two languages, and the guard against a
+// second copy.
 #include "app/mainwindow.h"
+#include "app/tracklist.h"
 #include "app/trackmillapp.h"
-#include "discimage.h"
-#include "fakedesktopshell.h"
+#include "encoder/encodejobs.h"
+#include "encoder/gogotea.h"
+#include "lang/aboutwindow.h"
 #include "metadata/cdplayerdatabase.h"
 #include "metadata/cdplayernames.h"
 #include "metadata/freedbwindow.h"
 #include "platform/inifile.h"
 #include "platform/singleinstanceguard.h"
 #include "platform/windowsversion.h"
-#include "recordingmessageboxes.h"
-#include "recordingsystemservices.h"
+#include "rip/progresswindow.h"
 #include "settings/settings.h"
+#include "settings/settingswindow.h"
+#include "tags/tageditorwindow.h"
 #include "ui/tstatusbarpro.h"
 
-#include <QCoreApplication>
+#include "akrip32_testing.h"
+#include "cddbserver.h"
+#include "discimage.h"
+#include "fakedesktopshell.h"
+#include "mp3framereader.h"
+#include "programfolders.h"
+#include "recordingmessageboxes.h"
+#include "recordingsystemservices.h"
+
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <id3v1tag.h>
+#include <id3v2tag.h>
+#include <mpegfile.h>
 
 #include <memory>
 
 using namespace trackmill;
+using Kind = test::RecordingMessageBoxes::Kind;
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -38,33 +59,54 @@ QT_END_NAMESPACE
 
 namespace {
 
+// Every warning Qt or the program prints while it lives: a broken
+// connection, a layout that cannot be met, a text that cannot be decoded.
+class OutputWatch
+{
+public:
+    OutputWatch() { s_lines.clear(), m_previous = qInstallMessageHandler(&OutputWatch::record); }
+    ~OutputWatch() { qInstallMessageHandler(m_previous); }
+    QStringList lines() const { return s_lines; }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext&, const QString& text)
+    {
+        // The offscreen platform says what it cannot do for any window.
+        if (type != QtDebugMsg && type != QtInfoMsg && !text.startsWith(QLatin1String("This plugin does not support")))
+            s_lines << text;
+    }
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
 class EndToEndTest : public ::testing::Test
 {
 protected:
     EndToEndTest()
     {
-        paths.programDir = root.path();
-        paths.configDir = root.path() + QStringLiteral("/config");
-        QDir().mkpath(paths.discsDir());
-        QDir().mkpath(paths.configDir);
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
         AkripTestResetCddb();
         AkripTestSetCddbTimeouts(500, 1500);
+        // The shipped language files beside the program, as the build lays them out.
+        const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
+        QDir().mkpath(paths.languagesDir());
+        for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
+            QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
+        // A new user's settings, as the build lays them beside the program.
+        QFile::copy(QStringLiteral(TRACKMILL_DEFAULT_INI), paths.settingsFile());
+        QFile(paths.settingsFile()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         IniFile settings(paths.settingsFile());
-        settings.writeString("MAIN", "SELECTALL", "1");
         settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "0");
+        settings.writeString("MAIN", "DIRECTORYMP3", QFile::encodeName(folders.output + '/'));
     }
     ~EndToEndTest() override
     {
         app.reset();
         AkripTestResetCddb();
-        AkripTestReset();
     }
 
+    // Tracks of 3, 4, 5 ... seconds.
     void writeDisc(int tracks)
     {
-        discimage::DiscSpec disc;
         for (int i = 0; i < tracks; ++i)
             disc.trackBytes.push_back(uint64_t(3 + i) * discimage::kBytesPerSecond);
         discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
@@ -75,6 +117,50 @@ protected:
     {
         app = std::make_unique<TrackmillApp>(
             TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", port}});
+    }
+
+    // What the server answers for three tracks of 3, 4 and 5 seconds.
+    void serveTheAlbum()
+    {
+        const std::string id = "1f00b203";
+        server.setQueryAnswer(test::CddbServer::exactMatch("rock", id, "The Band / The Album"));
+        server.setReadAnswer("rock", id,
+                             test::CddbServer::entry("rock", id,
+                                                     {"# xmcd", "DISCID=" + id, "DTITLE=The Band / The Album",
+                                                      "DYEAR=1999", "TTITLE0=One", "TTITLE1=Two", "TTITLE2=Three",
+                                                      "EXTD="}));
+    }
+
+    // Runs `inside` once the modal window the click opens is up, then
+    // closes whatever modal window is still open.
+    void whileOpen(const QString& button, std::function<void(QWidget*)> inside)
+    {
+        QTimer::singleShot(0, [inside = std::move(inside)] {
+            QWidget* modal = QApplication::activeModalWidget();
+            inside(modal);
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        auto* b = app->form1().findChild<QToolButton*>(button);
+        ASSERT_NE(b, nullptr) << button.toStdString();
+        ASSERT_TRUE(b->isEnabled()) << button.toStdString();
+        b->click();
+    }
+
+    void tick(int track)
+    {
+        auto* grid = app->form1().findChild<QTableView*>(QStringLiteral("TracksGrid"));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(app->tracks().index(track - 1, 0)).center());
+    }
+
+    // Presses MP3 or WAV and waits until the run has given the program back.
+    void run(const QString& button)
+    {
+        app->form1().findChild<QToolButton*>(button)->click();
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            return !app->form1().GetProcess() && !app->encodeJobs()->busy() && !app->gogoTea1()->IsEncoding();
+        }, 60000));
     }
 
     QStringList gridNames()
@@ -90,13 +176,120 @@ protected:
         return app->form1().findChild<TStatusBarPro*>(QStringLiteral("StatusBarPro1"))->panel(index)->text();
     }
 
-    QTemporaryDir root;
-    AppPaths paths;
+    QString stored(const char* key) { return QString::fromUtf8(IniFile(paths.settingsFile()).readString("MAIN", key, "?")); }
+
+    test::ProgramFolders folders;
+    AppPaths& paths = folders.paths;
+    discimage::DiscSpec disc;
+    test::CddbServer server;
     test::RecordingMessageBoxes boxes;
     test::RecordingSystemServices system;
     test::FakeDesktopShell shell;
     std::unique_ptr<TrackmillApp> app;
 };
+
+QString qs(const TagLib::String& s)
+{
+    return QString::fromStdString(s.to8Bit(true));
+}
+
+TEST_F(EndToEndTest, FromTheLookupAtStartUpToTaggedMp3FilesAndBack)
+{
+    OutputWatch output;
+    IniFile settings(paths.settingsFile());
+    settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "1");
+    settings.writeString("MAIN", "AUTO_STORE_CDPLAYER_INI", "0");  // closing stores them
+    settings.writeString("MAIN", "SELECTALL", "0");
+    settings.writeString("MAIN", "ON_THE_FLY_ENCODING", "0");
+    writeDisc(3);
+    serveTheAlbum();
+    start(server.port());
+
+    // Start-up: the freedb window comes first; the user presses Connect and closes it.
+    QTimer::singleShot(0, &app->form7(), [this] {
+        EXPECT_FALSE(app->form1().isVisible());
+        app->form7().findChild<QPushButton*>(QStringLiteral("BtnConnect"))->click();
+        app->form7().reject();
+    });
+    app->show();
+    ASSERT_TRUE(app->form1().isVisible());
+    EXPECT_EQ(app->form1().artist(), "The Band");
+    EXPECT_EQ(app->form1().album(), "The Album");
+    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
+
+    // Tracks 1 and 3 ticked in the grid, on-the-fly encoding switched on in
+    // the settings window, the year typed into both groups of the tag editor.
+    tick(1);
+    tick(3);
+    EXPECT_EQ(app->tracks().MySelectedTracks(), "1, 3");
+    whileOpen(QStringLiteral("Settings"), [this](QWidget* modal) {
+        ASSERT_EQ(modal, &app->form2());
+        modal->findChild<QCheckBox*>(QStringLiteral("OnTheFly"))->setChecked(true);
+        modal->findChild<QPushButton*>(QStringLiteral("Apply"))->click();
+    });
+    EXPECT_FALSE(app->form2().isVisible());
+    EXPECT_TRUE(app->settings().onTheFly);
+    whileOpen(QStringLiteral("ID3"), [this](QWidget* modal) {
+        ASSERT_EQ(modal, &app->form4());
+        for (const char* name : {"Year", "Year2"}) {  // one for each tag
+            auto* year = modal->findChild<QLineEdit*>(QLatin1String(name));
+            year->clear();
+            QTest::keyClicks(year, QStringLiteral("1999"));
+        }
+        modal->findChild<QPushButton*>(QStringLiteral("Save"))->click();
+    });
+
+    run(QStringLiteral("MP3"));
+
+    // Exactly the two ticked tracks, named, decodable to their full length and tagged.
+    const QString album = folders.output + QStringLiteral("/The Band/The Album/");
+    EXPECT_EQ(QDir(album).entryList(QDir::Files, QDir::Name), (QStringList{"01 - One.mp3", "03 - Three.mp3"}));
+    for (const auto& [track, title] : {std::pair{1, "One"}, std::pair{3, "Three"}}) {
+        SCOPED_TRACE(track);
+        const QString path = album + QStringLiteral("0%1 - %2.mp3").arg(track).arg(title);
+        const test::Mp3Facts facts = test::inspectMp3(path);
+        ASSERT_TRUE(facts.ok) << facts.error.toStdString();
+        EXPECT_EQ(facts.samples, (long long)(disc.trackBytes[track - 1] / 4));
+        TagLib::MPEG::File file(QFile::encodeName(path).constData());
+        ASSERT_TRUE(file.ID3v1Tag() && file.ID3v2Tag());
+        for (TagLib::Tag* tag : {static_cast<TagLib::Tag*>(file.ID3v1Tag()), static_cast<TagLib::Tag*>(file.ID3v2Tag())}) {
+            EXPECT_EQ(qs(tag->title()), title);
+            EXPECT_EQ(qs(tag->artist()), "The Band");
+            EXPECT_EQ(qs(tag->album()), "The Album");
+            EXPECT_EQ(tag->year(), 1999u);
+        }
+        EXPECT_EQ(file.ID3v1Tag()->track(), unsigned(track));
+    }
+    ASSERT_EQ(boxes.messages.size(), 1) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(boxes.messages[0].kind, Kind::Information);
+    EXPECT_TRUE(boxes.messages[0].text.startsWith("  Grabbing has been completed.")) << boxes.messages[0].text.toStdString();
+    EXPECT_EQ(system.calls.first(), "screensaver:off");
+    EXPECT_EQ(system.calls.last(), "screensaver:on");
+
+    // Closing saves what the user changed and the disc's names.
+    const int requests = server.requestCount();
+    EXPECT_TRUE(app->form1().close());
+    EXPECT_EQ(stored("ON_THE_FLY_ENCODING"), "1");
+    EXPECT_EQ(stored("SELECTALL"), "0");
+    const QString id = *CdPlayerNames::GetCD_ID_Audio(app->drives());
+    const TrackNameTabNames names =
+        CdPlayerDatabase(paths.cdPlayerIni()).namesForTrackNameTab(id, app->tracks().RowCount(), false);
+    EXPECT_TRUE(names.known);
+    EXPECT_EQ(names.artist, "The Band");
+    EXPECT_EQ(names.album, "The Album");
+    EXPECT_EQ(names.tracks, (QStringList{"One", "Two", "Three"}));
+
+    // The next start shows the names before anyone presses Connect.
+    app.reset();
+    start(server.port());
+    QTimer::singleShot(0, &app->form7(), [this] { app->form7().reject(); });
+    app->show();
+    EXPECT_EQ(app->form1().artist(), "The Band");
+    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
+    EXPECT_EQ(server.requestCount(), requests);
+    EXPECT_EQ(boxes.messages.size(), 1);
+    EXPECT_TRUE(output.lines().isEmpty()) << output.lines().join('\n').toStdString();
+}
 
 TEST_F(EndToEndTest, ClosingSavesTheSettingsAndTheDiscNames)
 {
@@ -111,15 +304,14 @@ TEST_F(EndToEndTest, ClosingSavesTheSettingsAndTheDiscNames)
     app->show();
     EXPECT_TRUE(app->form1().close());
 
-    EXPECT_EQ(IniFile(paths.settingsFile()).readString("MAIN", "SELECTALL", "?"), "0");
+    EXPECT_EQ(stored("SELECTALL"), "0");
     const QString id = *CdPlayerNames::GetCD_ID_Audio(app->drives());
-    const TrackNameTabNames stored = CdPlayerDatabase(paths.cdPlayerIni()).namesForTrackNameTab(id, 3, false);
-    EXPECT_TRUE(stored.known);
-    EXPECT_EQ(stored.artist, "Closing Artist");
-    EXPECT_EQ(stored.album, "Closing Album");
+    const TrackNameTabNames names = CdPlayerDatabase(paths.cdPlayerIni()).namesForTrackNameTab(id, 3, false);
+    EXPECT_TRUE(names.known);
+    EXPECT_EQ(names.artist, "Closing Artist");
+    EXPECT_EQ(names.album, "Closing Album");
     EXPECT_TRUE(boxes.messages.isEmpty()) << boxes.texts().join('\n').toStdString();
 
-    // The next start finds the names without a lookup.
     app.reset();
     start();
     EXPECT_EQ(app->form1().artist(), "Closing Artist");
@@ -131,7 +323,7 @@ TEST_F(EndToEndTest, WithoutADiscOnlyTheSettingsAreSaved)
     start();
     app->settings().selectAll = false;
     app->form1().close();
-    EXPECT_EQ(IniFile(paths.settingsFile()).readString("MAIN", "SELECTALL", "?"), "0");
+    EXPECT_EQ(stored("SELECTALL"), "0");
     EXPECT_FALSE(QFileInfo::exists(paths.cdPlayerIni()));
     EXPECT_TRUE(boxes.messages.isEmpty());
 }
@@ -147,82 +339,105 @@ TEST_F(EndToEndTest, SaveErrorsAtClosingReachTheUser)
     ASSERT_TRUE(QDir().mkpath(paths.cdPlayerIni()));
     app->form1().close();
 
-    using Kind = test::RecordingMessageBoxes::Kind;
     EXPECT_EQ(boxes.messages,
               (QList<test::RecordingMessageBoxes::Message>{
                   {Kind::Error, QStringLiteral("Unable to write to %1").arg(QFileInfo(paths.settingsFile()).absoluteFilePath())},
                   {Kind::Error, QStringLiteral("Unable to write to %1").arg(QFileInfo(paths.cdPlayerIni()).absoluteFilePath())}}));
 }
 
-TEST_F(EndToEndTest, AutoConnectShowsTheFreedbWindowBeforeTheMainWindow)
+TEST_F(EndToEndTest, WithoutAutoConnectNoFreedbWindowComesFirst)
 {
-    for (const bool ticked : {true, false}) {
-        IniFile(paths.settingsFile()).writeString("MAIN", "AUTO_CONNECT_FREEDB", ticked ? "1" : "0");
-        start();  // making the program never blocks
-        EXPECT_FALSE(app->form7().isVisible());
-        bool freedbShown = false;
-        bool mainShownMeanwhile = true;
-        QTimer::singleShot(0, &app->form7(), [&] {
-            freedbShown = app->form7().isVisible();
-            mainShownMeanwhile = app->form1().isVisible();
-            app->form7().reject();
-        });
-        app->show();
-        EXPECT_TRUE(app->form1().isVisible());
-        if (ticked) {
-            EXPECT_TRUE(freedbShown);
-            EXPECT_FALSE(mainShownMeanwhile);
-        } else {
-            QCoreApplication::processEvents();
-            EXPECT_FALSE(freedbShown);
-        }
-        app.reset();
-    }
-}
-
-TEST_F(EndToEndTest, NamesLookedUpAtStartUpAreThereAtTheNextStart)
-{
-    using Server = test::CddbServer;
-    Server server;
-    IniFile settings(paths.settingsFile());
-    settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "1");
-    settings.writeString("MAIN", "AUTO_STORE_CDPLAYER_INI", "0");  // closing stores them
-    settings.writeString("MAIN", "USECDPLAYERINI", "1");
-    writeDisc(3);
-    start(server.port());
-    const std::string id = "1f00b203";  // the freedb id of three tracks of 3, 4 and 5 seconds
-    server.setQueryAnswer(Server::exactMatch("rock", id, "The Band / The Album"));
-    server.setReadAnswer("rock", id,
-                         Server::entry("rock", id,
-                                       {"# xmcd", "DISCID=" + id, "DTITLE=The Band / The Album", "DYEAR=1999",
-                                        "TTITLE0=One", "TTITLE1=Two", "TTITLE2=Three", "EXTD="}));
-    // The user presses Connect in the freedb window, then closes it.
-    QTimer::singleShot(0, &app->form7(), [this] {
-        app->form7().findChild<QPushButton*>(QStringLiteral("BtnConnect"))->click();
-        app->form7().reject();
-    });
+    start();
+    bool freedbShown = false;
+    QTimer::singleShot(0, &app->form7(), [&] { freedbShown = app->form7().isVisible(); });
     app->show();
-    EXPECT_EQ(app->form1().artist(), "The Band");
-    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
-    app->form1().close();
-    EXPECT_TRUE(boxes.messages.isEmpty()) << boxes.texts().join('\n').toStdString();
-
-    app.reset();
-    start();  // no server: the names come from CDPLAYER.INI
-    EXPECT_EQ(app->form1().artist(), "The Band");
-    EXPECT_EQ(app->form1().album(), "The Album");
-    EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app->form1().isVisible());
+    EXPECT_FALSE(freedbShown);
 }
 
-TEST(SingleCopyTest, ASecondCopyIsRefusedUntilTheFirstEnds)
+// Every window opens from the main window and closes again, in English and
+// in languages of other scripts, without a warning on the output.
+class EveryWindowTest : public EndToEndTest, public ::testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(EveryWindowTest, OpensFromTheMainWindowAndCloses)
+{
+    OutputWatch output;
+    const QString language = QString::fromLatin1(GetParam());
+    IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", language.toLatin1());
+    writeDisc(1);
+    start();
+    app->show();
+    EXPECT_EQ(panelText(4), language);
+
+    QStringList titles;
+    for (const char* button : {"Settings", "ID3", "FreeDB", "About"}) {
+        SCOPED_TRACE(button);
+        QWidget* opened = nullptr;
+        whileOpen(QString::fromLatin1(button), [&](QWidget* modal) {
+            opened = modal;
+            ASSERT_NE(modal, nullptr);
+            EXPECT_TRUE(modal->isVisible());
+            titles << modal->windowTitle();
+        });
+        ASSERT_NE(opened, nullptr);
+        EXPECT_FALSE(opened->isVisible());
+    }
+    EXPECT_EQ(app->form1().findChild<TForm5*>()->isVisible(), false);
+
+    // The progress window: up while a track is ripped, gone after.
+    bool progressShown = false;
+    boxes.onMessage = [&](const test::RecordingMessageBoxes::Message&) { progressShown = app->form3().isVisible(); };
+    run(QStringLiteral("WAV"));
+    EXPECT_TRUE(progressShown);
+    EXPECT_FALSE(app->form3().isVisible());
+    ASSERT_EQ(boxes.messages.size(), 1) << boxes.texts().join('\n').toStdString();
+    EXPECT_EQ(boxes.messages[0].kind, Kind::Information);
+
+    if (language == "English") {
+        EXPECT_EQ(titles, (QStringList{"Settings", "ID3 Tag Editor", "FreeDB Connection", "About"}));
+    } else {
+        // Translated: none of the English titles is left.
+        for (const char* english : {"Settings", "ID3 Tag Editor", "FreeDB Connection"})
+            EXPECT_FALSE(titles.contains(QLatin1String(english))) << english;
+        EXPECT_FALSE(boxes.messages[0].text.contains("Grabbing finished"));
+    }
+    EXPECT_TRUE(app->form1().close());
+    EXPECT_TRUE(output.lines().isEmpty()) << output.lines().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, EveryWindowTest, ::testing::Values("English", "Russian", "Japanese"));
+
+TEST(SingleCopyTest, ASecondCopyEndsWithoutAWindow)
 {
     QTemporaryDir runtime;
-    auto first = std::make_unique<SingleInstanceGuard>(QStringLiteral("Trackmill Freeware 2001"), runtime.path());
-    ASSERT_TRUE(first->tryAcquire());
-    SingleInstanceGuard second(QStringLiteral("Trackmill Freeware 2001"), runtime.path());
-    EXPECT_FALSE(second.tryAcquire());
-    first.reset();
-    EXPECT_TRUE(second.tryAcquire());
+    SingleInstanceGuard first(QStringLiteral("Trackmill Freeware 2001"), runtime.path());
+    ASSERT_TRUE(first.tryAcquire());
+    {
+        SingleInstanceGuard second(QStringLiteral("Trackmill Freeware 2001"), runtime.path());
+        EXPECT_FALSE(second.tryAcquire());
+    }
+
+    // The real program, started while this process holds the guard, ends
+    // at once with nothing on its output.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TRACKMILL_EXE), QStringList{});
+    ASSERT_TRUE(program.waitForStarted());
+    if (!program.waitForFinished(20000)) {
+        program.kill();
+        program.waitForFinished();
+        FAIL() << "the second copy kept running";
+    }
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.readAllStandardError(), QByteArray());
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray());
 }
 
 }
