@@ -126,26 +126,31 @@ bool EncodeJobs::startJob()
     return true;
 }
 
-bool EncodeJobs::Encode(const QString& outputRoot, const QString& baseName, const QString& /*trackName*/,
-                        int row, int /*selectedCount*/, const QString& wavPath)
+void EncodeJobs::startTrackJob(const QString& baseName, int row, TEncodeMode mode)
 {
-    m_ripWavPath = wavPath;
-    m_onTheFly = false;
     m_ripMode = true;
-    m_batchRunning = true;
     m_c.form1.SetProcess(true);
-    m_outputRoot = outputRoot;
     m_baseName = baseName;
     m_row = row;
     m_startTick = m_clock();
     m_percent = 0;
     m_fileIndex = 1;
+    waitWhileBusy();
+    m_c.GogoTea1.setEncodeMode(mode);
+    SetPrimaryAndSecondarySettings();
+    SetFileNameMp3();
+    startJob();
+}
+
+bool EncodeJobs::Encode(const QString& outputRoot, const QString& baseName, const QString& /*trackName*/,
+                        int row, int /*selectedCount*/, const QString& wavPath)
+{
+    m_ripWavPath = wavPath;
+    m_onTheFly = false;
+    m_batchRunning = true;
+    m_outputRoot = outputRoot;
     try {
-        waitWhileBusy();
-        m_c.GogoTea1.setEncodeMode(_FILE);
-        SetPrimaryAndSecondarySettings();
-        SetFileNameMp3();
-        startJob();
+        startTrackJob(baseName, row, _FILE);
     } catch (const EGogoTeaError& e) {
         failBatch(e.message());
         return false;
@@ -157,19 +162,8 @@ bool EncodeJobs::EncodeOnTheFly(const QString& baseName, int row, int /*selected
 {
     InitializeTabEncoding();
     m_onTheFly = true;
-    m_ripMode = true;
-    m_c.form1.SetProcess(true);
-    m_baseName = baseName;
-    m_row = row;
-    m_startTick = m_clock();
-    m_percent = 0;
-    m_fileIndex = 1;
     try {
-        waitWhileBusy();
-        m_c.GogoTea1.setEncodeMode(_MEMORY);
-        SetPrimaryAndSecondarySettings();
-        SetFileNameMp3();
-        startJob();
+        startTrackJob(baseName, row, _MEMORY);
     } catch (const EGogoTeaError& e) {
         if (error)
             *error = e.message();

@@ -3,6 +3,7 @@
 // encoder component GogoTea1 over ripped tracks and WAV files.
 #pragma once
 
+#include "gogoteatypes.h"
 #include "mp3filenames.h"
 #include "rip/grabtimetable.h"
 #include "rip/tickclock.h"
@@ -130,6 +131,9 @@ Q_SIGNALS:
     void batchEnded();
 
 private:
+    // The common start of a track's job (from its WAV file or fed on the
+    // fly); throws EGogoTeaError when the component refuses.
+    void startTrackJob(const QString& baseName, int row, TEncodeMode mode);
     bool startJob();
     void waitWhileBusy();
     void writeTags(const QString& mp3File);

@@ -704,6 +704,9 @@ void TForm2::SettingsClick()
     if (m_hooks.refreshEncoderVersionLines)
         m_hooks.refreshEncoderVersionLines();
     loadSettings();
+    // The designed size, widened to what the language's captions and the
+    // library lines need: check box texts would otherwise be cut.
+    resize(size().expandedTo(sizeHint()));
     exec();
 }
 

@@ -25,57 +25,45 @@ Settings mpeg(V version, int bitrate, int bitrateMax)
     return s;
 }
 
-struct BitrateCase
+TEST(EncoderSettings, BitrateTableValuesOrTheFallback)
 {
-    const char* name;
-    V version;
-    int bitrate;
-    int bitrateMax;
-    bool vbr;
-    int expectBitRate;
-    bool expectMpeg2;
-    int expectLow;
-    int expectHigh;
-    bool expectNote;
-};
-
-class BitrateMapping : public ::testing::TestWithParam<BitrateCase> {};
-
-TEST_P(BitrateMapping, TableValuesOrTheFallback)
-{
-    const BitrateCase& c = GetParam();
-    Settings s = mpeg(c.version, c.bitrate, c.bitrateMax);
-    s.vbrRatio = c.vbr;
+    const struct
+    {
+        V version;
+        int bitrate, bitrateMax;
+        bool vbr;
+        int expectBitRate;
+        bool expectMpeg2;
+        int expectLow, expectHigh;
+        bool expectNote;
+    } cases[] = {
+        {V::Mpeg1, 8, 13, true, 128, false, 128, 320, false},
+        {V::Mpeg1, 0, 3, true, 32, false, 32, 56, false},
+        {V::Mpeg2, 12, 13, true, 144, true, 144, 160, false},
+        {V::Mpeg2, 0, 0, false, 8, true, 0, 0, false},
+        // The fallback, MPEG-1 at 128 kbps, with a note for the log.
+        {V::None, 8, 13, true, 128, false, 128, 320, true},
+        {V::Mpeg2, -1, 5, false, 128, false, 0, 0, true},
+        {V::Mpeg1, 14, 13, false, 128, false, 0, 0, true},
+        {V::Mpeg1, 8, -1, true, 128, false, 128, 320, true},
+    };
     EncoderProperties before;
     before.VBRBitrate = {false, 1, 2};
     before.BitRate = 999;
-    QString note;
-    const EncoderProperties p = EncoderSettings::Map(s, before, &note);
-    EXPECT_EQ(p.BitRate, c.expectBitRate);
-    EXPECT_EQ(p.UseMPEG2, c.expectMpeg2);
-    EXPECT_EQ(p.UseVBR, c.vbr);
-    if (c.vbr) {
-        EXPECT_TRUE(p.VBRBitrate.Enabled);
-        EXPECT_EQ(p.VBRBitrate.Low, c.expectLow);
-        EXPECT_EQ(p.VBRBitrate.High, c.expectHigh);
-    } else {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.version) << " " << c.bitrate << " " << c.bitrateMax);
+        Settings s = mpeg(c.version, c.bitrate, c.bitrateMax);
+        s.vbrRatio = c.vbr;
+        QString note;
+        const EncoderProperties p = EncoderSettings::Map(s, before, &note);
+        EXPECT_EQ(p.BitRate, c.expectBitRate);
+        EXPECT_EQ(p.UseMPEG2, c.expectMpeg2);
+        EXPECT_EQ(p.UseVBR, c.vbr);
         // Unticked: the range stays as it was (UseVBR keeps it unsent).
-        EXPECT_EQ(p.VBRBitrate, before.VBRBitrate);
+        EXPECT_EQ(p.VBRBitrate, (c.vbr ? TVBRBitrate{true, c.expectLow, c.expectHigh} : before.VBRBitrate));
+        EXPECT_EQ(!note.isEmpty(), c.expectNote) << note.toStdString();
     }
-    EXPECT_EQ(!note.isEmpty(), c.expectNote) << note.toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EncoderSettings, BitrateMapping,
-    ::testing::Values(BitrateCase{"Mpeg1Entry8", V::Mpeg1, 8, 13, true, 128, false, 128, 320, false},
-                      BitrateCase{"Mpeg1First", V::Mpeg1, 0, 3, true, 32, false, 32, 56, false},
-                      BitrateCase{"Mpeg2Entry12", V::Mpeg2, 12, 13, true, 144, true, 144, 160, false},
-                      BitrateCase{"Mpeg2Entry0Cbr", V::Mpeg2, 0, 0, false, 8, true, 0, 0, false},
-                      BitrateCase{"NoVersion", V::None, 8, 13, true, 128, false, 128, 320, true},
-                      BitrateCase{"NoBitrateEntry", V::Mpeg2, -1, 5, false, 128, false, 0, 0, true},
-                      BitrateCase{"EntryBeyondTable", V::Mpeg1, 14, 13, false, 128, false, 0, 0, true},
-                      BitrateCase{"NoUpperEntry", V::Mpeg1, 8, -1, true, 128, false, 128, 320, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EncoderSettings, PriorityListOntoThreadLevels)
 {
@@ -167,47 +155,34 @@ TEST(EncoderSettings, ReachesTheComponent)
     EXPECT_EQ(EncoderProperties::of(tea), EncoderSettings::Map(s, EncoderProperties::of(tea)));
 }
 
-struct NameCase
+TEST(Mp3FileNames, RippedTrackAndWavFromDisk)
 {
-    const char* directory;
-    const char* input;
-    const char* source;
-    const char* destination;
-};
-
-TEST(Mp3FileNames, RippedTrack)
-{
-    const NameCase cases[] = {
-        {"/music/Artist/", "01 Song", "/music/Artist/01 Song.wav", "/music/Artist/01 Song.mp3"},
-        {"/music", "Rock & Roll", "/music/Rock & Roll.wav", "/music/Rock & Roll.mp3"},
-        {"", "x", "x.wav", "x.mp3"},
-    };
-    for (const NameCase& c : cases) {
-        const Mp3FileNames n = Mp3FileNames::SetFileNameMp3(QString::fromUtf8(c.directory), QString::fromUtf8(c.input));
-        EXPECT_EQ(n.source, QString::fromUtf8(c.source));
-        EXPECT_EQ(n.destination, QString::fromUtf8(c.destination));
-    }
-}
-
-TEST(Mp3FileNames, WavFromDisk)
-{
-    const NameCase cases[] = {
+    const struct
+    {
+        bool fromDisk;
+        const char *directory, *input, *destination;
+    } cases[] = {
+        {false, "/music/Artist/", "01 Song", "/music/Artist/01 Song.mp3"},
+        {false, "/music", "Rock & Roll", "/music/Rock & Roll.mp3"},
+        {false, "", "x", "x.mp3"},
         // The source folder plays no part; the output folder's trailing
         // separator is optional.
-        {"/out/", "/elsewhere/take1.wav", "/elsewhere/take1.wav", "/out/take1.mp3"},
-        {"/out", "/elsewhere/take1.WAV", "/elsewhere/take1.WAV", "/out/take1.mp3"},
+        {true, "/out/", "/elsewhere/take1.wav", "/out/take1.mp3"},
+        {true, "/out", "/elsewhere/take1.WAV", "/out/take1.mp3"},
         // Extensions that are not four characters long, or none at all.
-        {"/out/", "/in/take1", "/in/take1", "/out/take1.mp3"},
-        {"/out/", "/in/take1.wave", "/in/take1.wave", "/out/take1.mp3"},
-        {"/out/", "/in/t.w", "/in/t.w", "/out/t.mp3"},
-        {"/out/", "/in/a.b.wav", "/in/a.b.wav", "/out/a.b.mp3"},
-        {"/out/", "/in.d/ab", "/in.d/ab", "/out/ab.mp3"},
-        {"/out/", "/in/.wav", "/in/.wav", "/out/.wav.mp3"},
+        {true, "/out/", "/in/take1", "/out/take1.mp3"},
+        {true, "/out/", "/in/take1.wave", "/out/take1.mp3"},
+        {true, "/out/", "/in/t.w", "/out/t.mp3"},
+        {true, "/out/", "/in/a.b.wav", "/out/a.b.mp3"},
+        {true, "/out/", "/in.d/ab", "/out/ab.mp3"},
+        {true, "/out/", "/in/.wav", "/out/.wav.mp3"},
     };
-    for (const NameCase& c : cases) {
-        const Mp3FileNames n =
-            Mp3FileNames::SetFileNameMp3fromWAV(QString::fromUtf8(c.directory), QString::fromUtf8(c.input));
-        EXPECT_EQ(n.source, QString::fromUtf8(c.source)) << c.input;
+    for (const auto& c : cases) {
+        const QString directory = QString::fromUtf8(c.directory), input = QString::fromUtf8(c.input);
+        const Mp3FileNames n = c.fromDisk ? Mp3FileNames::SetFileNameMp3fromWAV(directory, input)
+                                          : Mp3FileNames::SetFileNameMp3(directory, input);
+        // A file from disk is its own source; a ripped track's WAV sits beside the MP3.
+        EXPECT_EQ(n.source, c.fromDisk ? input : n.destination.chopped(4) + ".wav") << c.input;
         EXPECT_EQ(n.destination, QString::fromUtf8(c.destination)) << c.input;
     }
 }

@@ -1,58 +1,34 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The MP3 command through the whole program: the composition root over the
-// recording fakes, a generated disc image and the real encoder library;
+// The MP3 command through the whole program with the real encoder library;
 // MP3 files decoded and their tags read back by independent readers.
 #include "app/hiddenlog.h"
-#include "app/mainwindow.h"
-#include "app/tracklist.h"
-#include "app/trackmillapp.h"
 #include "encoder/encodejobs.h"
 #include "encoder/gogotea.h"
-#include "rip/progresswindow.h"
-#include "rip/ripbatch.h"
-#include "settings/settings.h"
 #include "tags/tageditorwindow.h"
 
-#include "akrip32_testing.h"
-#include "discimage.h"
-#include "programfolders.h"
-#include "fakedesktopshell.h"
 #include "gogoteatestsupport.h"
 #include "mp3framereader.h"
-#include "recordingmessageboxes.h"
-#include "recordingsystemservices.h"
+#include "programrun.h"
 #include "wavfixture.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <id3v1tag.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
 
-#include <memory>
 #include <sndfile.h>
 
 using namespace trackmill;
 using namespace trackmill::test;
 using Kind = RecordingMessageBoxes::Kind;
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace {
 
-constexpr qint64 kSector = 2352;
-constexpr qint64 kSecond = 75 * kSector;
+constexpr qint64 kSecond = 75 * 2352;
 
 QString qs(const TagLib::String& s)
 {
@@ -65,47 +41,22 @@ QString frame(TagLib::ID3v2::Tag* tag, const char* id)
     return list.isEmpty() ? QString() : qs(list.front()->toString());
 }
 
-// Notes what lay on disk when the machine was asked to go down.
-class PowerWatchingServices : public RecordingSystemServices
-{
-public:
-    void requestPowerAction(PowerAction action) override
-    {
-        for (const QString& file : watched)
-            calls << (QFileInfo::exists(file) ? "exists:" : "missing:") + QFileInfo(file).fileName();
-        RecordingSystemServices::requestPowerAction(action);
-    }
-    QStringList watched;
-};
-
-class Mp3RunTest : public ::testing::Test
+class Mp3RunTest : public ProgramRunTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folders.root.isValid());
-    }
-
-    void TearDown() override
-    {
-        app.reset();
-        AkripTestReset();
-        AkripTestUsePhysicalDrives(0);
-    }
-
-    // A disc of four tracks of these seconds (whole sectors), the program
-    // over the fakes, tracks 2 and 4 selected.
+    // A disc of four tracks of these seconds, MPEG-1 at 128 kbps, both tags,
+    // WAV files deleted, tracks 2 and 4 selected.
     void start(std::vector<int> seconds = {1, 3, 1, 2})
     {
+        std::vector<uint64_t> bytes;
         for (int s : seconds)
-            discSpec.trackBytes.push_back(quint64(s) * kSecond);
-        discimage::writeDisc(QDir(paths.discsDir()).filePath("disc").toStdString(), discSpec);
-
-        app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+            bytes.push_back(quint64(s) * kSecond);
+        insertDisc(bytes);
+        ProgramRunTest::start("Live Set", {2, 4});
         ASSERT_TRUE(app->tracks().CD());
         ASSERT_NE(app->encodeJobs(), nullptr);
+        progressActive = false;
         Settings& s = app->settings();
-        s.directoryMp3 = output + "/";
         s.mpegVersion = Settings::MpegVersion::Mpeg1;
         s.bitrate = 8;  // 128 kbps
         s.bitrateMax = 13;
@@ -114,56 +65,15 @@ protected:
         s.onTheFly = false;
         s.encodeWavToMp3 = false;
         s.deleteWav = true;
-        s.preventScreensaver = true;
-        s.afterExecute = 0;
-        s.ejectCdAudio = false;
-        s.fileName = 1;  // <number> - <title>
-        s.split = false;
-        s.replaceSpaces = false;
-        s.artistAsDirectory = true;
-        s.albumAsDirectory = true;
-        s.artistAndAlbumAsDirectory = false;
-        s.artistAlbumYearAsDirectory = false;
-        app->form1().setArtist("The Band");
-        app->form1().setAlbum("Live Set");
         app->form4().setUseId3v1(true);
         app->form4().setUseId3v2(true);
         app->form4().setYears("1999");
-        TrackList& tracks = app->tracks();
-        for (int n = 1; n < tracks.RowCount(); ++n) {
-            tracks.setCell(1, n, QString("Song %1").arg(n));
-            tracks.setSelection(n, n == 2 || n == 4);
-        }
-
-        RipBatch& batch = app->ripBatch();
-        LanguageTexts texts;
-        texts.grabbingTrack = "Grabbing track";
-        texts.file = "File";
-        texts.of = "of";
-        texts.finishGrabbing = "Grabbing finished";
-        texts.abortGrabbing = "Grabbing aborted";
-        texts.finishGrabbingAndEncoding = "Grabbing and encoding finished";
-        texts.abortEncoding = "Encoding aborted";
-        texts.finishEncoding = "Encoding finished";
-        texts.noTrackSelected = "No track selected";
-        batch.sources().texts = [texts] { return texts; };
-        batch.sources().makeBlinking = [this](int ms) { system.calls << QString("blink:%1").arg(ms); };
-        batch.sources().progressWindowActive = [] { return false; };
-        batch.sources().setTitle = [this](const QString& title) {
-            titles << title;
-            if (onTitle)
-                onTitle(title);
-        };
-        boxes.onMessage = [this](const RecordingMessageBoxes::Message& m) { system.calls << "box:" + m.text; };
     }
 
     // Presses MP3 and waits until the run has given the program back.
     void runMp3()
     {
-        auto* mp3 = app->form1().findChild<QToolButton*>("MP3");
-        ASSERT_NE(mp3, nullptr);
-        ASSERT_TRUE(mp3->isEnabled());
-        mp3->click();
+        press("MP3");
         ASSERT_TRUE(waitUntil([this] {
             return !app->form1().GetProcess() && !app->encodeJobs()->busy() && !app->gogoTea1()->IsEncoding();
         }, 60000));
@@ -174,7 +84,6 @@ protected:
     QString albumDir() const { return output + "/The Band/Live Set/"; }
     QString mp3(int track) const { return albumDir() + QString("0%1 - Song %1.mp3").arg(track); }
     QString wav(int track) const { return albumDir() + QString("0%1 - Song %1.wav").arg(track); }
-    long long samples(int track) const { return (long long)(discSpec.trackBytes[track - 1] / 4); }
 
     // One MP3 file that decodes to the track's length, with both tags
     // naming the disc and the track.
@@ -183,7 +92,7 @@ protected:
         const QString path = mp3(track);
         const Mp3Facts facts = inspectMp3(path);
         ASSERT_TRUE(facts.ok) << path.toStdString() << " " << facts.error.toStdString();
-        EXPECT_EQ(facts.samples, samples(track));
+        EXPECT_EQ(facts.samples, (long long)(discSpec.trackBytes[track - 1] / 4));
         EXPECT_EQ(facts.rate, 44100);
         EXPECT_EQ(facts.bitrates, (std::set<int>{128}));
 
@@ -205,28 +114,7 @@ protected:
         EXPECT_EQ(v2->year(), 1999u);
     }
 
-    void expectIdle()
-    {
-        EXPECT_TRUE(app->form1().isEnabled());
-        EXPECT_FALSE(app->form1().GetProcess());
-        EXPECT_FALSE(app->form3().isVisible());
-        EXPECT_EQ(app->settings().directoryMp3, output + "/");
-        EXPECT_EQ(titles.value(titles.size() - 1), "Trackmill");
-    }
-
     QStringList filesIn(const QString& dir) const { return QDir(dir).entryList(QDir::Files, QDir::Name); }
-
-    test::ProgramFolders folders;
-    QTemporaryDir& root = folders.root;
-    AppPaths& paths = folders.paths;
-    QString& output = folders.output;
-    discimage::DiscSpec discSpec;
-    RecordingMessageBoxes boxes;
-    PowerWatchingServices system;
-    FakeDesktopShell shell;
-    std::unique_ptr<TrackmillApp> app;
-    QStringList titles;
-    std::function<void(const QString&)> onTitle;
 };
 
 // ------------------------------------------------------------ from the disc
@@ -250,8 +138,8 @@ TEST_F(Mp3RunTest, RipThenEncodeGivesTaggedMp3FilesAndNoWav)
     const QRegularExpression finish("^  Grabbing and encoding finished\\.   \n\n    Grabbing: 00:00:\\d\\d\n"
                                     "    Encoding: 00:00:\\d\\d$");
     EXPECT_TRUE(finish.match(boxes.messages[0].text).hasMatch()) << boxes.messages[0].text.toStdString();
-    EXPECT_EQ(system.calls.first(), "screensaver:off");
-    EXPECT_EQ(system.calls.mid(1), (QStringList{"blink:400", "box:" + boxes.messages[0].text, "screensaver:on"}));
+    EXPECT_EQ(system.calls,
+              (QStringList{"screensaver:off", "blink:400", "box:" + boxes.messages[0].text, "screensaver:on"}));
     EXPECT_TRUE(titles.contains("Trackmill 100% / 0%"));
     expectIdle();
     EXPECT_EQ(app->encodeJobs()->encodingTimes().sum(1, 4), app->encodeJobs()->encodingTimes().sum(2, 4));
@@ -271,7 +159,7 @@ TEST_F(Mp3RunTest, OnTheFlyGivesTaggedMp3FilesAndNoWav)
     ASSERT_EQ(boxes.messages.size(), 1);
     EXPECT_TRUE(boxes.messages[0].text.startsWith("  Grabbing finished.  \n\n    Grabbing: 00:00:"));
     // Both gauges followed the reads: the title shows both percentages.
-    EXPECT_TRUE(titles.filter(QRegularExpression("^Trackmill [1-9]\\d?% / [1-9]\\d?%$")).size() > 0);
+    EXPECT_FALSE(titles.filter(QRegularExpression("^Trackmill [1-9]\\d?% / [1-9]\\d?%$")).isEmpty());
     EXPECT_EQ(app->form3().ProgressBar2->value(), app->form3().ProgressBar2->maximum());
     expectIdle();
 }
@@ -289,11 +177,8 @@ TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
     EXPECT_EQ(app->tracks().cell(5, 2), "Encoding aborted");
     EXPECT_EQ(app->tracks().cell(5, 4), "");
     // The partial MP3 and the WAV file stay; track 4 was never started.
-    EXPECT_TRUE(QFile::exists(wav(2)));
-    EXPECT_TRUE(QFile::exists(mp3(2)));
     EXPECT_EQ(filesIn(albumDir()), (QStringList{"02 - Song 2.mp3", "02 - Song 2.wav"}));
-    EXPECT_EQ(boxes.texts(), QStringList{"  Encoding aborted.  "});
-    EXPECT_EQ(boxes.messages[0].kind, Kind::Warning);
+    EXPECT_EQ(boxes.messages.value(0).kind, Kind::Warning);
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:  Encoding aborted.  ", "screensaver:on"}));
     expectIdle();
 }
@@ -323,7 +208,7 @@ TEST_F(Mp3RunTest, AbortDuringAnOnTheFlyTrackEndsTheBatch)
     app->settings().onTheFly = true;
     int reads = 0;
     onTitle = [&](const QString& title) {
-        if (title.startsWith("Trackmill ") && title.contains("% / ") && ++reads == 5)
+        if (title.contains("% / ") && ++reads == 5)
             app->form3().Abort->click();
     };
     runMp3();
@@ -332,7 +217,6 @@ TEST_F(Mp3RunTest, AbortDuringAnOnTheFlyTrackEndsTheBatch)
     EXPECT_EQ(app->tracks().cell(5, 4), "");
     // No WAV file anywhere; no file of track 4.
     EXPECT_EQ(filesIn(albumDir()), QStringList{"02 - Song 2.mp3"});
-    EXPECT_EQ(boxes.texts(), QStringList{"  Grabbing aborted.  "});
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:  Grabbing aborted.  ", "screensaver:on"}));
     expectIdle();
 }
@@ -343,23 +227,20 @@ TEST_F(Mp3RunTest, AnEncoderErrorEndsTheBatchInBothModes)
     // Every write of track 2's MP3 file fails (the disk is full).
     QDir().mkpath(albumDir());
     ASSERT_TRUE(QFile::link("/dev/full", mp3(2)));
-    runMp3();
-    EXPECT_EQ(boxes.texts(), QStringList{"  Encoding aborted.  "});
-    EXPECT_EQ(app->tracks().cell(5, 2), "Encoding aborted");
-    EXPECT_FALSE(QFile::exists(wav(4)));
-    EXPECT_FALSE(QFile::exists(mp3(4)));
-    expectIdle();
-
     // On the fly the ripper stops at once: the error is an abort of the
-    // track, and track 4 is not started.
-    boxes.messages.clear();
-    app->settings().onTheFly = true;
-    runMp3();
-    EXPECT_EQ(boxes.texts(), QStringList{"  Grabbing aborted.  "});
-    EXPECT_EQ(app->tracks().cell(5, 2), "Grabbing aborted");
-    EXPECT_FALSE(QFile::exists(mp3(4)));
-    EXPECT_FALSE(QFile::exists(wav(4)));
-    expectIdle();
+    // track. Either way track 4 is not started.
+    for (bool onTheFly : {false, true}) {
+        SCOPED_TRACE(onTheFly);
+        const QString text = onTheFly ? "Grabbing aborted" : "Encoding aborted";
+        boxes.messages.clear();
+        app->settings().onTheFly = onTheFly;
+        runMp3();
+        EXPECT_EQ(boxes.texts(), QStringList{"  " + text + ".  "});
+        EXPECT_EQ(app->tracks().cell(5, 2), text);
+        EXPECT_FALSE(QFile::exists(wav(4)));
+        EXPECT_FALSE(QFile::exists(mp3(4)));
+        expectIdle();
+    }
 }
 
 TEST_F(Mp3RunTest, ShutdownAfterTheRunSavesFirstAndShowsNoBox)
@@ -389,12 +270,16 @@ protected:
     {
         start();
         app->settings().encodeWavToMp3 = true;
-        source = root.filePath("source");
+        source = folders.root.filePath("source");
         QDir().mkpath(source);
+        writeSources(seconds);
+    }
+    void writeSources(double seconds)
+    {
+        files.clear();
         for (const char* name : {"take1.wav", "take2.wav", "take3.wav"}) {
-            const QString path = source + "/" + name;
-            ASSERT_TRUE(writeSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, long(seconds * 44100)));
-            files << path;
+            files << source + "/" + name;
+            ASSERT_TRUE(writeSoundFile(files.last(), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, long(seconds * 44100)));
         }
         shell.fileAnswers = {files};
     }
@@ -423,14 +308,11 @@ TEST_F(Mp3WavFilesTest, ThreeFilesIntoTheOutputFolderSourcesDeletedWhenAsked)
     expectIdle();
 
     // Kept when not asked.
-    boxes.messages.clear();
     app->settings().deleteWav = false;
-    for (const QString& path : files)
-        ASSERT_TRUE(writeSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 44100));
-    shell.fileAnswers = {files};
+    writeSources(1.0);
     runMp3();
     EXPECT_EQ(filesIn(source), (QStringList{"take1.wav", "take2.wav", "take3.wav"}));
-    EXPECT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages.size(), 2);
 }
 
 TEST_F(Mp3WavFilesTest, AbortOnTheSecondKeepsTheSecondAndThirdSource)

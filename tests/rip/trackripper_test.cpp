@@ -12,10 +12,10 @@
 #include "akrip32.h"
 #include "akrip32_testing.h"
 #include "discimage.h"
+#include "programfolders.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -101,10 +101,6 @@ class TrackRipperTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(discs.isValid() && output.isValid());
-        AkripTestReset();
-        AkripTestUsePhysicalDrives(0);
-        AkripTestSetDiscsDir(discs.path().toLocal8Bit().constData());
         observer.figures = &figures;
         observer.clock = &now;
         figures.selectedCount = 3;
@@ -113,15 +109,13 @@ protected:
     {
         if (cd)
             CloseCDHandle(cd);
-        AkripTestReset();
-        AkripTestUsePhysicalDrives(0);
     }
 
     void insertDisc(std::vector<uint64_t> trackBytes, bool dataTrack = false)
     {
         discSpec.trackBytes = std::move(trackBytes);
         discSpec.dataTrack = dataTrack;
-        layout = discimage::writeDisc(discs.filePath("disc").toStdString(), discSpec);
+        layout = discimage::writeDisc(QDir(folders.paths.discsDir()).filePath("disc").toStdString(), discSpec);
         GETCDHAND request{};
         request.size = sizeof request;
         request.ver = 1;
@@ -134,7 +128,7 @@ protected:
         return ripper.RipTrack(cd, track, QStringLiteral("1, 2, 3"), sink, options);
     }
 
-    QString out(const QString& name) const { return output.filePath(name); }
+    QString out(const QString& name) const { return folders.output + '/' + name; }
 
     QByteArray pcm(int track) const
     {
@@ -142,7 +136,7 @@ protected:
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
     }
 
-    QTemporaryDir discs, output;
+    test::ProgramFolders folders;  // the library reads discs from its Discs/
     discimage::DiscSpec discSpec;
     discimage::DiscLayout layout;
     HCDROM cd = 0;
@@ -195,22 +189,6 @@ TEST_F(TrackRipperTest, ReadsBlocksOf26AndWritesTheTrackByteForByte)
     EXPECT_EQ(rip(1, first).outcome, Outcome::Ripped);
     expectWav(out("01.wav"), pcm(1) + QByteArray(kSector - 10, '\0'));
     EXPECT_EQ(observer.states.last(), "Grabbing track: 1  (File 2 of 3)  [1, 2, 3]");
-}
-
-TEST_F(TrackRipperTest, EncodeModesFillTheEncodingFigures)
-{
-    insertDisc({52 * kSector});
-
-    for (bool onTheFly : {true, false}) {
-        observer.titles.clear();
-        WavFileSink sink(out("t.wav"));
-        TrackRipper::Options options;
-        options.encode = true;
-        options.onTheFlyEncoding = options.encodingGaugeFollowsReads = onTheFly;
-        EXPECT_EQ(rip(1, sink, options).outcome, Outcome::Ripped);
-        EXPECT_EQ(observer.titles.last(), onTheFly ? "Trackmill 50% / 50%" : "Trackmill 50% / 0%");
-        EXPECT_EQ(observer.times.last().encodingToo, onTheFly);
-    }
 }
 
 TEST_F(TrackRipperTest, AbortLeavesAValidShorterFile)
@@ -336,7 +314,7 @@ TEST_F(TrackRipperTest, NoDiscOrNoTrackIsAFailureAndWritesNothing)
     EXPECT_EQ(r.outcome, Outcome::NoHandle);
     EXPECT_TRUE(r.failed());
 
-    EXPECT_TRUE(QDir(output.path()).isEmpty());
+    EXPECT_TRUE(QDir(folders.output).isEmpty());
     EXPECT_TRUE(observer.reads.isEmpty());
 }
 

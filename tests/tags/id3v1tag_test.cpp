@@ -2,7 +2,6 @@
 #include "mp3fixture.h"
 #include "tags/id3v1tag.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
@@ -70,37 +69,6 @@ TEST(TID3v1Tag, FieldLayout)
         EXPECT_TRUE(all.startsWith("TAG")) << c.name;
         EXPECT_EQ(all.mid(c.offset, c.expected.size()), c.expected) << c.name;
     }
-}
-
-TEST(TID3v1Tag, ModifiedFlagAndSavesToBufferAndStream)
-{
-    TID3v1Tag tag;
-    tag.setText(TID3v1Tag::Title, QStringLiteral("12345678901234567890123456789012345"));
-    char small[127];
-    QString error;
-    EXPECT_FALSE(tag.saveToBuffer(small, sizeof small, &error));
-    EXPECT_EQ(error, QStringLiteral("TID3v1Tag.Save: Buffer too small"));
-    EXPECT_TRUE(tag.modified());
-    QByteArray big(200, 'x');
-    ASSERT_TRUE(tag.saveToBuffer(big.data(), big.size()));
-    EXPECT_EQ(big, tag.toBytes() + QByteArray(72, 'x'));
-    EXPECT_FALSE(tag.modified());
-
-    // Same first 30 characters, equal numbers, an unknown index: no change.
-    tag.setText(TID3v1Tag::Title, QStringLiteral("123456789012345678901234567890XYZ"));
-    tag.setText(99, QStringLiteral("ignored"));
-    tag.setGenre(0);
-    tag.setTrack(0);
-    EXPECT_FALSE(tag.modified());
-    tag.setTrack(4);
-    EXPECT_TRUE(tag.modified());
-
-    QBuffer stream;
-    stream.open(QIODevice::WriteOnly);
-    stream.write("audio");
-    ASSERT_TRUE(tag.saveToStream(stream));
-    EXPECT_EQ(stream.data(), QByteArray("audio") + tag.toBytes());
-    EXPECT_FALSE(tag.modified());
 }
 
 TEST(TID3v1Tag, SaveToFileReplacesATagThereAndAppendsOtherwise)

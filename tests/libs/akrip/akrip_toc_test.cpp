@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Tables of contents of disc images, and CUE sheets that must not get past
-// the library (or only as far as they can be trusted).
+// Tables of contents of disc images (written by the image writer and its
+// tool), and CUE sheets that must not get past the library (or only as far
+// as they can be trusted).
 #include "akriptestfixture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -20,12 +23,11 @@ uint32_t msfOf(uint32_t lba)
     return (abs / 4500) << 16 | (abs / 75 % 60) << 8 | abs % 75;
 }
 
-// The ripper's rule: length = next entry's address - start, less 11250
-// sectors when the next entry is a data track.
-int32_t programLength(const std::vector<TocEntry>& e, size_t i)
+std::string readAll(const std::string& file)
 {
-    const int32_t len = static_cast<int32_t>(e[i + 1].address - e[i].address);
-    return e[i + 1].control == 0x14 ? len - 11250 : len;
+    std::ostringstream s;
+    s << std::ifstream(file, std::ios::binary).rdbuf();
+    return s.str();
 }
 
 }
@@ -55,12 +57,27 @@ TEST_F(TocTest, MsfAddressesCountTheTwoSecondLeadIn)
     EXPECT_EQ(tocEntries(toc)[1].address, 76u) << "75 sectors and 4 bytes take 76 sectors";
 }
 
-TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
+TEST_F(TocTest, FinalDataTrackLiesBeyondTheSessionGap)
 {
     discimage::DiscSpec discSpec = audioSpec({2352 * 40, 2352 * 33 + 7});
     discSpec.dataTrack = true;
-    discSpec.dataSectors = 500;
+    discSpec.dataSectors = 3;
     const discimage::DiscLayout layout = writeDisc("enhanced", discSpec);
+    EXPECT_EQ(layout.audioEnd, 74u);
+    EXPECT_EQ(layout.dataStart, 74u + 11400);
+    EXPECT_EQ(layout.totalSectors, 74u + 11400 + 3);
+    // The image as written: a zero gap, then mode 1 sectors whose headers
+    // count the lead-in in BCD (11624 = 02:34:74, then a carry).
+    const std::string bin = readAll(layout.binPath);
+    ASSERT_EQ(bin.size(), layout.totalSectors * size_t {2352});
+    EXPECT_EQ(bin.find_first_not_of('\0', 74 * 2352), layout.dataStart * size_t {2352} + 1) << "zero gap";
+    const char* msf[] = {"\x02\x34\x74", "\x02\x35\x00", "\x02\x35\x01"};
+    for (uint32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(bin.substr((layout.dataStart + i) * size_t {2352}, 16),
+                  std::string("\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x00", 12) + std::string(msf[i], 3) + '\x01');
+    EXPECT_NE(readAll(layout.cuePath).find("TRACK 03 MODE1/2352\r\n    INDEX 00 00:00:74\r\n    INDEX 01 02:32:74"),
+              std::string::npos);
+
     const HCDROM h = open(0);
     TOC toc {};
     ASSERT_EQ(readToc(h, false, toc), static_cast<DWORD>(SS_COMP));
@@ -72,8 +89,9 @@ TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
     EXPECT_NE(e[3].control, 0x14) << "the lead-out is no data track";
     EXPECT_EQ(e[3].address, layout.totalSectors);
 
-    // The last audio track is exactly its audio by the ripper's rule.
-    ASSERT_EQ(programLength(e, 1), 34);
+    // The ripper's rule (the next entry's address less 11250 sectors when it
+    // is a data track) gives the last audio track exactly its audio.
+    ASSERT_EQ(e[2].address - e[1].address - 11250, 34u);
     const RipResult r = rip(h, e[1].address, 34);
     EXPECT_EQ(r.lastStatus, static_cast<DWORD>(SS_COMP));
     std::vector<uint8_t> expected = discimage::trackPcm(discSpec, 2);
@@ -83,6 +101,23 @@ TEST_F(TocTest, FinalDataTrackFollowsTheSessionGapRule)
     // The gap and the data track are no audio.
     for (const uint32_t start : {layout.audioEnd - 1, layout.audioEnd + 5000, layout.dataStart})
         EXPECT_EQ(rip(h, start, 2).lastStatus, static_cast<DWORD>(SS_ERR)) << start;
+}
+
+TEST_F(TocTest, ImageToolWritesImagesTheLibraryReads)
+{
+    const std::string tool = std::string("'") + MKDISCIMAGE_PATH + "'";
+    ASSERT_EQ(std::system((tool + " --track 1.5 --track 2 --data 20 '" + path("Tool Disc") + "' > /dev/null").c_str()), 0);
+    ASSERT_NE(std::system((tool + " --track 0 x 2> /dev/null").c_str()), 0) << "a track of no length is refused";
+
+    const CDLIST list = driveList();
+    ASSERT_EQ(list.num, 1);
+    EXPECT_STREQ(list.cd[0].id, "IMAGE Tool Disc");
+    TOC toc {};
+    ASSERT_EQ(readToc(open(0), false, toc), static_cast<DWORD>(SS_COMP));
+    const std::vector<TocEntry> e = tocEntries(toc);
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[1].address, 113u) << "1.5 s take 112.5 sectors";
+    EXPECT_EQ(e[2].address - e[1].address - 11250, 150u) << "2 s of audio by the ripper's rule";
 }
 
 TEST_F(TocTest, NinetyNineTracksFillTheTable)
