@@ -14,6 +14,7 @@
 #include "lang/languagefile.h"
 #include "lang/languagekeys.h"
 #include "platform/inifile.h"
+#include "programfolders.h"
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "rip/progresswindow.h"
@@ -28,7 +29,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
@@ -37,20 +37,18 @@ using namespace trackmill;
 
 namespace {
 
-// A program folder with the shipped language files, and the program over
-// the recording fakes. stored: LANGUAGE of the settings file, if any.
+// The program over the recording fakes in a temporary program folder with
+// the shipped language files. stored: LANGUAGE of the settings file, if any.
 struct Program
 {
     explicit Program(const QString& stored = QString())
     {
         const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
-        QDir().mkpath(dir.filePath("Languages"));
+        QDir().mkpath(paths.languagesDir());
         for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-            QFile::copy(shipped.filePath(name), dir.filePath(QStringLiteral("Languages/") + name));
-        if (!stored.isEmpty()) {
-            QDir().mkpath(QFileInfo(paths.settingsFile()).path());
+            QFile::copy(shipped.filePath(name), paths.languagesDir() + QLatin1Char('/') + name);
+        if (!stored.isEmpty())
             IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", stored.toUtf8());
-        }
         app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
     }
 
@@ -89,8 +87,8 @@ struct Program
         return t;
     }
 
-    QTemporaryDir dir;
-    AppPaths paths{dir.path(), dir.filePath("config")};
+    test::ProgramFolders folders;
+    AppPaths& paths = folders.paths;
     test::RecordingMessageBoxes boxes;
     test::RecordingSystemServices system;
     test::FakeDesktopShell shell;

@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+// The language file reader, the language chosen at start-up and the
+// program texts read from a file.
+#include "lang/abouttexts.h"
 #include "lang/fontcharset.h"
+#include "lang/languagechoice.h"
 #include "lang/languagefile.h"
+#include "lang/languagekeys.h"
+#include "lang/languagetexts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 #include <tuple>
 
 using namespace trackmill;
@@ -44,6 +52,10 @@ TEST_F(LanguageFileLookup, FindsFileWhateverTheLetterCase)
         EXPECT_EQ(LanguageFile::open(dir(), name).text("MAIN", "WAV"), text) << name;
     EXPECT_TRUE(LanguageFile::exists(dir(), "polish.lng"));
     EXPECT_FALSE(LanguageFile::exists(dir(), "Polish"));
+    const LanguageFile missing = LanguageFile::open(dir(), "Czech.LNG");
+    EXPECT_FALSE(missing.isLoaded());
+    EXPECT_EQ(missing.charset(), 255);
+    EXPECT_FALSE(LanguageFile::open(root.path() + "/Nowhere", "Polish.LNG").isLoaded());
 
     // The folder in another letter case is found too.
     QTemporaryDir other;
@@ -64,22 +76,6 @@ TEST_F(LanguageFileLookup, NamesThatLeaveTheFolderFindNothing)
         EXPECT_FALSE(f.isLoaded());
         EXPECT_TRUE(f.text("MAIN", "MESSAGE").isEmpty());
     }
-}
-
-TEST_F(LanguageFileLookup, MissingFileOrKeyGivesEmptyTextsAndOemCharset)
-{
-    const LanguageFile missing = LanguageFile::open(dir(), "Polish.LNG");
-    EXPECT_FALSE(missing.isLoaded());
-    EXPECT_EQ(missing.composed("MAIN", "ARTIST", TextForm::Colon), ":");
-    EXPECT_EQ(missing.charset(), 255);
-    EXPECT_FALSE(LanguageFile::open(root.path() + "/Nowhere", "Polish.LNG").isLoaded());
-
-    writeFile(dir() + "/Polish.LNG", "[MAIN]\r\nARTIST=Wykonawca\r\n");
-    const LanguageFile present = LanguageFile::open(dir(), "Polish.LNG");
-    EXPECT_TRUE(present.isLoaded());
-    EXPECT_EQ(present.composed("MAIN", "ARTIST", TextForm::Colon), "Wykonawca:");
-    EXPECT_EQ(present.composed("MAIN", "ALBUM", TextForm::Colon), ":");
-    EXPECT_EQ(present.charset(), 255);
 }
 
 TEST(LanguageFileTexts, ComposedFormsAndIniRules)
@@ -191,4 +187,144 @@ TEST(LanguageFileTexts, TextsAreCutAt2047Characters)
     const LanguageFile g = LanguageFile::fromBytes("\xEF\xBB\xBF[MAIN]\r\nMESSAGE=" + nearLimit
                                                    + "\r\n");
     EXPECT_EQ(g.text("MAIN", "MESSAGE"), QString(2046, QLatin1Char('a')));
+}
+
+TEST(LanguageList, StoredNameChoosesEntryOrEnglish)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"English", 0}, {"Polish", 1}, {"German", 2}, {"Japanese", 4}, {"Russian", 13}, {"Greek", 22}, {"Serbian", 29},
+        // Exact names only; anything else is English.
+        {"", 0}, {"english", 0}, {"POLISH", 0}, {"Polish.LNG", 0}, {"Brazilian", 0}};
+    for (const auto& [stored, index] : cases) {
+        const ChosenLanguage chosen = chooseLanguage(QString::fromLatin1(stored));
+        EXPECT_EQ(chosen.index, index) << stored;
+        EXPECT_EQ(chosen.name, index ? QString::fromLatin1(stored) : QStringLiteral("English")) << stored;
+    }
+}
+
+TEST(LanguageChoice, SettingsFileNamesTheLanguageFile)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.path() + "/Trackmill.INI";
+    EXPECT_EQ(storedLanguageFileName(settings), ".LNG");  // no settings file at all
+    EXPECT_EQ(storedLanguage(settings), ChosenLanguage{});
+
+    const struct
+    {
+        QByteArray file;
+        QString fileName;
+        ChosenLanguage chosen;
+    } cases[] = {
+        {"[MAIN]\r\nLANGUAGE=Hungarian\r\n", "Hungarian.LNG", {12, "Hungarian"}},
+        {"[main]\r\nlanguage=  Catalan  \r\n", "Catalan.LNG", {28, "Catalan"}},
+        {"[MAIN]\r\nLANGUAGE=\r\n", ".LNG", {0, "English"}},
+        // Not one of the names: the file name keeps it, the list falls back.
+        {"[MAIN]\r\nLANGUAGE=Esperanto\r\n", "Esperanto.LNG", {0, "English"}},
+    };
+    for (const auto& c : cases) {
+        writeFile(settings, c.file);
+        EXPECT_EQ(storedLanguageFileName(settings), c.fileName);
+        EXPECT_EQ(storedLanguage(settings), c.chosen) << c.file.constData();
+    }
+}
+
+TEST(LanguageChoice, StartupAppliesTheStoredLanguageOnlyWhenItsFileIsThere)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Languages"));
+    const QString settings = dir.path() + "/Trackmill.INI";
+    const QString languages = dir.path() + "/Languages";
+    writeFile(languages + "/GERMAN.LNG", "[MAIN]\r\nWAV=Rippen\r\n");
+
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=German\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{2, "German"}, true}));
+    // Polish chosen, but no Polish.LNG: built-in texts, English marked.
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=Polish\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), StartupLanguage{});
+    // An unknown name stands for English, applied once English.LNG is there.
+    writeFile(settings, "[MAIN]\r\nLANGUAGE=Klingon\r\n");
+    EXPECT_FALSE(startupLanguage(settings, languages).applyFile);
+    writeFile(languages + "/English.LNG", "[MAIN]\r\nWAV=WAV\r\n");
+    EXPECT_EQ(startupLanguage(settings, languages), (StartupLanguage{{0, "English"}, true}));
+
+    // The no-disc text alone is read at that point, in the file's code page.
+    writeFile(languages + "/Polish.LNG", "[FONTS]\r\nCHARACTER=EASTEUROPE_CHARSET\r\n"
+                                         "[MAIN]\r\nMESSAGE=W\xB3\xF3\xBF p\xB3yt\xEA audio\r\n");
+    LanguageTexts texts;
+    texts.tracks = "kept";
+    readNoDiscText(languages, "Polish.LNG", texts);
+    EXPECT_EQ(texts.noDisc, QStringLiteral("Włóż płytę audio"));
+    EXPECT_EQ(texts.tracks, "kept");
+    readNoDiscText(languages, ".LNG", texts);
+    EXPECT_EQ(texts.noDisc, "");
+}
+
+TEST(LanguageTexts, EachProgramTextComesFromItsKey)
+{
+    // Every value names its own section and key, so a text taken from the
+    // wrong key shows at once.
+    QByteArray bytes = "[FONTS]\r\nCHARACTER=TURKISH_CHARSET\r\n";
+    std::set<std::string> sections;
+    for (const LanguageKey& k : allLanguageKeys())
+        sections.insert(k.section);
+    for (const std::string& section : sections) {
+        bytes += "[" + QByteArray(section.c_str()) + "]\r\n";
+        for (const LanguageKey& k : allLanguageKeys()) {
+            if (section == k.section && QByteArrayView(k.key) != "CHARACTER")
+                bytes += QByteArray(k.key) + "=" + k.section + "/" + k.key + "\r\n";
+        }
+    }
+    const LanguageTexts t = LanguageTexts::fromFile(LanguageFile::fromBytes(bytes));
+    using L = LanguageTexts;
+    const std::pair<QString L::*, const char*> texts[] = {
+        {&L::noDisc, "MAIN/MESSAGE"}, {&L::freedbConnect, "FREEDB/FREEDB_CONNECT"},
+        {&L::freedbFound, "FREEDB/FREEDB_CD_AUDIO_FOUND"}, {&L::freedbNotFound, "FREEDB/FREEDB_CD_AUDIO_NO_FOUND"},
+        {&L::grabbingTrack, "GRABBING_AND_ENCODING/GRABBING_TRACK"}, {&L::file, "GRABBING_AND_ENCODING/FILE"},
+        {&L::of, "GRABBING_AND_ENCODING/OF"}, {&L::finishGrabbing, "MESSAGES/FINISH_GRABBING"},
+        {&L::abortGrabbing, "MESSAGES/ABORT_GRABBING"}, {&L::abortEncoding, "MESSAGES/ABORT_ENCODING"},
+        {&L::finishGrabbingAndEncoding, "MESSAGES/FINISH_GRABBING_AND_ENCODING"},
+        {&L::aspiError, "MESSAGES/ASPI_ERROR"}, {&L::noTrackSelected, "MESSAGES/NO_TRACK_SELECTED"},
+        {&L::finishEncoding, "MESSAGES/FINISH_ENCODING"}, {&L::tracks, "OTHERS/TRACKS"},
+        {&L::playtime, "OTHERS/PLAYTIME"}, {&L::errorPathFilename, "OTHERS/ERROR_PATH_FILENAME"}};
+    for (const auto& [member, key] : texts)
+        EXPECT_EQ(t.*member, QLatin1String(key));
+    EXPECT_EQ(t.charset, 162);
+
+    const AboutTexts about = AboutTexts::fromFile(LanguageFile::fromBytes(bytes));
+    EXPECT_EQ(about.title, "MAIN/ABOUT");
+    EXPECT_EQ(about.author, "OTHERS/AUTHOR: " + AboutTexts::authorDetails());
+    EXPECT_EQ(about.programmingLanguage, "OTHERS/PROGRAMMING_LANGUAGE: " + AboutTexts::programmingLine());
+    EXPECT_EQ(about.freeware, "OTHERS/FREEWARE - MONTHS/SEPTEMBER 2001");
+    EXPECT_EQ(about.thanksAssistants, "OTHERS/THANKS_ASSISTANTS:");
+    EXPECT_EQ(about.thanksOthers, "OTHERS/THANKS_OTHERS:");
+    EXPECT_EQ(about.thanksTesters, "OTHERS/THANKS_TESTERS:");
+    EXPECT_EQ(about.thanksTranslators, "OTHERS/THANKS_TRANSLATORS:");
+    EXPECT_EQ(about.authorTab, "OTHERS/AUTHOR_AND_ASSISTANTS");
+    EXPECT_EQ(about.translatorsTab, "OTHERS/TESTERS_AND_TRANSLATORS");
+
+    // Without a file, or with some keys only, the fixed parts remain.
+    EXPECT_EQ(LanguageTexts::fromFile(LanguageFile()), LanguageTexts{});
+    EXPECT_EQ(LanguageTexts{}.fileOf(2, 7), " 2  7");
+    const AboutTexts partial = AboutTexts::fromFile(
+        LanguageFile::fromBytes("[MONTHS]\r\nSEPTEMBER=September\r\n[OTHERS]\r\nTHANKS_OTHERS=Others\r\n"));
+    EXPECT_EQ(partial.freeware, " - September 2001");
+    EXPECT_EQ(partial.thanksOthers, "Others:");
+}
+
+TEST(LanguageKeys, TableFeedsEachControlOnceAndListsEachKeyOnce)
+{
+    std::set<std::string> targets;
+    for (const LanguageTextRow& row : languageTextRows()) {
+        EXPECT_TRUE(targets.insert(row.target).second) << "fed twice: " << row.target;
+        if (QByteArrayView(row.target).startsWith("LanguageTexts.")) {
+            EXPECT_EQ(row.form, TextForm::Text) << row.key;
+        }
+    }
+    std::set<std::string> keys;
+    for (const LanguageKey& k : allLanguageKeys())
+        EXPECT_TRUE(keys.insert(std::string(k.section) + "/" + k.key).second);
+    // 162 keys of the window and program texts, 10 of the About window, the character set.
+    EXPECT_EQ(keys.size(), 173u);
+    for (const char* key : {"ID3/ORGINAL_ARTIST", "SETTINGS_ENCODER/FILTER_16kHz", "FONTS/CHARACTER", "MONTHS/SEPTEMBER"})
+        EXPECT_TRUE(keys.count(key)) << key;
 }
