@@ -83,7 +83,8 @@ int main(int argc, char** argv)
     RecordingMessageBoxes boxes;
     RecordingSystemServices system;
     FakeDesktopShell shell;
-    auto app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+    auto app = std::make_unique<TrackmillApp>(
+        TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
     if (!app->tracks().CD() || !app->encodeJobs()) {
         std::fprintf(stderr, "no disc or no encoder library\n");
         return 1;

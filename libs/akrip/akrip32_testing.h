@@ -37,6 +37,10 @@ AKRIP_API void AkripTestSetCddbToc(const TOC* toc);
 /* Why the last CDDB call failed ("" after a success). */
 AKRIP_API const char* AkripTestCddbLastError(void);
 
+/* Nonzero: the CDDB client connects to loopback addresses only (test
+ * processes set this once; the reset below leaves it). */
+AKRIP_API void AkripTestCddbLoopbackOnly(int on);
+
 /* CDDB options, hooks and the remembered query back to their defaults. */
 AKRIP_API void AkripTestResetCddb(void);
 

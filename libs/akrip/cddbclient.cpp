@@ -327,6 +327,11 @@ const char* AkripTestCddbLastError(void)
     return copy.c_str();
 }
 
+void AkripTestCddbLoopbackOnly(int on)
+{
+    setLoopbackOnly(on != 0);
+}
+
 void AkripTestResetCddb(void)
 {
     std::lock_guard lock(state().mutex);

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 #include "cddbhttp.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <curl/curl.h>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace akrip::cddb {
 
@@ -27,6 +31,33 @@ size_t onData(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
+std::atomic<bool> g_loopbackOnly{false};
+
+bool isLoopback(const curl_sockaddr& address)
+{
+    if (address.family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(&address.addr);
+        return (ntohl(in->sin_addr.s_addr) >> 24) == 127;
+    }
+    if (address.family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address.addr);
+        return IN6_IS_ADDR_LOOPBACK(&in6->sin6_addr);
+    }
+    return false;
+}
+
+curl_socket_t openLoopbackOnly(void*, curlsocktype, curl_sockaddr* address)
+{
+    if (!isLoopback(*address))
+        return CURL_SOCKET_BAD;
+    return socket(address->family, address->socktype, address->protocol);
+}
+
+}
+
+void setLoopbackOnly(bool on)
+{
+    g_loopbackOnly = on;
 }
 
 HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent)
@@ -56,6 +87,8 @@ HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const s
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+    if (g_loopbackOnly)
+        curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, openLoopbackOnly);
 
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;

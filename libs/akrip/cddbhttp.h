@@ -24,4 +24,8 @@ struct HttpResult
 
 HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent);
 
+// Test processes: connections anywhere but the loopback are refused, so a
+// test that forgets to name its local server cannot reach the internet.
+void setLoopbackOnly(bool on);
+
 }

@@ -81,15 +81,6 @@ QString TrackList::timeText(qint64 frames)
     return twoDigits((seconds / 60) % 60) + QLatin1Char(':') + twoDigits(seconds % 60);
 }
 
-QString TrackList::AddSpaceToString(const QString& text, int width)
-{
-    const qsizetype surplus = width - text.size();
-    if (surplus <= 0)
-        return text;
-    const qsizetype after = surplus / 2;
-    return QString(surplus - after, QLatin1Char(' ')) + text + QString(after, QLatin1Char(' '));
-}
-
 TrackList::TrackList(CdDrives& drives, HiddenLog& log, QObject* parent)
     : QAbstractTableModel(parent), m_drives(drives), m_log(log),
       m_decimalPoint(QLocale().decimalPoint().isEmpty() ? QLatin1Char('.')

@@ -55,8 +55,6 @@ public:
     static QString sizeText(qint64 frames, QChar decimalPoint);
     // Minutes past the hour and seconds, two digits each ("nn:ss").
     static QString timeText(qint64 frames);
-    // Centres text in width characters; the odd blank goes in front.
-    static QString AddSpaceToString(const QString& text, int width);
 
     TrackList(CdDrives& drives, HiddenLog& log, QObject* parent = nullptr);
 

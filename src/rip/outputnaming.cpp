@@ -212,15 +212,6 @@ QString OutputNaming::ChangeIllegalCharacter(const QString& text) const
     return out;
 }
 
-QString OutputNaming::Add_And_Character(const QString& text)
-{
-    QString out = text;
-    const qsizetype p = out.indexOf(QLatin1Char('&'));
-    if (p >= 0)
-        out.insert(p, QLatin1Char('&'));
-    return out;
-}
-
 QString OutputNaming::SafeComponent(const QString& name, qsizetype reservedBytes)
 {
     QString clean;

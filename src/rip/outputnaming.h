@@ -64,10 +64,6 @@ public:
     // else (a space too) passes.
     static char32_t CheckCharacter(char32_t c);
 
-    // Display text for a label: the first "&" is doubled so that it shows
-    // instead of marking a shortcut; later ones stay single.
-    static QString Add_And_Character(const QString& text);
-
     // Makes name usable as one path component: "/", NUL and control
     // characters become "_", the name is cut at a character boundary to
     // 255 bytes less reservedBytes, and an empty name, "." or ".." becomes

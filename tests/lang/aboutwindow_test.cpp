@@ -162,7 +162,7 @@ protected:
             QFile::copy(QStringLiteral(TRACKMILL_BIN_DIR "/Languages/") + QLatin1String(name),
                         folders.paths.languagesDir() + QLatin1Char('/') + QLatin1String(name));
         app = std::make_unique<TrackmillApp>(
-            TrackmillApp::Services{boxes, system, shell, folders.paths, false, false});
+            TrackmillApp::Services{boxes, system, shell, folders.paths, false, false, {"127.0.0.1", 9}});
     }
 
     QString settingsText(const char* name) const

@@ -49,7 +49,8 @@ struct Program
             QFile::copy(shipped.filePath(name), paths.languagesDir() + QLatin1Char('/') + name);
         if (!stored.isEmpty())
             IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", stored.toUtf8());
-        app = std::make_unique<TrackmillApp>(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        app = std::make_unique<TrackmillApp>(
+            TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
     }
 
     LanguageFile file(const char* name) const { return LanguageFile::open(paths.languagesDir(), QLatin1String(name)); }

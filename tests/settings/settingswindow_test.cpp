@@ -618,7 +618,7 @@ TEST(SettingsWindowInTheProgram, TheSettingsButtonShowsTheStoredFileAndApplyWrit
     test::RecordingSystemServices system;
     test::FakeDesktopShell shell;
     {
-        TrackmillApp program(TrackmillApp::Services{boxes, system, shell, paths, false, false});
+        TrackmillApp program(TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
         program.show();
         // Changed behind the window's back: the button loads the file again.
         program.settings().quality = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "testenvironment.h"
 
+#include "akrip32_testing.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,8 @@ void isolateEnvironment()
     // Tests never reach the real screen saver or power services.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
+    // Nor any CDDB server but the local one.
+    AkripTestCddbLoopbackOnly(1);
 }
 
 QString isolatedRoot()
