@@ -105,7 +105,7 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
     for (std::size_t start = 0; start < ini.size();) {
         std::size_t nl = ini.find('\n', start);
         std::string_view line = ini.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
-        std::string lineBreak;
+        std::string_view lineBreak;
         if (nl != std::string_view::npos) {
             lineBreak = "\n";
             if (!line.empty() && line.back() == '\r') {
@@ -114,7 +114,7 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
             }
         }
         lines.emplace_back(line);
-        breaks.push_back(lineBreak);
+        breaks.emplace_back(lineBreak);
         start = nl == std::string_view::npos ? ini.size() : nl + 1;
     }
     const auto insertLine = [&](std::size_t at, std::string text) {
@@ -142,7 +142,7 @@ std::string setIniKeys(std::string_view ini, std::string_view section,
     if (header == lines.size()) {
         if (!lines.empty() && !trim(lines.back()).empty())
             insertLine(lines.size(), {});
-        insertLine(lines.size(), "[" + std::string(section) + "]");
+        insertLine(lines.size(), std::string("[").append(section).append("]"));
         header = lines.size() - 1;
         end = lines.size();
     }
