@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "tstatusbarpro.h"
 
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <qdrawutil.h>
 
 namespace trackmill {
@@ -57,6 +59,30 @@ QSize TStatusBarPro::sizeHint() const
     return QSize(w, kHeight);
 }
 
+QRect TStatusBarPro::textRect(int index) const
+{
+    const TStatusPanelPro* p = m_panels.at(index);
+    QRect inner = panelRect(index).adjusted(3, 1, -3, -1);
+    if (!p->picture().isNull() && !p->text().isEmpty())
+        inner.setLeft(inner.x() + p->picture().deviceIndependentSize().toSize().width() + 3);
+    return inner;
+}
+
+bool TStatusBarPro::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    // A text cut short in its fixed-width panel (a long system name, a
+    // long translation) is shown whole when the mouse rests on it.
+    auto* help = static_cast<QHelpEvent*>(event);
+    const int index = panelAt(help->pos());
+    if (index >= 0 && fontMetrics().horizontalAdvance(m_panels.at(index)->text()) > textRect(index).width())
+        QToolTip::showText(help->globalPos(), m_panels.at(index)->text(), this, panelRect(index));
+    else
+        QToolTip::hideText();
+    return true;
+}
+
 void TStatusBarPro::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -65,15 +91,13 @@ void TStatusBarPro::paintEvent(QPaintEvent*)
         const QRect r = panelRect(i);
         if (p->bevel() != TStatusPanelPro::Bevel::None)
             qDrawShadePanel(&painter, r, palette(), p->bevel() == TStatusPanelPro::Bevel::Lowered, 1);
-        QRect inner = r.adjusted(3, 1, -3, -1);
+        const QRect inner = textRect(i);
         if (!p->picture().isNull()) {
             const QPixmap& pic = p->picture();
             const QSize size = pic.deviceIndependentSize().toSize();
             // Alone in the panel the picture is centred; with a text it leads.
-            const int x = p->text().isEmpty() ? r.x() + (r.width() - size.width()) / 2 : inner.x();
+            const int x = p->text().isEmpty() ? r.x() + (r.width() - size.width()) / 2 : r.x() + 3;
             painter.drawPixmap(QPoint(x, r.y() + (r.height() - size.height()) / 2), pic);
-            if (!p->text().isEmpty())
-                inner.setLeft(x + size.width() + 3);
         }
         if (!p->text().isEmpty()) {
             painter.setPen(palette().color(QPalette::WindowText));

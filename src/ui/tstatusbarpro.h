@@ -11,6 +11,7 @@ namespace trackmill {
 // A status bar of fixed-width panels drawn side by side from the left. A
 // left click on a panel emits its click(), a right click opens its popup
 // menu. The last panel does not stretch; the rest of the bar stays empty.
+// A text too long for its panel is elided and shown whole as a tool tip.
 class TStatusBarPro : public QWidget
 {
     Q_OBJECT
@@ -27,10 +28,14 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // Where the panel's text goes: inside the bevel, after its picture.
+    QRect textRect(int index) const;
+
     QList<TStatusPanelPro*> m_panels;
 };
 

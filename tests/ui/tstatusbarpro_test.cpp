@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace trackmill;
@@ -60,6 +62,21 @@ TEST_F(TStatusBarProTest, DrawsPicturesAndLongTextsWithoutSpilling)
     const QImage image = bar.grab().toImage();
     EXPECT_EQ(image.pixelColor(bar.panelRect(0).center()), QColor(Qt::red)) << "the picture centred in its panel";
     EXPECT_EQ(image.pixelColor(QPoint(395, 12)), image.pixelColor(QPoint(399, 2))) << "nothing past the last panel";
+}
+
+TEST_F(TStatusBarProTest, OnlyATextCutShortIsShownWholeAsAToolTip)
+{
+    const auto hover = [this](int index) {
+        const QPoint at = bar.panelRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, bar.mapToGlobal(at));
+        QApplication::sendEvent(&bar, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    first->setText(QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
+    second->setText(QStringLiteral("3 tracks"));
+    EXPECT_EQ(hover(1), "");
+    EXPECT_EQ(hover(0), "Debian GNU/Linux 12 (bookworm)");
+    QToolTip::hideText();
 }
 
 }
