@@ -123,8 +123,9 @@ TEST_F(GogoTeaFakeTest, ItemsSentForTheLibraryVersion)
             EXPECT_EQ(std::make_pair(items.at(32).v1, items.at(32).v2), std::make_pair(UPARAM(30), UPARAM(60)))
                 << "threshold first";
         }
-        if (c.formatItem)
+        if (c.formatItem) {
             EXPECT_EQ(items.at(26).v1, 1u);
+        }
     }
 }
 

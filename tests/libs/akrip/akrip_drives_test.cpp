@@ -111,7 +111,12 @@ TEST_F(HandleTest, MalformedRequestsAreRefusedAndClosedHandlesAreDead)
     // size, version, host adapter, target, LUN
     const BYTE bad[][5] = {{11, 1, 0, 0, 0}, {12, 1, 1, 0, 0}, {12, 1, 255, 0, 0}, {12, 1, 0, 1, 0}, {12, 1, 0, 0, 1}};
     for (const auto& b : bad) {
-        GETCDHAND req {b[0], b[1], b[2], b[3], b[4]};
+        GETCDHAND req {};
+        req.size = b[0];
+        req.ver = b[1];
+        req.ha = b[2];
+        req.tgt = b[3];
+        req.lun = b[4];
         EXPECT_EQ(GetCDHandle(&req), 0u) << int(b[0]) << ' ' << int(b[2]) << int(b[3]) << int(b[4]);
     }
     EXPECT_EQ(GetCDHandle(nullptr), 0u);
