@@ -36,6 +36,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
@@ -64,17 +65,32 @@ namespace {
 class OutputWatch
 {
 public:
-    OutputWatch() { s_lines.clear(), m_previous = qInstallMessageHandler(&OutputWatch::record); }
+    OutputWatch()
+    {
+        {
+            QMutexLocker lock(&s_mutex);
+            s_lines.clear();
+        }
+        m_previous = qInstallMessageHandler(&OutputWatch::record);
+    }
     ~OutputWatch() { qInstallMessageHandler(m_previous); }
-    QStringList lines() const { return s_lines; }
+    QStringList lines() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_lines;
+    }
 
 private:
+    // Called from any thread (the encoder's too).
     static void record(QtMsgType type, const QMessageLogContext&, const QString& text)
     {
         // The offscreen platform says what it cannot do for any window.
-        if (type != QtDebugMsg && type != QtInfoMsg && !text.startsWith(QLatin1String("This plugin does not support")))
-            s_lines << text;
+        if (type == QtDebugMsg || type == QtInfoMsg || text.startsWith(QLatin1String("This plugin does not support")))
+            return;
+        QMutexLocker lock(&s_mutex);
+        s_lines << text;
     }
+    static inline QMutex s_mutex;
     static inline QStringList s_lines;
     QtMessageHandler m_previous = nullptr;
 };
