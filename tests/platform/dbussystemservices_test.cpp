@@ -71,16 +71,12 @@ protected:
             GTEST_SKIP() << "dbus-daemon is not installed";
         QFile config(dir.filePath("bus.conf"));
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type><listen>unix:dir=" + dir.path().toUtf8()
+        config.write("<busconfig><type>session</type><listen>unix:dir=" + dir.path().toUtf8()
                      + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
                        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
                        "<allow own=\"*\"/></policy></busconfig>\n");
         config.close();
-        bus.start(daemon, {"--nofork", "--nopidfile", "--print-address=1",
-                           "--config-file=" + config.fileName()});
-        ASSERT_TRUE(bus.waitForStarted(5000));
+        bus.start(daemon, {"--nofork", "--nopidfile", "--print-address=1", "--config-file=" + config.fileName()});
         ASSERT_TRUE(bus.waitForReadyRead(5000));
         address = QString::fromUtf8(bus.readLine()).trimmed();
         ASSERT_FALSE(address.isEmpty());
@@ -108,10 +104,8 @@ protected:
         QDBusConnection::disconnectFromBus("fake-services");
         serviceThread.quit();
         serviceThread.wait();
-        if (bus.state() != QProcess::NotRunning) {
-            bus.terminate();
-            bus.waitForFinished(5000);
-        }
+        bus.terminate();
+        bus.waitForFinished(5000);
     }
 
     // The power calls are not awaited by the code under test.
@@ -159,7 +153,7 @@ TEST_F(DBusSystemServicesTest, PowerActionsAskLogindInteractively)
     EXPECT_EQ(callsAfterWaitingFor(2), (QStringList{"PowerOff 1", "Reboot 1"}));
 }
 
-TEST_F(DBusSystemServicesTest, MissingServicesAreIgnored)
+TEST_F(DBusSystemServicesTest, MissingServicesOrBusAreIgnored)
 {
     QDBusConnection::disconnectFromBus("fake-services");
     DBusSystemServices services(client, client);
@@ -167,14 +161,10 @@ TEST_F(DBusSystemServicesTest, MissingServicesAreIgnored)
     services.setScreenSaverActive(true);
     services.requestPowerAction(SystemServices::PowerAction::Shutdown);
     EXPECT_TRUE(log.calls().isEmpty());
-}
 
-TEST(DBusSystemServicesWithoutBus, NothingHappensAndNothingCrashes)
-{
-    DBusSystemServices services;  // the test main points both buses at "disabled:"
-    services.setScreenSaverActive(false);
-    services.setScreenSaverActive(true);
-    services.requestPowerAction(SystemServices::PowerAction::Restart);
+    DBusSystemServices withoutBus;  // the test main points both buses at "disabled:"
+    withoutBus.setScreenSaverActive(false);
+    withoutBus.requestPowerAction(SystemServices::PowerAction::Restart);
 }
 
 }

@@ -11,11 +11,9 @@
 
 namespace trackmill::test {
 
-// A CDDB server over HTTP for tests: listens on 127.0.0.1 on a port the
-// system picks, answers "cddb query" and "cddb read" requests from canned
-// answers, records every request, and can misbehave on purpose (answer
-// slowly, send garbage, close mid-answer, never answer). One connection at
-// a time, HTTP/1.0 with Connection: close, as the client needs nothing more.
+// A CDDB server over HTTP/1.0 on 127.0.0.1 (a port the system picks): answers
+// "cddb query" and "cddb read" from canned answers, records every request and
+// can misbehave on purpose. One connection at a time.
 class CddbServer
 {
 public:
@@ -30,7 +28,7 @@ public:
 
     struct Request
     {
-        std::string target;  // request target as sent (path or absolute URL)
+        std::string target;  // as sent (path or absolute URL)
         std::string host;    // Host header, "" when missing
         std::string cmd;     // decoded parameters of the query string
         std::string hello;
@@ -46,32 +44,36 @@ public:
     bool listening() const { return m_listenFd >= 0; }
 
     // Body for every "cddb query" (default: "202 No match found.").
-    void setQueryAnswer(std::string body);
-    // Body for "cddb read <category> <discId>" (default for unknown pairs:
-    // a 401 answer).
-    void setReadAnswer(const std::string& category, const std::string& discId, std::string body);
-    void setBehaviour(Behaviour behaviour, int delayMs = 0);
-    void setRawResponse(std::string bytes);
+    void setQueryAnswer(std::string body) { std::lock_guard lock(m_mutex); m_queryAnswer = std::move(body); }
+    // Body for "cddb read <category> <discId>" (unknown pairs: a 401 answer).
+    void setReadAnswer(const std::string& category, const std::string& discId, std::string body)
+    {
+        std::lock_guard lock(m_mutex);
+        m_readAnswers[category + ' ' + discId] = std::move(body);
+    }
+    void setBehaviour(Behaviour behaviour, int delayMs = 0)
+    {
+        std::lock_guard lock(m_mutex);
+        m_behaviour = behaviour;
+        m_delayMs = delayMs;
+    }
+    void setRawResponse(std::string bytes) { std::lock_guard lock(m_mutex); m_raw = std::move(bytes); }
 
-    int requestCount() const;
-    std::vector<Request> requests() const;
+    int requestCount() const { return int(requests().size()); }
+    std::vector<Request> requests() const { std::lock_guard lock(m_mutex); return m_requests; }
 
-    // Canned answers in the server's own words.
+    // Canned answers in the server's own words: "200" exact match; a
+    // "210"/"211" list of "category discid dtitle" lines; a "210" entry of
+    // comment and KEY=value lines.
     static std::string exactMatch(const std::string& category, const std::string& discId,
                                   const std::string& dtitle);
-    // "210"/"211" list: lines "category discid dtitle", then ".".
     static std::string matchList(int code, const std::vector<std::string>& lines);
-    // "210" entry: the given lines (comments and KEY=value), then ".".
     static std::string entry(const std::string& category, const std::string& discId,
                              const std::vector<std::string>& lines);
 
 private:
     void run();
     void serve(int fd);
-    bool readRequest(int fd, std::string& head);
-    bool sendAll(int fd, const std::string& bytes, int delayMs);
-    bool waitForStop(int ms); // true when asked to stop
-    std::string bodyFor(const Request& request);
 
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};

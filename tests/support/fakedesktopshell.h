@@ -20,14 +20,20 @@ public:
         QString filter;  // empty for the folder browser
     };
 
-    QString selectDirectory(const QString& title, const QString& start) override;
-    QStringList selectFiles(const QString& title, const QString& start,
-                            const QString& filter) override;
+    QString selectDirectory(const QString& title, const QString& start) override
+    {
+        requests.append({title, start, QString()});
+        return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
+    }
+    QStringList selectFiles(const QString& title, const QString& start, const QString& filter) override
+    {
+        requests.append({title, start, filter});
+        return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
+    }
     void openUrl(const QString& url) override { openedUrls.append(url); }
 
     QStringList directoryAnswers;
     QList<QStringList> fileAnswers;
-
     QList<Request> requests;
     QStringList openedUrls;
 };

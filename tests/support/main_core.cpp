@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Test main for logic tests: a QCoreApplication, and a private configuration
-// home so that no test reads or writes the user's own files.
+// Test main for logic tests, in a private configuration home.
 #include "testenvironment.h"
 
 #include <QCoreApplication>

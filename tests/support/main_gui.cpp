@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Test main for window tests: offscreen QApplication (set before Qt starts,
-// since test discovery runs this binary at build time) and a private
-// configuration home.
+// Test main for window tests: offscreen (set before Qt starts, as test
+// discovery runs this binary at build time), in a private configuration home.
 #include "testenvironment.h"
 
 #include <QApplication>

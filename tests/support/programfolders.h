@@ -3,15 +3,13 @@
 
 #include "platform/apppaths.h"
 
-#include <QString>
 #include <QTemporaryDir>
 
 namespace trackmill::test {
 
-// The folders a whole-program test runs in: a temporary program folder
-// (with Discs/), configuration folder and output folder, and the ripping
-// library pointed at that Discs/ with physical drives off, so no test
-// touches a real drive. The library's test settings are reset on the way out.
+// The folders a whole-program test runs in: temporary program (with Discs/),
+// configuration and output folders, and the ripping library pointed at that
+// Discs/ with physical drives off, so no test touches a real drive.
 struct ProgramFolders
 {
     ProgramFolders();

@@ -9,9 +9,8 @@
 
 namespace trackmill::test {
 
-// Message boxes that only note what they would have shown. A test that must
-// act while a box is "open" (press Abort, close a window) sets onMessage; it
-// runs inside the call, as the modal box's event loop would.
+// Message boxes that only note what they would have shown. onMessage runs
+// inside the call, as the modal box's event loop would (to press Abort, say).
 class RecordingMessageBoxes : public MessageBoxes
 {
 public:
@@ -27,13 +26,24 @@ public:
     void error(const QString& text) override { record(Kind::Error, text); }
     void information(const QString& text) override { record(Kind::Information, text); }
 
-    QStringList texts() const;
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Message& message : messages)
+            out.append(message.text);
+        return out;
+    }
 
     QList<Message> messages;
     std::function<void(const Message&)> onMessage;
 
 private:
-    void record(Kind kind, const QString& text);
+    void record(Kind kind, const QString& text)
+    {
+        messages.append({kind, text});
+        if (onMessage)
+            onMessage(messages.back());
+    }
 };
 
 }

@@ -7,13 +7,21 @@
 
 namespace trackmill::test {
 
-// Notes every request in order as "screensaver:off", "screensaver:on",
-// "power:shutdown" or "power:restart"; never reaches the real services.
+// Notes every request in order ("screensaver:off", "screensaver:on",
+// "power:shutdown", "power:restart"); never reaches the real services.
 class RecordingSystemServices : public SystemServices
 {
 public:
-    void setScreenSaverActive(bool active) override;
-    void requestPowerAction(PowerAction action) override;
+    void setScreenSaverActive(bool active) override
+    {
+        calls.append(active ? QStringLiteral("screensaver:on") : QStringLiteral("screensaver:off"));
+    }
+    void requestPowerAction(PowerAction action) override
+    {
+        calls.append(action == PowerAction::Shutdown  ? QStringLiteral("power:shutdown")
+                     : action == PowerAction::Restart ? QStringLiteral("power:restart")
+                                                      : QStringLiteral("power:%1").arg(int(action)));
+    }
 
     QStringList calls;
 };

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "testenvironment.h"
+#include "programfolders.h"
 
 #include "akrip32_testing.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
 
@@ -27,18 +26,34 @@ void isolateEnvironment()
     QDir().mkpath(g_root->path() + "/config");
     QDir().mkpath(g_root->path() + "/runtime");
     // Qt insists on a private runtime folder.
-    QFile::setPermissions(g_root->path() + "/runtime",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // Tests never reach the real screen saver or power services.
+    QFile::setPermissions(g_root->path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // No real screen saver or power services, nor any CDDB server but the local one.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
-    // Nor any CDDB server but the local one.
     AkripTestCddbLoopbackOnly(1);
 }
 
 QString isolatedRoot()
 {
     return g_root ? g_root->path() : QString();
+}
+
+ProgramFolders::ProgramFolders()
+{
+    paths.programDir = root.filePath(QStringLiteral("program"));
+    paths.configDir = root.filePath(QStringLiteral("config"));
+    output = root.filePath(QStringLiteral("out"));
+    QDir().mkpath(paths.discsDir());
+    QDir().mkpath(paths.configDir);
+    QDir().mkpath(output);
+    AkripTestReset();
+    AkripTestUsePhysicalDrives(0);
+    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+}
+
+ProgramFolders::~ProgramFolders()
+{
+    AkripTestReset();
 }
 
 }
