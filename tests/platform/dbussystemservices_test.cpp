@@ -33,18 +33,15 @@ class FakeScreenSaver : public QObject
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    explicit FakeScreenSaver(CallLog* log) : m_log(log) {}
+    CallLog* log = nullptr;
+    uint next = 1000;
 public slots:
     uint Inhibit(const QString& application, const QString& reason)
     {
-        m_log->add(QStringLiteral("Inhibit %1 %2").arg(application, reason.isEmpty() ? "-" : "+"));
-        return ++m_next + 1000;
+        log->add(QStringLiteral("Inhibit %1 %2").arg(application, reason.isEmpty() ? "-" : "+"));
+        return ++next;
     }
-    void UnInhibit(uint cookie) { m_log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
-
-private:
-    CallLog* m_log;
-    uint m_next = 0;
+    void UnInhibit(uint cookie) { log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
 };
 
 class FakeLogin1 : public QObject
@@ -52,13 +49,10 @@ class FakeLogin1 : public QObject
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
-    explicit FakeLogin1(CallLog* log) : m_log(log) {}
+    CallLog* log = nullptr;
 public slots:
-    void PowerOff(bool interactive) { m_log->add(QStringLiteral("PowerOff %1").arg(interactive)); }
-    void Reboot(bool interactive) { m_log->add(QStringLiteral("Reboot %1").arg(interactive)); }
-
-private:
-    CallLog* m_log;
+    void PowerOff(bool interactive) { log->add(QStringLiteral("PowerOff %1").arg(interactive)); }
+    void Reboot(bool interactive) { log->add(QStringLiteral("Reboot %1").arg(interactive)); }
 };
 
 class DBusSystemServicesTest : public testing::Test
@@ -78,22 +72,20 @@ protected:
         config.close();
         bus.start(daemon, {"--nofork", "--nopidfile", "--print-address=1", "--config-file=" + config.fileName()});
         ASSERT_TRUE(bus.waitForReadyRead(5000));
-        address = QString::fromUtf8(bus.readLine()).trimmed();
-        ASSERT_FALSE(address.isEmpty());
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
 
+        screenSaver.log = login1.log = &log;
         // The services answer from their own thread: the code under test
         // blocks the main thread while it waits for the cookie.
         serviceThread.start();
-        screenSaver.moveToThread(&serviceThread);
-        login1.moveToThread(&serviceThread);
         QDBusConnection service = QDBusConnection::connectToBus(address, "fake-services");
-        ASSERT_TRUE(service.isConnected());
-        ASSERT_TRUE(service.registerObject("/org/freedesktop/ScreenSaver", &screenSaver,
-                                           QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(service.registerService("org.freedesktop.ScreenSaver"));
-        ASSERT_TRUE(service.registerObject("/org/freedesktop/login1", &login1,
-                                           QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
+        const std::pair<const char*, QObject*> fakes[] = {{"ScreenSaver", &screenSaver}, {"login1", &login1}};
+        for (const auto& [name, fake] : fakes) {
+            fake->moveToThread(&serviceThread);
+            ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/") + name, fake,
+                                               QDBusConnection::ExportAllSlots));
+            ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.") + name));
+        }
         client = QDBusConnection::connectToBus(address, "client");
         ASSERT_TRUE(client.isConnected());
     }
@@ -108,24 +100,12 @@ protected:
         bus.waitForFinished(5000);
     }
 
-    // The power calls are not awaited by the code under test.
-    QStringList callsAfterWaitingFor(qsizetype count)
-    {
-        QDeadlineTimer deadline(5000);
-        while (log.calls().size() < count && !deadline.hasExpired()) {
-            QCoreApplication::processEvents();
-            QThread::msleep(10);
-        }
-        return log.calls();
-    }
-
     QTemporaryDir dir;
     QProcess bus;
-    QString address;
     QThread serviceThread;
     CallLog log;
-    FakeScreenSaver screenSaver{&log};
-    FakeLogin1 login1{&log};
+    FakeScreenSaver screenSaver;
+    FakeLogin1 login1;
     QDBusConnection client{QString()};
 };
 
@@ -150,7 +130,10 @@ TEST_F(DBusSystemServicesTest, PowerActionsAskLogindInteractively)
     services.requestPowerAction(SystemServices::PowerAction::Shutdown);
     services.requestPowerAction(SystemServices::PowerAction(3));  // no such action
     services.requestPowerAction(SystemServices::PowerAction::Restart);
-    EXPECT_EQ(callsAfterWaitingFor(2), (QStringList{"PowerOff 1", "Reboot 1"}));
+    // Not awaited by the code under test.
+    for (QDeadlineTimer deadline(5000); log.calls().size() < 2 && !deadline.hasExpired(); QThread::msleep(10))
+        QCoreApplication::processEvents();
+    EXPECT_EQ(log.calls(), (QStringList{"PowerOff 1", "Reboot 1"}));
 }
 
 TEST_F(DBusSystemServicesTest, MissingServicesOrBusAreIgnored)

@@ -28,8 +28,7 @@ CddbServer::Request parseHead(const std::string& head)
 {
     CddbServer::Request request;
     const std::size_t sp = head.find(' ');
-    if (sp != npos)
-        request.target = head.substr(sp + 1, head.find_first_of(" \r", sp + 1) - sp - 1);
+    request.target = sp == npos ? std::string() : head.substr(sp + 1, head.find_first_of(" \r", sp + 1) - sp - 1);
     for (std::size_t pos = head.find("\r\n"); pos != npos; pos = head.find("\r\n", pos + 2)) {
         if (startsWithNoCase(head.substr(pos + 2), "host:")) {
             const std::size_t v = head.find_first_not_of(' ', pos + 7);
@@ -38,17 +37,13 @@ CddbServer::Request parseHead(const std::string& head)
     }
     const std::size_t q = request.target.find('?');
     std::istringstream query(q == npos ? std::string() : request.target.substr(q + 1));
+    std::string ignored;
     for (std::string pair; std::getline(query, pair, '&');) {
         const std::size_t eq = pair.find('=');
         const std::string name = pair.substr(0, eq);
         const std::string value = eq == npos ? std::string()
             : QByteArray::fromPercentEncoding(QByteArray::fromStdString(pair.substr(eq + 1)).replace('+', ' ')).toStdString();
-        if (name == "cmd")
-            request.cmd = value;
-        else if (name == "hello")
-            request.hello = value;
-        else if (name == "proto")
-            request.proto = value;
+        (name == "cmd" ? request.cmd : name == "hello" ? request.hello : name == "proto" ? request.proto : ignored) = value;
     }
     return request;
 }

@@ -37,8 +37,6 @@ public:
 
     CddbServer();
     ~CddbServer();
-    CddbServer(const CddbServer&) = delete;
-    CddbServer& operator=(const CddbServer&) = delete;
 
     uint16_t port() const { return m_port; }
     bool listening() const { return m_listenFd >= 0; }
@@ -51,12 +49,7 @@ public:
         std::lock_guard lock(m_mutex);
         m_readAnswers[category + ' ' + discId] = std::move(body);
     }
-    void setBehaviour(Behaviour behaviour, int delayMs = 0)
-    {
-        std::lock_guard lock(m_mutex);
-        m_behaviour = behaviour;
-        m_delayMs = delayMs;
-    }
+    void setBehaviour(Behaviour behaviour, int delayMs = 0) { std::lock_guard lock(m_mutex); m_behaviour = behaviour; m_delayMs = delayMs; }
     void setRawResponse(std::string bytes) { std::lock_guard lock(m_mutex); m_raw = std::move(bytes); }
 
     int requestCount() const { return int(requests().size()); }
