@@ -20,39 +20,32 @@ using trackmill::SystemServices;
 namespace {
 
 // Both fake services note the calls they receive, in order.
-struct CallLog
-{
-    mutable QMutex mutex;
-    QStringList list;
-    void add(const QString& call) { QMutexLocker lock(&mutex); list.append(call); }
-    QStringList calls() const { QMutexLocker lock(&mutex); return list; }
-};
+QMutex g_mutex;
+QStringList g_calls;
+void note(const QString& call) { QMutexLocker lock(&g_mutex); g_calls << call; }
+QStringList calls() { QMutexLocker lock(&g_mutex); return g_calls; }
 
 class FakeScreenSaver : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
-    CallLog* log = nullptr;
     uint next = 1000;
 public slots:
     uint Inhibit(const QString& application, const QString& reason)
     {
-        log->add(QStringLiteral("Inhibit %1 %2").arg(application, reason.isEmpty() ? "-" : "+"));
+        note(QStringLiteral("Inhibit %1 %2").arg(application, reason.isEmpty() ? "-" : "+"));
         return ++next;
     }
-    void UnInhibit(uint cookie) { log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
+    void UnInhibit(uint cookie) { note(QStringLiteral("UnInhibit %1").arg(cookie)); }
 };
 
 class FakeLogin1 : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
-public:
-    CallLog* log = nullptr;
 public slots:
-    void PowerOff(bool interactive) { log->add(QStringLiteral("PowerOff %1").arg(interactive)); }
-    void Reboot(bool interactive) { log->add(QStringLiteral("Reboot %1").arg(interactive)); }
+    void PowerOff(bool interactive) { note(QStringLiteral("PowerOff %1").arg(interactive)); }
+    void Reboot(bool interactive) { note(QStringLiteral("Reboot %1").arg(interactive)); }
 };
 
 class DBusSystemServicesTest : public testing::Test
@@ -74,7 +67,7 @@ protected:
         ASSERT_TRUE(bus.waitForReadyRead(5000));
         const QString address = QString::fromUtf8(bus.readLine()).trimmed();
 
-        screenSaver.log = login1.log = &log;
+        g_calls.clear();
         // The services answer from their own thread: the code under test
         // blocks the main thread while it waits for the cookie.
         serviceThread.start();
@@ -103,7 +96,6 @@ protected:
     QTemporaryDir dir;
     QProcess bus;
     QThread serviceThread;
-    CallLog log;
     FakeScreenSaver screenSaver;
     FakeLogin1 login1;
     QDBusConnection client{QString()};
@@ -120,7 +112,7 @@ TEST_F(DBusSystemServicesTest, ScreenSaverInhibitionKeepsItsCookie)
         services.setScreenSaverActive(false);
         // Destroyed while inhibiting: released on the way out.
     }
-    EXPECT_EQ(log.calls(), (QStringList{"Inhibit Trackmill +", "UnInhibit 1001",
+    EXPECT_EQ(calls(), (QStringList{"Inhibit Trackmill +", "UnInhibit 1001",
                                         "Inhibit Trackmill +", "UnInhibit 1002"}));
 }
 
@@ -131,9 +123,9 @@ TEST_F(DBusSystemServicesTest, PowerActionsAskLogindInteractively)
     services.requestPowerAction(SystemServices::PowerAction(3));  // no such action
     services.requestPowerAction(SystemServices::PowerAction::Restart);
     // Not awaited by the code under test.
-    for (QDeadlineTimer deadline(5000); log.calls().size() < 2 && !deadline.hasExpired(); QThread::msleep(10))
+    for (QDeadlineTimer deadline(5000); calls().size() < 2 && !deadline.hasExpired(); QThread::msleep(10))
         QCoreApplication::processEvents();
-    EXPECT_EQ(log.calls(), (QStringList{"PowerOff 1", "Reboot 1"}));
+    EXPECT_EQ(calls(), (QStringList{"PowerOff 1", "Reboot 1"}));
 }
 
 TEST_F(DBusSystemServicesTest, MissingServicesOrBusAreIgnored)
@@ -143,7 +135,7 @@ TEST_F(DBusSystemServicesTest, MissingServicesOrBusAreIgnored)
     services.setScreenSaverActive(false);
     services.setScreenSaverActive(true);
     services.requestPowerAction(SystemServices::PowerAction::Shutdown);
-    EXPECT_TRUE(log.calls().isEmpty());
+    EXPECT_TRUE(calls().isEmpty());
 
     DBusSystemServices withoutBus;  // the test main points both buses at "disabled:"
     withoutBus.setScreenSaverActive(false);

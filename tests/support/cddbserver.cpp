@@ -48,13 +48,6 @@ CddbServer::Request parseHead(const std::string& head)
     return request;
 }
 
-std::string list(std::string first, const std::vector<std::string>& lines)
-{
-    for (const std::string& line : lines)
-        first += line + "\r\n";
-    return first + ".\r\n";
-}
-
 }
 
 CddbServer::CddbServer()
@@ -86,25 +79,6 @@ CddbServer::~CddbServer()
     for (const int fd : {m_listenFd, m_wakePipe[0], m_wakePipe[1]})
         if (fd >= 0)
             close(fd);
-}
-
-std::string CddbServer::exactMatch(const std::string& category, const std::string& discId,
-                                   const std::string& dtitle)
-{
-    return "200 " + category + ' ' + discId + ' ' + dtitle + "\r\n";
-}
-
-std::string CddbServer::matchList(int code, const std::vector<std::string>& lines)
-{
-    return list(std::to_string(code) + (code == 211 ? " Found inexact" : " Found exact")
-                    + " matches, list follows (until terminating `.')\r\n",
-                lines);
-}
-
-std::string CddbServer::entry(const std::string& category, const std::string& discId,
-                              const std::vector<std::string>& lines)
-{
-    return list("210 " + category + ' ' + discId + " CD database entry follows (until terminating `.')\r\n", lines);
 }
 
 void CddbServer::run()

@@ -58,13 +58,27 @@ public:
     // Canned answers in the server's own words: "200" exact match; a
     // "210"/"211" list of "category discid dtitle" lines; a "210" entry of
     // comment and KEY=value lines.
-    static std::string exactMatch(const std::string& category, const std::string& discId,
-                                  const std::string& dtitle);
-    static std::string matchList(int code, const std::vector<std::string>& lines);
-    static std::string entry(const std::string& category, const std::string& discId,
-                             const std::vector<std::string>& lines);
+    static std::string exactMatch(const std::string& category, const std::string& discId, const std::string& dtitle)
+    {
+        return "200 " + category + ' ' + discId + ' ' + dtitle + "\r\n";
+    }
+    static std::string matchList(int code, const std::vector<std::string>& lines)
+    {
+        return list(std::to_string(code) + (code == 211 ? " Found inexact" : " Found exact")
+                    + " matches, list follows (until terminating `.')", lines);
+    }
+    static std::string entry(const std::string& category, const std::string& discId, const std::vector<std::string>& lines)
+    {
+        return list("210 " + category + ' ' + discId + " CD database entry follows (until terminating `.')", lines);
+    }
 
 private:
+    static std::string list(std::string first, const std::vector<std::string>& lines)
+    {
+        for (const std::string& line : lines)
+            first += "\r\n" + line;
+        return first + "\r\n.\r\n";
+    }
     void run();
     void serve(int fd);
 

@@ -30,7 +30,7 @@ public:
     {
         QStringList out;
         for (const Message& message : messages)
-            out.append(message.text);
+            out << message.text;
         return out;
     }
 

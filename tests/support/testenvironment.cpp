@@ -11,22 +11,20 @@
 
 namespace trackmill::test {
 
-namespace {
 // Removed with everything in it when the test process ends.
-std::unique_ptr<QTemporaryDir> g_root;
-}
+static std::unique_ptr<QTemporaryDir> g_root;
 
 void isolateEnvironment()
 {
     g_root = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/trackmill-test-XXXXXX");
-    const QByteArray root = g_root->path().toLocal8Bit();
-    setenv("HOME", root.constData(), 1);
-    setenv("XDG_CONFIG_HOME", (root + "/config").constData(), 1);
-    setenv("XDG_RUNTIME_DIR", (root + "/runtime").constData(), 1);
-    QDir().mkpath(g_root->path() + "/config");
-    QDir().mkpath(g_root->path() + "/runtime");
+    const QString root = g_root->path();
+    setenv("HOME", QFile::encodeName(root).constData(), 1);
+    for (const char* name : {"config", "runtime"})
+        QDir(root).mkdir(name);
+    setenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime").constData(), 1);
     // Qt insists on a private runtime folder.
-    QFile::setPermissions(g_root->path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // No real screen saver or power services, nor any CDDB server but the local one.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
