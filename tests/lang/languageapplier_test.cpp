@@ -117,10 +117,12 @@ TEST(LanguageApplierTest, EveryTextOfTheTableFindsItsControl)
     EXPECT_EQ(texts.noDisc, p.file("German.LNG").text("MAIN", "MESSAGE"));
 }
 
-TEST(LanguageApplierTest, MenuAppliesMarksAndSavesTheLanguage)
+TEST(LanguageApplierTest, MenuAppliesMarksAndSavesTheLanguageAndListsKeepTheirSelection)
 {
     Program p;
     EXPECT_TRUE(p.menuItem("English")->isChecked());  // nothing stored
+    p.list("Priority")->setCurrentIndex(5);
+    const int priority = p.app->settings().priority;
     p.menuItem("German")->trigger();
 
     const LanguageFile german = p.file("German.LNG");
@@ -132,6 +134,9 @@ TEST(LanguageApplierTest, MenuAppliesMarksAndSavesTheLanguage)
     EXPECT_EQ(p.languagePanel()->picture().toImage(), pictures::flag("de").toImage());
     EXPECT_EQ(p.list("Cmb_Language")->currentText(), "German");
     EXPECT_EQ(p.stored(), "German");
+    EXPECT_EQ(p.list("Priority")->currentIndex(), 5);
+    EXPECT_EQ(p.list("Priority")->currentText(), Program::textFor(german, "TForm2.Priority#5"));
+    EXPECT_EQ(p.app->settings().priority, priority);
 }
 
 TEST(LanguageApplierTest, SettingsListAppliesWithoutSavingAndCancelTakesItBack)
@@ -156,18 +161,6 @@ TEST(LanguageApplierTest, SettingsListAppliesWithoutSavingAndCancelTakesItBack)
 
     p.menuItem("Japanese")->trigger();  // from the menu: as the file has them
     EXPECT_EQ(p.toolbar("MP3"), japanese.text("MAIN", "MP3"));
-}
-
-TEST(LanguageApplierTest, ListsKeepTheirSelectionInTheNewLanguage)
-{
-    Program p;
-    QComboBox* priority = p.list("Priority");
-    priority->setCurrentIndex(5);
-    const int setting = p.app->settings().priority;
-    p.menuItem("Polish")->trigger();
-    EXPECT_EQ(priority->currentIndex(), 5);
-    EXPECT_EQ(p.app->settings().priority, setting);
-    EXPECT_EQ(priority->currentText(), Program::textFor(p.file("Polish.LNG"), "TForm2.Priority#5"));
 }
 
 TEST(LanguageApplierTest, SettingsWindowShowsTheLibrariesInUse)

@@ -7,7 +7,6 @@
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>

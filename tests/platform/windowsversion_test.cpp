@@ -5,12 +5,7 @@
 
 TEST(WindowsVersion, TableOfVersionTriples)
 {
-    const struct
-    {
-        int platform, major, minor;
-        const char* servicePack;
-        const char* name;
-    } rows[] = {
+    const struct { int platform, major, minor; const char *servicePack, *name; } rows[] = {
         {1, 4, 0, " B ", "Windows95OSR"}, {1, 4, 0, "C", "Windows95"}, {1, 4, 10, "A", "Windows98SE"},
         {1, 4, 10, "", "Windows98"}, {1, 4, 90, "", "WindowsMe"}, {1, 4, 50, "", "Windows???"},
         {2, 3, 51, "", "WindowsNT3"}, {2, 4, 0, "Service Pack 6", "WindowsNT4"}, {2, 5, 0, "", "Windows2000"},

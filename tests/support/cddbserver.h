@@ -30,9 +30,7 @@ public:
     {
         std::string target;  // as sent (path or absolute URL)
         std::string host;    // Host header, "" when missing
-        std::string cmd;     // decoded parameters of the query string
-        std::string hello;
-        std::string proto;
+        std::string cmd, hello, proto;  // decoded parameters of the query string
     };
 
     CddbServer();

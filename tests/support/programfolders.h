@@ -14,8 +14,6 @@ struct ProgramFolders
 {
     ProgramFolders();
     ~ProgramFolders();
-    ProgramFolders(const ProgramFolders&) = delete;
-    ProgramFolders& operator=(const ProgramFolders&) = delete;
 
     QTemporaryDir root;
     AppPaths paths;
