@@ -262,14 +262,14 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(contents(), bytes);
 }
 
-TEST(SettingsWindowValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
+TEST(SettingsValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
 {
-    EXPECT_EQ(TForm2::ratioText(100, QLocale::c()), "1.00");
-    EXPECT_EQ(TForm2::ratioText(55, QLocale(QLocale::German, QLocale::Germany)), "0,55");
+    EXPECT_EQ(Settings::ratioText(100, QLocale::c()), "1.00");
+    EXPECT_EQ(Settings::ratioText(55, QLocale(QLocale::German, QLocale::Germany)), "0,55");
     // Position 1: 33.5 and 66.5 both go to the even side; 97: 49.5 and 50.5 to 50.
     const std::pair<int, const char*> power[] = {{0, "67%/33%"}, {1, "66%/34%"}, {97, "50%/50%"}, {100, "50%/50%"}};
     for (const auto& [position, text] : power)
-        EXPECT_EQ(TForm2::powerText(position), text) << position;
+        EXPECT_EQ(Settings::powerText(position), text) << position;
 }
 
 class SettingsWindowTest : public SettingsFile
