@@ -58,10 +58,10 @@ TEST(SettingsWindowValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
 {
     const QLocale c(QLocale::C);
     const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(TForm2::ratioText(0, c), "0.00");
-    EXPECT_EQ(TForm2::ratioText(55, c), "0.55");
-    EXPECT_EQ(TForm2::ratioText(100, c), "1.00");
-    EXPECT_EQ(TForm2::ratioText(55, german), "0,55");
+    EXPECT_EQ(Settings::ratioText(0, c), "0.00");
+    EXPECT_EQ(Settings::ratioText(55, c), "0.55");
+    EXPECT_EQ(Settings::ratioText(100, c), "1.00");
+    EXPECT_EQ(Settings::ratioText(55, german), "0,55");
 
     const struct
     {
@@ -80,7 +80,7 @@ TEST(SettingsWindowValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
         {99, "50%/50%"},
     };
     for (const auto& row : power)
-        EXPECT_EQ(TForm2::powerText(row.position), row.text) << row.position;
+        EXPECT_EQ(Settings::powerText(row.position), row.text) << row.position;
 }
 
 class SettingsWindowTest : public ::testing::Test
