@@ -4,16 +4,9 @@
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
-#include "cd/cddrives.h"
-#include "cd/drivelist.h"
-#include "metadata/cdplayernames.h"
-#include "platform/messageboxes.h"
 #include "platform/windowsversion.h"
 #include "settings/settingswindow.h"
 #include "ui/tstatusbarpro.h"
-
-#include <QFileInfo>
 
 namespace trackmill {
 
@@ -33,12 +26,7 @@ void TrackmillApp::saveOnClose()
     // written), then the disc's names, even when the settings failed: the
     // names are the user's typing and must not be lost with them.
     m_form2->saveSettings();
-    if (!m_tracks->CD())
-        return;
-    const QString drive = m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1);
-    if (!m_cdPlayerNames->SetAlbumToFile(drive))
-        m_services.messageBoxes.error(
-            QStringLiteral("Unable to write to %1").arg(QFileInfo(m_services.paths.cdPlayerIni()).absoluteFilePath()));
+    storeDiscNames();
 }
 
 }

@@ -87,6 +87,7 @@ public:
     // Stores the disc's names (the settings window's TrackName page) in
     // CDPLAYER.INI when an audio disc is present: on closing the main
     // window after the settings are saved, and before an after-run action.
+    // A file that cannot be written is named in an error box.
     void storeDiscNames();
     // The end of start-up: shows the freedb window modally when the
     // AutoConnectFREEDB box is ticked, before the main window is shown.

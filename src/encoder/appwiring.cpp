@@ -10,7 +10,6 @@
 #include "encoder/encodejobs.h"
 #include "encoder/gogotea.h"
 #include "encoder/mp3command.h"
-#include "platform/inifile.h"
 #include "platform/messageboxes.h"
 #include "rip/progresswindow.h"
 #include "rip/ripbatch.h"
@@ -32,47 +31,13 @@ void TrackmillApp::wireEncoding()
 
     RipBatch& batch = *m_ripBatch;
     EncodeJobs::Hooks hooks;
-    // Asked from the batch driver at the moment of use, so a run's title,
-    // texts and blinking stay one program-wide thing.
-    hooks.setTitle = [&batch](const QString& title) {
-        if (batch.sources().setTitle)
-            batch.sources().setTitle(title);
-    };
-    hooks.texts = [&batch] { return batch.sources().texts ? batch.sources().texts() : LanguageTexts{}; };
-    hooks.makeBlinking = [this, &batch](int ms) {
-        if (batch.sources().makeBlinking)
-            batch.sources().makeBlinking(ms);
-        else
-            m_form1->MakeBlinking(ms);
-    };
-    hooks.progressWindowActive = [this, &batch] {
-        return batch.sources().progressWindowActive ? batch.sources().progressWindowActive()
-                                                    : m_form3->isActiveWindow();
-    };
-    hooks.RipTrack = [&batch](int row) {
-        batch.figures().currentTrack = row;
-        batch.RipTrack(row, true);
-    };
-    hooks.GrabbingTime = [&batch] { return batch.GrabbingTime(); };
-    hooks.saveSettings = [this] {
-        if (m_form2) {
-            m_form2->saveSettings();
-            return;
-        }
-        IniFile file(m_services.paths.settingsFile());
-        if (!m_settings->save(file))
-            m_services.messageBoxes.error(m_settings->errorString());
-    };
+    hooks.saveSettings = [this] { m_form2->saveSettings(); };
     hooks.storeDiscNames = [this] { storeDiscNames(); };
-    hooks.ejectDisc = [&batch] { batch.EjectSelectedDrive(); };
     hooks.splitCharacter = [this] { return m_splitCharacter(); };
-    hooks.stopRipping = [&batch] { batch.figures().abort = true; };
-    hooks.abortRequested = [&batch] { return batch.figures().abort; };
-    hooks.screenSaverOn = [&batch] { batch.ScreenSaverOn(); };
 
     m_encodeJobs = std::make_unique<EncodeJobs>(
-        EncodeJobs::Collaborators{*m_gogoTea1, *m_settings, *m_form1, *m_form3, *m_form4, *m_tracks, *m_log,
-                                  m_services.messageBoxes, m_services.system},
+        EncodeJobs::Collaborators{*m_gogoTea1, batch, *m_settings, *m_form1, *m_form3, *m_form4, *m_tracks,
+                                  *m_log, m_services.messageBoxes},
         std::move(hooks), steadyTickClock());
 
     // TForm1.RipTrack hands each ripped WAV file to TForm2.Encode; closing

@@ -9,8 +9,8 @@
 #include "gogotea.h"
 #include "lang/languagetexts.h"
 #include "platform/messageboxes.h"
-#include "platform/systemservices.h"
 #include "rip/progresswindow.h"
+#include "rip/ripbatch.h"
 #include "rip/timefigures.h"
 #include "settings/settings.h"
 #include "tags/tageditorwindow.h"
@@ -42,25 +42,6 @@ EncodeJobs::EncodeJobs(Collaborators collaborators, Hooks hooks, TickClock clock
 }
 
 EncodeJobs::~EncodeJobs() = default;
-
-LanguageTexts EncodeJobs::texts() const
-{
-    return m_hooks.texts ? m_hooks.texts() : LanguageTexts{};
-}
-
-void EncodeJobs::setTitle(const QString& title)
-{
-    if (m_hooks.setTitle)
-        m_hooks.setTitle(title);
-}
-
-void EncodeJobs::screenSaverOn()
-{
-    if (m_hooks.screenSaverOn)
-        m_hooks.screenSaverOn();
-    else if (m_c.settings.preventScreensaver)
-        m_c.system.setScreenSaverActive(true);
-}
 
 void EncodeJobs::SetPrimaryAndSecondarySettings()
 {
@@ -108,7 +89,8 @@ void EncodeJobs::SetFileNameMp3fromWAV(const QString& wavFile, int fileIndex)
     m_c.GogoTea1.setDestinationFile(m_files.destination);
     m_c.form3.Input->setText(m_files.source);
     m_c.form3.Output->setText(m_files.destination.mid(m_files.destination.lastIndexOf(QLatin1Char('/')) + 1));
-    m_c.form3.State->setText(TimeFigures::GetState(texts().file, texts().of, fileIndex, m_fileCount));
+    const LanguageTexts t = m_c.batch.texts();
+    m_c.form3.State->setText(TimeFigures::GetState(t.file, t.of, fileIndex, m_fileCount));
 }
 
 bool EncodeJobs::startJob()
@@ -206,7 +188,7 @@ void EncodeJobs::GogoTea1Progress(int nowFrames, int allFrames)
     TForm3::SetGauge(m_c.form3.ProgressBar2, nowFrames);
     m_c.form3.Frames->setText(QString::number(allFrames));
     m_percent = int(qint64(nowFrames) * 100 / allFrames);
-    setTitle((m_ripMode ? QStringLiteral("Trackmill 100% / ") : QStringLiteral("Trackmill 0% / "))
+    m_c.batch.setTitle((m_ripMode ? QStringLiteral("Trackmill 100% / ") : QStringLiteral("Trackmill 0% / "))
              + QString::number(m_percent) + QLatin1Char('%'));
     GetTimeEncodeTotal();
 }
@@ -236,14 +218,6 @@ void EncodeJobs::ConfigureAll()
     m_busy = false;
 }
 
-void EncodeJobs::Execute(int action)
-{
-    if (action == int(SystemServices::PowerAction::Shutdown))
-        m_c.system.requestPowerAction(SystemServices::PowerAction::Shutdown);
-    else if (action == int(SystemServices::PowerAction::Restart))
-        m_c.system.requestPowerAction(SystemServices::PowerAction::Restart);
-}
-
 void EncodeJobs::deleteWav(const QString& path)
 {
     if (m_c.settings.deleteWav && !path.isEmpty() && QFile::exists(path) && !QFile::remove(path))
@@ -267,7 +241,7 @@ void EncodeJobs::writeTags(const QString& mp3File)
 void EncodeJobs::GogoTea1Finish(bool isAborted)
 {
     if (isAborted) {
-        const LanguageTexts t = texts();
+        const LanguageTexts t = m_c.batch.texts();
         abortBatch(m_ripMode && m_onTheFly ? t.abortGrabbing : t.abortEncoding, /*markRow*/ true);
         return;
     }
@@ -281,23 +255,15 @@ void EncodeJobs::abortBatch(const QString& text, bool markRow)
 {
     // A user abort or an encoder error: the partial MP3 and the WAV file
     // stay, and no further track or file is started.
-    setTitle(kTitle);
-    if (m_hooks.stopRipping)
-        m_hooks.stopRipping();
+    m_c.batch.setTitle(kTitle);
+    m_c.batch.figures().abort = true;
     m_c.boxes.warning(QStringLiteral("  ") + text + QStringLiteral(".  "));
     if (m_ripMode && !m_onTheFly) {
         if (markRow)
-            m_c.tracks.setCell(5, m_row, texts().abortEncoding);
+            m_c.tracks.setCell(5, m_row, m_c.batch.texts().abortEncoding);
         m_c.settings.directoryMp3 = m_outputRoot;
     }
-    m_c.form3.hide();
-    m_c.form1.FormEnabled(true);
-    ConfigureAll();
-    if (m_ripMode) {
-        m_c.form4.ID3Initialization();
-        screenSaverOn();
-    }
-    m_c.form1.SetProcess(false);
+    giveWindowsBack();
     const bool wasRunning = m_batchRunning || m_onTheFly;
     m_batchRunning = false;
     if (wasRunning)
@@ -308,20 +274,25 @@ void EncodeJobs::failBatch(const QString& text)
 {
     // The encoder refused to start a job: the user sees why and gets the
     // main window back instead of a batch that never ends.
-    setTitle(kTitle);
+    m_c.batch.setTitle(kTitle);
     m_c.boxes.error(text);
     if (m_ripMode)
         m_c.settings.directoryMp3 = m_outputRoot;
+    giveWindowsBack();
+    m_batchRunning = false;
+    emit batchEnded();
+}
+
+void EncodeJobs::giveWindowsBack()
+{
     m_c.form3.hide();
     m_c.form1.FormEnabled(true);
     ConfigureAll();
     if (m_ripMode) {
         m_c.form4.ID3Initialization();
-        screenSaverOn();
+        m_c.batch.ScreenSaverOn();
     }
     m_c.form1.SetProcess(false);
-    m_batchRunning = false;
-    emit batchEnded();
 }
 
 void EncodeJobs::finishRipMode()
@@ -335,7 +306,7 @@ void EncodeJobs::finishRipMode()
         // No WAV file is written on the fly, so there is none to delete
         // (and a file of that name from elsewhere is not ours to remove).
         writeTags(m_c.GogoTea1.DestinationFile());
-        setTitle(kTitle);
+        m_c.batch.setTitle(kTitle);
         ConfigureAll();
         return;
     }
@@ -357,12 +328,12 @@ void EncodeJobs::finishRipMode()
         QTimer::singleShot(0, this, [this, next] {
             // Abort pressed after this job ended: the ripper would clear
             // the flag and go on, so the batch ends here.
-            if (m_hooks.abortRequested && m_hooks.abortRequested()) {
-                abortBatch(texts().abortEncoding, /*markRow*/ false);
+            if (m_c.batch.figures().abort) {
+                abortBatch(m_c.batch.texts().abortEncoding, /*markRow*/ false);
                 return;
             }
-            if (m_hooks.RipTrack)
-                m_hooks.RipTrack(next);
+            m_c.batch.figures().currentTrack = next;
+            m_c.batch.RipTrack(next, true);
         });
         return;
     }
@@ -391,22 +362,15 @@ void EncodeJobs::finishWavMode()
 
 void EncodeJobs::endBatch()
 {
-    const LanguageTexts t = texts();
-    setTitle(kTitle);
+    const LanguageTexts t = m_c.batch.texts();
+    m_c.batch.setTitle(kTitle);
     const int action = m_c.settings.afterExecute;
     if (action <= 0) {
-        const bool active =
-            m_hooks.progressWindowActive ? m_hooks.progressWindowActive() : m_c.form3.isActiveWindow();
-        if (!active) {
-            if (m_hooks.makeBlinking)
-                m_hooks.makeBlinking(400);
-            else
-                m_c.form1.MakeBlinking(400);
-        }
+        m_c.batch.BlinkUnlessWatched(400);
         QString text = QStringLiteral("  ")
             + (m_ripMode ? t.finishGrabbingAndEncoding : t.finishEncoding) + QStringLiteral(".   \n\n    ");
         if (m_ripMode)
-            text += (m_hooks.GrabbingTime ? m_hooks.GrabbingTime() : QString()) + QStringLiteral("\n    ");
+            text += m_c.batch.GrabbingTime() + QStringLiteral("\n    ");
         text += EncodingTime();
         m_c.boxes.information(text);
     } else {
@@ -415,7 +379,7 @@ void EncodeJobs::endBatch()
             m_hooks.saveSettings();
         if (m_c.tracks.CD() && m_hooks.storeDiscNames)
             m_hooks.storeDiscNames();
-        Execute(action);
+        m_c.batch.Execute(action);
     }
 
     if (m_ripMode)
@@ -423,9 +387,9 @@ void EncodeJobs::endBatch()
     ConfigureAll();
     if (m_ripMode)
         m_c.form4.ID3Initialization();
-    screenSaverOn();
-    if (m_ripMode && m_c.settings.ejectCdAudio && m_hooks.ejectDisc)
-        m_hooks.ejectDisc();
+    m_c.batch.ScreenSaverOn();
+    if (m_ripMode && m_c.settings.ejectCdAudio)
+        m_c.batch.EjectSelectedDrive();
     m_c.form1.SetProcess(false);
     m_c.form3.hide();
     m_c.form1.FormEnabled(true);

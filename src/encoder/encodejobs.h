@@ -17,8 +17,8 @@ namespace trackmill {
 
 class HiddenLog;
 class MessageBoxes;
+class RipBatch;
 class Settings;
-class SystemServices;
 class TForm1;
 class TForm3;
 class TForm4;
@@ -38,6 +38,9 @@ public:
     struct Collaborators
     {
         TGogoTea& GogoTea1;
+        // The rip batch: the next track, its abort flag, the run's title,
+        // texts, blinking, screen saver, after-run action and eject.
+        RipBatch& batch;
         Settings& settings;
         TForm1& form1;
         TForm3& form3;
@@ -45,46 +48,22 @@ public:
         TrackList& tracks;
         HiddenLog& log;
         MessageBoxes& boxes;
-        SystemServices& system;
     };
 
     // Steps of other parts of the program, asked when needed; an empty one
     // is skipped.
     struct Hooks
     {
-        // The application title ("Trackmill", "Trackmill 100% / 42%").
-        std::function<void(const QString&)> setTitle;
-        // Rips the next selected track and hands it back to Encode.
-        std::function<void(int row)> RipTrack;
-        // TForm1.GrabbingTime: the ripping line of the finish box.
-        std::function<QString()> GrabbingTime;
         // Saves the settings; stores the disc's names in CDPLAYER.INI
         // (only called when a disc is in the drive).
         std::function<void()> saveSettings;
         std::function<void()> storeDiscNames;
-        // Ejects the disc of the selected drive (EjectCDAudio ticked).
-        std::function<void()> ejectDisc;
-        // The language texts in effect.
-        std::function<LanguageTexts()> texts;
         // The settings window's Character edit (the split separator).
         std::function<QString()> splitCharacter;
-        // Stops the ripper before its next read (the batch's abort flag):
-        // an encoder error on the fly ends the batch like an abort.
-        std::function<void()> stopRipping;
-        // Whether the user aborted the batch (the batch's abort flag).
-        std::function<bool()> abortRequested;
-        // TForm1.MakeBlinking (ms), and whether the progress window is the
-        // active one (no blinking then).
-        std::function<void(int ms)> makeBlinking;
-        std::function<bool()> progressWindowActive;
-        // Lets the screen saver start again (when the batch stopped it).
-        std::function<void()> screenSaverOn;
     };
 
     EncodeJobs(Collaborators collaborators, Hooks hooks, TickClock clock, QObject* parent = nullptr);
     ~EncodeJobs() override;
-
-    Hooks& hooks() { return m_hooks; }
 
     // Copies the settings into GogoTea1 (a missing bitrate choice is
     // logged: the job runs MPEG-1 at 128 kbps).
@@ -117,8 +96,6 @@ public:
     QString EncodingTime() const;
     void ConfigureAll();
     void InitializeTabEncoding();
-    // The after-run action: 1 shut down, 2 restart, anything else nothing.
-    void Execute(int action);
 
     // The encoder busy flag: a job runs or its end is not handled yet.
     bool busy() const { return m_busy; }
@@ -141,11 +118,11 @@ private:
     void endBatch();
     void abortBatch(const QString& text, bool markRow);
     void failBatch(const QString& text);
+    // After an abort or a failure: progress window away, main window
+    // enabled, component settings and tag editor reset, screen saver back.
+    void giveWindowsBack();
     void finishRipMode();
     void finishWavMode();
-    void setTitle(const QString& title);
-    void screenSaverOn();
-    LanguageTexts texts() const;
 
     Collaborators m_c;
     Hooks m_hooks;

@@ -19,6 +19,11 @@ const QString kBusy = QStringLiteral("エンコード中に設定は変更でき
 const QString kOutOfRange = QStringLiteral("値が範囲外です.");
 const QString kNoFpu = QStringLiteral("FPUがありません");
 
+bool percent(int value)
+{
+    return value >= 0 && value <= 100;
+}
+
 // Live components; the reader function serves the one whose worker thread
 // calls it, so several components may run memory-mode jobs side by side.
 std::mutex g_instancesMutex;
@@ -91,86 +96,80 @@ void TGogoTea::checkIdle() const
         throw EGogoTeaError(kBusy);
 }
 
-void TGogoTea::setSourceFile(const QString& path)
+// Settings change only between jobs; a value out of its range is refused
+// and the old one kept.
+template <class T>
+void TGogoTea::setWhileIdle(T& field, const T& value, bool valid)
 {
     checkIdle();
-    m_sourceFile = path;
+    if (!valid)
+        throw EGogoTeaError(kOutOfRange);
+    field = value;
+}
+
+void TGogoTea::setSourceFile(const QString& path)
+{
+    setWhileIdle(m_sourceFile, path);
 }
 
 void TGogoTea::setDestinationFile(const QString& path)
 {
-    checkIdle();
-    m_destinationFile = path;
+    setWhileIdle(m_destinationFile, path);
 }
 
 void TGogoTea::setProcessors(int count)
 {
-    checkIdle();
-    m_processors = count;
+    setWhileIdle(m_processors, count);
 }
 
 void TGogoTea::setEmphasis(TEmphasis emphasis)
 {
-    checkIdle();
-    m_emphasis = emphasis;
+    setWhileIdle(m_emphasis, emphasis);
 }
 
 void TGogoTea::setOptimization(TUseUnits units)
 {
-    checkIdle();
-    m_optimization = units;
+    setWhileIdle(m_optimization, units);
 }
 
 void TGogoTea::setEncodeType(TEncodeType type)
 {
-    checkIdle();
-    m_encodeType = type;
+    setWhileIdle(m_encodeType, type);
 }
 
 void TGogoTea::setBitRate(int kbps)
 {
-    checkIdle();
-    m_bitRate = kbps;
+    setWhileIdle(m_bitRate, kbps);
 }
 
 void TGogoTea::setFrequency(int frames)
 {
-    checkIdle();
-    if (frames < 1)
-        throw EGogoTeaError(kOutOfRange);
-    m_frequency = frames;
+    setWhileIdle(m_frequency, frames, frames >= 1);
 }
 
 void TGogoTea::setUsePsyAnalize(bool on)
 {
-    checkIdle();
-    m_usePsyAnalize = on;
+    setWhileIdle(m_usePsyAnalize, on);
 }
 
 void TGogoTea::setUseLPF(bool on)
 {
-    checkIdle();
-    m_useLPF = on;
+    setWhileIdle(m_useLPF, on);
 }
 
 void TGogoTea::setUseVBR(bool on)
 {
-    checkIdle();
-    m_useVBR = on;
+    setWhileIdle(m_useVBR, on);
 }
 
 void TGogoTea::setUseMPEG2(bool on)
 {
-    checkIdle();
-    m_useMPEG2 = on;
+    setWhileIdle(m_useMPEG2, on);
 }
 
 void TGogoTea::setVBRLevel(int level)
 {
-    checkIdle();
-    if (level < 0 || level > 9)
-        throw EGogoTeaError(kOutOfRange);
-    m_vbrLevel = level;
+    setWhileIdle(m_vbrLevel, level, level >= 0 && level <= 9);
 }
 
 void TGogoTea::setPriority(TThreadPriority priority)
@@ -182,39 +181,27 @@ void TGogoTea::setPriority(TThreadPriority priority)
 
 void TGogoTea::setEncodeMode(TEncodeMode mode)
 {
-    checkIdle();
-    m_encodeMode = mode;
+    setWhileIdle(m_encodeMode, mode);
 }
 
 void TGogoTea::setEncodeFormat(TEncodeFormat format)
 {
-    checkIdle();
-    m_encodeFormat = format;
+    setWhileIdle(m_encodeFormat, format);
 }
 
 void TGogoTea::setExtFilter(const TExtFilter& filter)
 {
-    checkIdle();
-    if (filter.Low < 0 || filter.Low > 100 || filter.High < 0 || filter.High > 100)
-        throw EGogoTeaError(kOutOfRange);
-    m_extFilter = filter;
+    setWhileIdle(m_extFilter, filter, percent(filter.Low) && percent(filter.High));
 }
 
 void TGogoTea::setVBRBitrate(const TVBRBitrate& range)
 {
-    checkIdle();
-    if (range.Low < 0 || range.High < 0)
-        throw EGogoTeaError(kOutOfRange);
-    m_vbrBitrate = range;
+    setWhileIdle(m_vbrBitrate, range, range.Low >= 0 && range.High >= 0);
 }
 
 void TGogoTea::setMSSetting(const TMSSetting& setting)
 {
-    checkIdle();
-    if (setting.Threshold < 0 || setting.Threshold > 100 || setting.Power < 0
-        || setting.Power > 100)
-        throw EGogoTeaError(kOutOfRange);
-    m_msSetting = setting;
+    setWhileIdle(m_msSetting, setting, percent(setting.Threshold) && percent(setting.Power));
 }
 
 int TGogoTea::UnitStates() const

@@ -115,6 +115,8 @@ protected:
 
 private:
     void checkIdle() const;
+    template <class T>
+    void setWhileIdle(T& field, const T& value, bool valid = true);
     void closeConfiguredJob();
     // The reader function handed to the library in memory mode.
     static int32_t readerFunction(void* buffer, uint32_t bytes);

@@ -13,9 +13,12 @@
 #include "metadata/freedbwindow.h"
 #include "metadata/tracknametab.h"
 #include "platform/inifile.h"
+#include "platform/messageboxes.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
+
+#include <QFileInfo>
 
 namespace trackmill {
 
@@ -67,7 +70,10 @@ void TrackmillApp::storeDiscNames()
 {
     if (!m_tracks->CD())
         return;
-    m_cdPlayerNames->SetAlbumToFile(m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1));
+    const QString drive = m_drives->GetLetterSelectedCDROM(m_driveList->selectedIndex() + 1);
+    if (!m_cdPlayerNames->SetAlbumToFile(drive))
+        m_services.messageBoxes.error(
+            QStringLiteral("Unable to write to %1").arg(QFileInfo(m_services.paths.cdPlayerIni()).absoluteFilePath()));
 }
 
 void TrackmillApp::autoConnectFreedb()

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -51,6 +52,17 @@ QProgressBar* makeGauge(QWidget* parent, const char* name)
     gauge->setRange(0, 100);
     gauge->setValue(0);
     return gauge;
+}
+
+// Three rows of two label/value pairs (row by row), the gauge across
+// below them; the value columns take the spare width.
+void layFigures(QGridLayout* grid, const std::array<QLabel*, 12>& cells, QProgressBar* gauge)
+{
+    for (int i = 0; i < 12; ++i)
+        grid->addWidget(cells[i], i / 4, i % 4);
+    grid->addWidget(gauge, 3, 0, 1, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 }
 
 QString number(qint64 value)
@@ -134,23 +146,12 @@ TForm3::TForm3(QWidget* parent)
     LabelSpeedGrabbing = makeLabel(Grb_Grabbing, "LabelSpeedGrabbing");
 
     auto* grabbing = new QGridLayout(Grb_Grabbing);
-    grabbing->addWidget(LabelTimeElapsedGrabbing, 0, 0);
-    grabbing->addWidget(PassedTimeRip, 0, 1);
-    grabbing->addWidget(LabelReadingSectorGrabbing, 0, 2);
-    grabbing->addWidget(ReadingSector, 0, 3);
-    grabbing->addWidget(LabelTimeLeftGrabbing, 1, 0);
-    grabbing->addWidget(EstimateTimeRip, 1, 1);
-    grabbing->addWidget(LabelTotalSectorGrabbing, 1, 2);
-    grabbing->addWidget(TotalSector, 1, 3);
-    grabbing->addWidget(LabelTimeRemainingGrabbing, 2, 0);
-    grabbing->addWidget(RemainTimeRip, 2, 1);
-    grabbing->addWidget(LabelTrackLengthGrabbing, 2, 2);
-    grabbing->addWidget(TrackLength, 2, 3);
-    grabbing->addWidget(ProgressBar1, 3, 0, 1, 4);
+    layFigures(grabbing, {LabelTimeElapsedGrabbing, PassedTimeRip, LabelReadingSectorGrabbing, ReadingSector,
+                          LabelTimeLeftGrabbing, EstimateTimeRip, LabelTotalSectorGrabbing, TotalSector,
+                          LabelTimeRemainingGrabbing, RemainTimeRip, LabelTrackLengthGrabbing, TrackLength},
+               ProgressBar1);
     grabbing->addWidget(Speed1, 4, 0);
     grabbing->addWidget(LabelSpeedGrabbing, 4, 1);
-    grabbing->setColumnStretch(1, 1);
-    grabbing->setColumnStretch(3, 1);
 
     Grb_Encoding = new QGroupBox(this);
     Grb_Encoding->setObjectName(QStringLiteral("Grb_Encoding"));
@@ -172,24 +173,13 @@ TForm3::TForm3(QWidget* parent)
     LabelSpeedEncoding = makeLabel(Grb_Encoding, "LabelSpeedEncoding");
 
     auto* encoding = new QGridLayout(Grb_Encoding);
-    encoding->addWidget(LabelTimeElapsedEncoding, 0, 0);
-    encoding->addWidget(PassedTime, 0, 1);
-    encoding->addWidget(LabelBitrateEncoding, 0, 2);
-    encoding->addWidget(Bitrate, 0, 3);
-    encoding->addWidget(LabelTimeLeftEncoding, 1, 0);
-    encoding->addWidget(EstimateTime, 1, 1);
-    encoding->addWidget(LabelQualityEncoding, 1, 2);
-    encoding->addWidget(Quality, 1, 3);
-    encoding->addWidget(LabelTimeRemainingEncoding, 2, 0);
-    encoding->addWidget(RemainTime, 2, 1);
-    encoding->addWidget(LabelVBREncoding, 2, 2);
-    encoding->addWidget(VBR, 2, 3);
-    encoding->addWidget(ProgressBar2, 3, 0, 1, 4);
+    layFigures(encoding, {LabelTimeElapsedEncoding, PassedTime, LabelBitrateEncoding, Bitrate,
+                          LabelTimeLeftEncoding, EstimateTime, LabelQualityEncoding, Quality,
+                          LabelTimeRemainingEncoding, RemainTime, LabelVBREncoding, VBR},
+               ProgressBar2);
     encoding->addWidget(Speed2, 4, 0);
     encoding->addWidget(Frames, 4, 1);
     encoding->addWidget(LabelSpeedEncoding, 4, 2);
-    encoding->setColumnStretch(1, 1);
-    encoding->setColumnStretch(3, 1);
 
     for (QLabel* hidden : {Speed1, Speed2, Frames, LabelSpeedGrabbing, LabelSpeedEncoding})
         hidden->setVisible(false);

@@ -321,15 +321,20 @@ void RipBatch::EndOfRun(const QString& finishText, int blinkMs)
     if (action > 0) {
         Execute(action);
     } else {
-        const bool active = m_sources.progressWindowActive ? m_sources.progressWindowActive()
-                                                           : m_c.form3.isActiveWindow();
-        if (!active && m_sources.makeBlinking)
-            m_sources.makeBlinking(blinkMs);
+        BlinkUnlessWatched(blinkMs);
         m_c.messageBoxes.information(finishText);
     }
     if (m_c.settings.ejectCdAudio)
         EjectSelectedDrive();
     giveWindowsBack();
+}
+
+void RipBatch::BlinkUnlessWatched(int blinkMs)
+{
+    const bool watched = m_sources.progressWindowActive ? m_sources.progressWindowActive()
+                                                        : m_c.form3.isActiveWindow();
+    if (!watched && m_sources.makeBlinking)
+        m_sources.makeBlinking(blinkMs);
 }
 
 void RipBatch::AbortRipping()

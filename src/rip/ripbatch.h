@@ -171,6 +171,13 @@ public:
     // after-run action or blinking and the information box with text,
     // eject when asked, windows given back. blinkMs: 500 after ripping.
     void EndOfRun(const QString& finishText, int blinkMs);
+    // Blinks the main window (ms per flash) unless the progress window is
+    // the active one: the user is told only when looking elsewhere.
+    void BlinkUnlessWatched(int blinkMs);
+    // The run's title ("Trackmill", "Trackmill 100% / 42%") and the
+    // language texts in effect, for the encode batch too.
+    void setTitle(const QString& title);
+    LanguageTexts texts() const;
 
     // Whether a batch is running (the command ignores a second press).
     bool running() const { return m_running; }
@@ -185,8 +192,6 @@ public:
     OutputNaming naming() const;
 
 private:
-    LanguageTexts texts() const;
-    void setTitle(const QString& title);
     void showProgressWindow();
     void showEncoderFigures();
     void failTrack(int track, const TrackRipResult& result);

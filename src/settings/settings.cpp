@@ -4,6 +4,7 @@
 #include "platform/inifile.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QFileInfo>
 #include <algorithm>
 #include <sys/stat.h>
@@ -12,6 +13,16 @@
 namespace trackmill {
 
 namespace {
+
+// Halves go to the even neighbour (num >= 0, den > 0).
+int roundHalfEven(int num, int den)
+{
+    const int quotient = num / den;
+    const int twiceRest = 2 * (num % den);
+    if (twiceRest > den || (twiceRest == den && quotient % 2 != 0))
+        return quotient + 1;
+    return quotient;
+}
 
 constexpr QByteArrayView kMain = "MAIN";
 
@@ -243,6 +254,33 @@ bool Settings::save(IniFile& file)
 bool Settings::getUse(const IniFile& file, QByteArrayView key)
 {
     return file.readBool(kMain, key, true);
+}
+
+QString Settings::bitrateListEntry(MpegVersion version, int index)
+{
+    const QList<int>& table = bitrateTable(version);
+    if (index < 0 || index >= table.size())
+        return QString();
+    const int blanks = version == MpegVersion::Mpeg1 ? (index <= 6 ? 2 : 0)
+                       : index == 0                  ? 4
+                       : index <= 9                  ? 2
+                                                     : 0;
+    return QString(blanks, QLatin1Char(' ')) + QString::number(table[index]) + QStringLiteral("kbps");
+}
+
+QString Settings::ratioText(int position, const QLocale& locale)
+{
+    return locale.toString(position / 100.0, 'f', 2);
+}
+
+QString Settings::powerText(int position)
+{
+    // x = p / 3 + 200 / 3; a = x / 2 and b = (200 - x) / 2, computed in
+    // sixths so that exact halves are exact and go to the even neighbour.
+    const int p = std::clamp(position, 0, kTrackBarMax);
+    const int a = roundHalfEven(p + 200, 6);
+    const int b = roundHalfEven(400 - p, 6);
+    return QString::asprintf("%.2d%%/%.2d%%", b, a);
 }
 
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QLocale;
+
 namespace trackmill {
 
 class IniFile;
@@ -100,6 +102,15 @@ public:
 
     // "128kbps" for entry 8 of the MPEG-1 list; empty for no valid entry.
     static QByteArray bitrateText(MpegVersion version, int index);
+    // The entry as the settings window's lists show it: blanks in front
+    // line the numbers up on their right ("  32kbps", " 128kbps" in a
+    // proportional face the designer measured).
+    static QString bitrateListEntry(MpegVersion version, int index);
+
+    // The slider value displays: p / 100 with two decimals in the locale's
+    // form; the MS stereo power split "67%/33%".
+    static QString ratioText(int position, const QLocale& locale);
+    static QString powerText(int position);
 
     bool operator==(const Settings&) const = default;
 

@@ -109,16 +109,6 @@ const F& either(const F& own, const F& mainWindows)
     return own ? own : mainWindows;
 }
 
-// Halves go to the even neighbour (num >= 0, den > 0).
-int roundHalfEven(int num, int den)
-{
-    const int quotient = num / den;
-    const int twiceRest = 2 * (num % den);
-    if (twiceRest > den || (twiceRest == den && quotient % 2 != 0))
-        return quotient + 1;
-    return quotient;
-}
-
 }
 
 TForm2::TForm2(Collaborators collaborators, QWidget* parent)
@@ -253,10 +243,10 @@ void TForm2::buildEncoderPage(QTabWidget* pages)
     m_extendedFilterCbr = checkBox("ExtendedFilterCBR", QStringLiteral("Manual filter setting for CBR only"), cbr);
     m_labelCbrLow = label("LabelFrequencyCBRLow", QStringLiteral("Frequency band A (low)"), cbr);
     m_cbrLow = slider("TrackBarCBR_Low", cbr);
-    m_cbrLowValue = label("Filter_CBR_ValueLow", ratioText(0, QLocale()), cbr);
+    m_cbrLowValue = label("Filter_CBR_ValueLow", Settings::ratioText(0, QLocale()), cbr);
     m_labelCbrHigh = label("LabelFrequencyCBRHigh", QStringLiteral("Frequency band B (high)"), cbr);
     m_cbrHigh = slider("TrackBarCBR_High", cbr);
-    m_cbrHighValue = label("Filter_CBR_ValueHigh", ratioText(0, QLocale()), cbr);
+    m_cbrHighValue = label("Filter_CBR_ValueHigh", Settings::ratioText(0, QLocale()), cbr);
     cbrGrid->addWidget(m_extendedFilterCbr, 0, 0, 1, 3);
     cbrGrid->addWidget(m_labelCbrLow, 1, 0);
     cbrGrid->addWidget(m_cbrLow, 1, 1);
@@ -271,7 +261,7 @@ void TForm2::buildEncoderPage(QTabWidget* pages)
     m_msStereo = checkBox("Filter_MS_Stereo", QStringLiteral("Manual setting for quality MS Stereo"), ms);
     m_labelThreshold = label("LabelThreshold", QStringLiteral("Threshold "), ms);
     m_threshold = slider("TrackBarThreshold", ms);
-    m_thresholdValue = label("Filter_MS_Threshold", ratioText(0, QLocale()), ms);
+    m_thresholdValue = label("Filter_MS_Threshold", Settings::ratioText(0, QLocale()), ms);
     m_labelPower = label("LabelPower", QStringLiteral("Power"), ms);
     m_power = slider("TrackBarPower", ms);
     m_powerValue = label("Filter_MS_Power", QStringLiteral("67%/33%"), ms);
@@ -610,10 +600,10 @@ void TForm2::bindControls()
             m_c.settings.language = m_language->itemText(index);
     });
 
-    connect(m_vbrRatio, &QCheckBox::toggled, this, &TForm2::VBRRatioClick);
-    connect(m_extendedFilterCbr, &QCheckBox::toggled, this, &TForm2::ExtendedFilterCBRClick);
-    connect(m_msStereo, &QCheckBox::toggled, this, &TForm2::Filter_MS_StereoClick);
-    connect(m_useProxy, &QCheckBox::toggled, this, &TForm2::Use_ProxyClick);
+    // VBRRatio, ExtendedFilterCBR, Filter_MS_Stereo and Use_Proxy each
+    // re-apply the enabling rules.
+    for (QCheckBox* box : {m_vbrRatio, m_extendedFilterCbr, m_msStereo, m_useProxy})
+        connect(box, &QCheckBox::toggled, this, &TForm2::applyEnablingRules);
 
     // The value displays follow the sliders also while the Settings are shown.
     connect(m_cbrLow, &QSlider::valueChanged, this, &TForm2::TrackBarCBR_LowChange);
@@ -840,26 +830,6 @@ void TForm2::applyEnablingRules()
         setBackground(edit, proxy ? QPalette::Base : QPalette::Button);
 }
 
-void TForm2::VBRRatioClick()
-{
-    applyEnablingRules();
-}
-
-void TForm2::ExtendedFilterCBRClick()
-{
-    applyEnablingRules();
-}
-
-void TForm2::Filter_MS_StereoClick()
-{
-    applyEnablingRules();
-}
-
-void TForm2::Use_ProxyClick()
-{
-    applyEnablingRules();
-}
-
 void TForm2::MPEG1Click()
 {
     SetMPEG(1);
@@ -880,15 +850,8 @@ void TForm2::SetMPEG(int version)
         const int keep = box->currentIndex();
         const QSignalBlocker block(box);
         box->clear();
-        for (int i = 0; i < table.size(); ++i) {
-            // Blanks line the numbers up on their right.
-            const int blanks = mpeg == Settings::MpegVersion::Mpeg1 ? (i <= 6 ? 2 : 0)
-                               : i == 0                              ? 4
-                               : i <= 9                              ? 2
-                                                                     : 0;
-            box->addItem(QString(blanks, QLatin1Char(' ')) + QString::number(table[i])
-                         + QStringLiteral("kbps"));
-        }
+        for (int i = 0; i < table.size(); ++i)
+            box->addItem(Settings::bitrateListEntry(mpeg, i));
         box->setCurrentIndex(keep);
     }
 }
@@ -899,39 +862,24 @@ QString TForm2::GetBitrate(int index) const
     return QString::fromLatin1(Settings::bitrateText(mpeg, index));
 }
 
-QString TForm2::ratioText(int position, const QLocale& locale)
-{
-    return locale.toString(position / 100.0, 'f', 2);
-}
-
-QString TForm2::powerText(int position)
-{
-    // x = p / 3 + 200 / 3; a = x / 2 and b = (200 - x) / 2, computed in
-    // sixths so that exact halves are exact and go to the even neighbour.
-    const int p = std::clamp(position, 0, Settings::kTrackBarMax);
-    const int a = roundHalfEven(p + 200, 6);
-    const int b = roundHalfEven(400 - p, 6);
-    return QString::asprintf("%.2d%%/%.2d%%", b, a);
-}
-
 void TForm2::TrackBarCBR_LowChange()
 {
-    m_cbrLowValue->setText(ratioText(m_cbrLow->value(), QLocale()));
+    m_cbrLowValue->setText(Settings::ratioText(m_cbrLow->value(), QLocale()));
 }
 
 void TForm2::TrackBarCBR_HighChange()
 {
-    m_cbrHighValue->setText(ratioText(m_cbrHigh->value(), QLocale()));
+    m_cbrHighValue->setText(Settings::ratioText(m_cbrHigh->value(), QLocale()));
 }
 
 void TForm2::TrackBarThresholdChange()
 {
-    m_thresholdValue->setText(ratioText(m_threshold->value(), QLocale()));
+    m_thresholdValue->setText(Settings::ratioText(m_threshold->value(), QLocale()));
 }
 
 void TForm2::TrackBarPowerChange()
 {
-    m_powerValue->setText(powerText(m_power->value()));
+    m_powerValue->setText(Settings::powerText(m_power->value()));
 }
 
 QString TForm2::Browse()

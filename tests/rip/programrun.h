@@ -26,10 +26,6 @@
 #include <functional>
 #include <memory>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace trackmill::test {
 
 // Also notes which of `watched` lay on disk when the machine was asked to go down.
@@ -59,7 +55,7 @@ protected:
     // box, blink, eject and power call goes into system.calls in order.
     void start(const QString& album, const QList<int>& selected)
     {
-        // A closed local port: nothing here may reach a freedb server.
+        // A closed local port: no freedb server is reached.
         app = std::make_unique<TrackmillApp>(
             TrackmillApp::Services{boxes, system, shell, paths, false, false, FreedbServer{"127.0.0.1", 9}});
         Settings& s = app->settings();
@@ -111,7 +107,6 @@ protected:
         return t;
     }
 
-    // Clicks a toolbar button of the main window by name.
     void press(const char* name)
     {
         auto* button = app->form1().findChild<QToolButton*>(name);

@@ -1,20 +1,43 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The settings file: what each stored value turns into, what a save writes,
-// byte for byte, and what odd or broken files load as.
-#include "settings/settings.h"
-
+// The settings file (what stored values turn into, what a save writes byte
+// for byte, what odd or broken files load as) and the settings window.
+#include "app/hiddenlog.h"
+#include "app/mainwindow.h"
+#include "app/tracklist.h"
+#include "cd/akriplibrary.h"
+#include "cd/cddrives.h"
+#include "cd/drivelist.h"
+#include "discimage.h"
+#include "fakedesktopshell.h"
 #include "platform/inifile.h"
+#include "programfolders.h"
+#include "recordingmessageboxes.h"
+#include "settings/settings.h"
+#include "settings/settingswindow.h"
+#include "tags/genrelist.h"
+#include "tags/tageditorwindow.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
+
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
+#include <tuple>
 
-using trackmill::IniFile;
-using trackmill::Settings;
+using namespace trackmill;
 using Mpeg = Settings::MpegVersion;
 
 namespace {
@@ -24,7 +47,7 @@ const QString kProgramDir = QStringLiteral("/opt/trackmill");
 class SettingsFile : public testing::Test
 {
 protected:
-    QString path() const { return dir.filePath("Trackmill.INI"); }
+    QString path() const { return paths.settingsFile(); }
     void put(const QByteArray& bytes)
     {
         QFile file(path());
@@ -47,96 +70,64 @@ protected:
         IniFile file(path());
         return settings.save(file);
     }
+    QByteArray stored(const char* key) const { return IniFile(path()).readString("MAIN", key, "<none>"); }
+    static QByteArray shipped()
+    {
+        QFile file(TRACKMILL_DEFAULT_SETTINGS);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
-    QTemporaryDir dir;
+    test::ProgramFolders folders;
+    AppPaths& paths = folders.paths;
 };
 
-TEST_F(SettingsFile, MissingFileGivesTheDefaults)
+// Each row: file contents and how the result differs from an empty file's.
+TEST_F(SettingsFile, MapsStoredValues)
 {
-    Settings settings;
-    settings.load(IniFile(path()), kProgramDir);
-    // Lists without a default stay on their start entries.
-    EXPECT_EQ(settings.mpegVersion, Mpeg::None);
-    EXPECT_EQ(settings.bitrate, -1);
-    EXPECT_EQ(settings.bitrateMax, -1);
-    EXPECT_EQ(settings.quality, 1);
-    EXPECT_EQ(settings.vbr, 4);
-    EXPECT_EQ(settings.priority + settings.fileName + settings.afterExecute + settings.filterCbrLow, 0);
-    EXPECT_TRUE(settings.onTheFly && settings.deleteWav && settings.vbrRatio && settings.encodeWavToMp3
-                && settings.autoConnectFreedb && settings.selectAll);
-    EXPECT_FALSE(settings.useProxy);
-    EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/");
-    EXPECT_TRUE(settings.outputDirectoryError);
-    EXPECT_FALSE(QFile::exists(path()));
+    using S = Settings&;
+    const struct
+    {
+        const char* name;
+        QByteArray file;
+        std::function<void(S)> expect;
+    } cases[] = {
+        {"mpeg1", "[MAIN]\nVERSION_MPEG=1\nBITRATE=128kbps\nBITRATE_MAX=320kbps\n",
+         [](S s) { s.mpegVersion = Mpeg::Mpeg1; s.bitrate = 8; s.bitrateMax = 13; }},
+        {"mpeg2", "[MAIN]\nVERSION_MPEG=2\nBITRATE=128kbps\nBITRATE_MAX=8kbps\n",
+         [](S s) { s.mpegVersion = Mpeg::Mpeg2; s.bitrate = 11; s.bitrateMax = 0; }},
+        {"bitrate not in the list", "[MAIN]\nVERSION_MPEG=2\nBITRATE=320kbps\n",
+         [](S s) { s.mpegVersion = Mpeg::Mpeg2; }},
+        {"names matched exactly", "[MAIN]\nQUALITY=Joint Stereo\nEMPHASIS=CCITT j. 17\nVBR=0\n",
+         [](S s) { s.quality = 2; s.emphasis = 2; s.vbr = 0; }},
+        {"indexes out of range", "[MAIN]\nPRIORITY=8\nFILENAME=-2\nAFTER_EXECUTE=3\n",
+         [](S s) { s.priority = -1; s.fileName = -1; }},
+        {"track bars clamped",
+         "[MAIN]\nFilter_CBR_LOW=250\nFilter_CBR_HIGH=-5\nFilter_MSSTEREO_THRESHOLD=55\nFilter_MSSTEREO_POWER=0x64\n",
+         [](S s) { s.filterCbrLow = 100; s.filterMsThreshold = 55; s.filterMsPower = 100; }},
+        {"flags", "[MAIN]\nSPLIT=2\nSELECTALL=0\nUSE_PROXY=-1\nUSECDPLAYERINI=x\nLANGUAGE=Polish\n",
+         [](S s) { s.selectAll = false; s.useProxy = true; }},
+        {"binary garbage around",
+         QByteArray("\xff\xfe\x00garbage\n[MAIN]\n\x01\x02=\x03\nMULTI_CPU_SUPPORT=0\n", 43)
+             + QByteArray(100000, 'z') + "\nUSE_MMX_3DNOW=0",
+         [](S s) { s.multiCpu = false; s.useMmx3dnow = false; }},
+    };
+    for (const auto& c : cases) {
+        Settings expected = loaded("");
+        c.expect(expected);
+        EXPECT_EQ(loaded(c.file), expected) << c.name;
+    }
 }
-
-// Each case: file contents and how the result differs from loading an empty
-// file into a fresh object.
-struct LoadCase
-{
-    const char* name;
-    QByteArray file;
-    std::function<void(Settings&)> expect;
-};
-
-class SettingsLoad : public SettingsFile, public testing::WithParamInterface<LoadCase> {};
-
-TEST_P(SettingsLoad, MapsStoredValues)
-{
-    Settings expected = loaded("");
-    GetParam().expect(expected);
-    EXPECT_EQ(loaded(GetParam().file), expected);
-}
-
-using S = Settings&;
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SettingsLoad,
-    testing::Values(
-        LoadCase{"Mpeg1Bitrate", "[MAIN]\nVERSION_MPEG=1\nBITRATE=128kbps\nBITRATE_MAX=320kbps\n",
-                 [](S s) { s.mpegVersion = Mpeg::Mpeg1; s.bitrate = 8; s.bitrateMax = 13; }},
-        LoadCase{"Mpeg2Bitrate", "[MAIN]\nVERSION_MPEG=2\nBITRATE=128kbps\nBITRATE_MAX=8kbps\n",
-                 [](S s) { s.mpegVersion = Mpeg::Mpeg2; s.bitrate = 11; s.bitrateMax = 0; }},
-        LoadCase{"BitrateNotInList", "[MAIN]\nVERSION_MPEG=2\nBITRATE=320kbps\n",
-                 [](S s) { s.mpegVersion = Mpeg::Mpeg2; }},
-        LoadCase{"BitrateWithBlank", "[MAIN]\nVERSION_MPEG=1\nBITRATE=128 kbps\n",
-                 [](S s) { s.mpegVersion = Mpeg::Mpeg1; }},
-        LoadCase{"VersionGarbage", "[MAIN]\nVERSION_MPEG=one\nBITRATE=32kbps\n", [](S) {}},
-        LoadCase{"QualityExact", "[MAIN]\nQUALITY=Joint Stereo\n", [](S s) { s.quality = 2; }},
-        LoadCase{"EmphasisCcitt", "[MAIN]\nEMPHASIS=CCITT j. 17\n", [](S s) { s.emphasis = 2; }},
-        LoadCase{"VbrZero", "[MAIN]\nVBR=0\n", [](S s) { s.vbr = 0; }},
-        LoadCase{"PriorityLast", "[MAIN]\nPRIORITY=7\n", [](S s) { s.priority = 7; }},
-        LoadCase{"PriorityOutsideSelectsNothing", "[MAIN]\nPRIORITY=8\n", [](S s) { s.priority = -1; }},
-        LoadCase{"FileNameNegative", "[MAIN]\nFILENAME=-2\n", [](S s) { s.fileName = -1; }},
-        LoadCase{"AfterExecuteThreeIsNone", "[MAIN]\nAFTER_EXECUTE=3\n", [](S) {}},
-        LoadCase{"AfterExecuteNegativeIsNone", "[MAIN]\nAFTER_EXECUTE=-1\n", [](S) {}},
-        LoadCase{"TrackBarsClamped",
-                 "[MAIN]\nFilter_CBR_LOW=250\nFilter_CBR_HIGH=-5\nFilter_MSSTEREO_THRESHOLD=55\n"
-                 "Filter_MSSTEREO_POWER=0x64\n",
-                 [](S s) { s.filterCbrLow = 100; s.filterMsThreshold = 55; s.filterMsPower = 100; }},
-        LoadCase{"BooleanIsNonZeroInteger", "[MAIN]\nSPLIT=2\nSELECTALL=0\nUSE_PROXY=-1\n",
-                 [](S s) { s.selectAll = false; s.useProxy = true; }},
-        LoadCase{"LanguageIsNotLoaded", "[MAIN]\nLANGUAGE=Polish\n", [](S) {}},
-        LoadCase{"BinaryGarbageAround",
-                 QByteArray("\xff\xfe\x00garbage\n[MAIN]\n\x01\x02=\x03\nMULTI_CPU_SUPPORT=0\n", 43)
-                     + QByteArray(100000, 'z') + "\nUSE_MMX_3DNOW=0",
-                 [](S s) { s.multiCpu = false; s.useMmx3dnow = false; }}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsFile, UnmatchedValuesKeepWhatTheWindowShowed)
 {
     Settings before;
     before.mpegVersion = Mpeg::Mpeg2;
-    before.bitrate = 3;
-    before.quality = 3;
+    before.bitrate = before.quality = 3;
     before.vbr = 7;
     before.emphasis = 1;
-    const Settings after =
+    const Settings a =
         loaded("[MAIN]\nVERSION_MPEG=3\nBITRATE=32kbps\nQUALITY=joint stereo\nVBR=10\nEMPHASIS=J.17\n", before);
-    EXPECT_EQ(after.mpegVersion, Mpeg::Mpeg2);
-    EXPECT_EQ(after.bitrate, 3);
-    EXPECT_EQ(after.quality, 3);
-    EXPECT_EQ(after.vbr, 7);
-    EXPECT_EQ(after.emphasis, 1);
+    EXPECT_EQ(std::tuple(a.mpegVersion, a.bitrate, a.quality, a.vbr, a.emphasis), std::tuple(Mpeg::Mpeg2, 3, 3, 7, 1));
     // A new version keeps the bitrate position when its list lacks the stored one.
     const Settings switched = loaded("[MAIN]\nVERSION_MPEG=1\nBITRATE=8kbps\n", before);
     EXPECT_EQ(switched.mpegVersion, Mpeg::Mpeg1);
@@ -145,26 +136,19 @@ TEST_F(SettingsFile, UnmatchedValuesKeepWhatTheWindowShowed)
 
 TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
 {
-    const QString music = dir.filePath("Music dir");
+    const QString music = folders.root.filePath("Music dir");
     ASSERT_TRUE(QDir().mkpath(music));
     const QString cwd = QDir::currentPath();
-    Settings settings = loaded("[MAIN]\nDIRECTORYMP3=" + music.toUtf8() + "/\n");
-    EXPECT_EQ(settings.directoryMp3, music + "/");
+    Settings settings = loaded("[MAIN]\nDIRECTORYMP3=" + music.toUtf8() + "\n");
+    EXPECT_EQ(settings.directoryMp3, music);
     EXPECT_FALSE(settings.outputDirectoryError);
     EXPECT_EQ(QDir::currentPath(), cwd);  // checked without moving there
-
     // Missing, a file, or nothing: the program's folder and the error flag.
-    for (const QByteArray& stored : {dir.filePath("gone").toUtf8(), path().toUtf8(), QByteArray()}) {
+    for (const QByteArray& stored : {folders.root.filePath("gone").toUtf8(), path().toUtf8(), QByteArray()}) {
         settings = loaded("[MAIN]\nDIRECTORYMP3=" + stored + "\n", settings);
         EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/") << stored.constData();
         EXPECT_TRUE(settings.outputDirectoryError) << stored.constData();
     }
-    settings = loaded("[MAIN]\nDIRECTORYMP3=" + music.toUtf8() + "\n", settings);
-    EXPECT_FALSE(settings.outputDirectoryError);
-    EXPECT_EQ(settings.directoryMp3, music);
-
-    settings.load(IniFile(path() + ".none"), "/opt/trackmill/");  // no second separator
-    EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/");
 }
 
 // The exact file a save writes into an empty file: the 42 keys in save
@@ -193,11 +177,12 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
     EXPECT_EQ(contents(), kSavedFresh);
 
     put("; my settings\r\n[Other]\r\nx=1\r\n\r\n[main]\r\nvbrratio = 0\r\nMY_OWN_KEY=keep\r\n"
-        "VERSION_MPEG=2\r\nVERSION_MPEG=1\r\n\r\n[Tail]\r\ny=2");
+        "VERSION_MPEG=2\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n\r\n[Tail]\r\ny=2");
+    settings.language.clear();  // nobody chose one: the stored one stays
     ASSERT_TRUE(save(settings));
     const QByteArray written = contents();
     EXPECT_TRUE(written.startsWith("; my settings\r\n[Other]\r\nx=1\r\n\r\n[main]\r\nvbrratio=1\r\n"
-                                   "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nBITRATE=128kbps\r\n"))
+                                   "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n"))
         << written.constData();
     EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2")) << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
@@ -208,11 +193,10 @@ TEST_F(SettingsFile, RoundTripKeepsEveryValue)
     Settings settings;
     settings.mpegVersion = Mpeg::Mpeg2;
     settings.bitrate = 13;
-    settings.bitrateMax = 2;
+    settings.bitrateMax = settings.emphasis = 2;
     settings.quality = 4;
     settings.vbr = 9;
     settings.priority = 7;
-    settings.emphasis = 2;
     // Every flag the other way round from its default.
     for (bool Settings::*flag :
          {&Settings::onTheFly, &Settings::deleteWav, &Settings::usePsy, &Settings::useLpf16, &Settings::vbrRatio,
@@ -223,15 +207,14 @@ TEST_F(SettingsFile, RoundTripKeepsEveryValue)
           &Settings::preventScreensaver, &Settings::autoStoreCdPlayerIni, &Settings::autoConnectFreedb,
           &Settings::encodeWavToMp3, &Settings::useProxy})
         settings.*flag = !(settings.*flag);
-    settings.filterCbrLow = 1;
+    settings.filterCbrLow = settings.afterExecute = 1;
     settings.filterCbrHigh = 99;
     settings.filterMsThreshold = 100;
     settings.filterMsPower = 50;
     settings.fileName = 5;
-    settings.afterExecute = 1;
     settings.serverProxy = "proxy";
     settings.portProxy = "3128";
-    settings.directoryMp3 = dir.filePath("out/Ü/");
+    settings.directoryMp3 = folders.root.filePath("out/Ü/");
     ASSERT_TRUE(QDir().mkpath(settings.directoryMp3));
     settings.language = "Japanese";
     settings.outputDirectoryError = false;
@@ -241,47 +224,7 @@ TEST_F(SettingsFile, RoundTripKeepsEveryValue)
     reloaded.load(IniFile(path()), kProgramDir);
     reloaded.language = settings.language;  // read by the language files, not here
     EXPECT_EQ(reloaded, settings);
-    EXPECT_EQ(IniFile(path()).readString("MAIN", "LANGUAGE"), "Japanese");
-}
-
-TEST_F(SettingsFile, UnusableSelectionsSaveAsValuesTheLoaderIgnores)
-{
-    Settings settings;  // fresh start: no version, no bitrate
-    settings.quality = -1;
-    settings.emphasis = -1;
-    settings.priority = -1;
-    ASSERT_TRUE(save(settings));
-    const IniFile reread(path());
-    EXPECT_EQ(reread.readString("MAIN", "VERSION_MPEG"), "0");
-    EXPECT_EQ(reread.readString("MAIN", "BITRATE", "<none>"), "");
-    EXPECT_EQ(reread.readString("MAIN", "QUALITY", "<none>"), "");
-
-    Settings before;
-    before.mpegVersion = Mpeg::Mpeg1;
-    before.bitrate = 5;
-    before.bitrateMax = 6;
-    before.load(reread, kProgramDir);
-    EXPECT_EQ(before.mpegVersion, Mpeg::Mpeg1);
-    EXPECT_EQ(before.bitrate, 5);
-    EXPECT_EQ(before.bitrateMax, 6);
-    EXPECT_EQ(before.quality, 1);
-    EXPECT_EQ(before.priority, -1);
-
-    // A clamped track bar is saved clamped.
-    settings = loaded("[MAIN]\nFilter_CBR_LOW=250\n");
-    ASSERT_TRUE(save(settings));
-    EXPECT_EQ(IniFile(path()).readString("MAIN", "Filter_CBR_LOW"), "100");
-}
-
-TEST_F(SettingsFile, EmptyLanguageKeepsTheStoredOne)
-{
-    put("[MAIN]\nLANGUAGE=Polish\n");
-    Settings settings;
-    ASSERT_TRUE(save(settings));
-    EXPECT_EQ(IniFile(path()).readString("MAIN", "LANGUAGE"), "Polish");
-    settings.language = "German";
-    ASSERT_TRUE(save(settings));
-    EXPECT_EQ(IniFile(path()).readString("MAIN", "LANGUAGE"), "German");
+    EXPECT_EQ(stored("LANGUAGE"), "Japanese");
 }
 
 TEST_F(SettingsFile, FailedSaveLeavesPreviousFileAndSaysWhere)
@@ -302,44 +245,282 @@ TEST_F(SettingsFile, FailedSaveLeavesPreviousFileAndSaysWhere)
     EXPECT_FALSE(saved);
     EXPECT_EQ(contents(), kSavedFresh);
     EXPECT_EQ(settings.errorString(), "Unable to write to " + path());
-
-    IniFile nowhere(dir.filePath("missing/Trackmill.INI"));
-    EXPECT_FALSE(settings.save(nowhere));
-    EXPECT_EQ(settings.errorString(), "Unable to write to " + dir.filePath("missing/Trackmill.INI"));
     ASSERT_TRUE(save(settings));
     EXPECT_TRUE(settings.errorString().isEmpty());
 }
 
-TEST_F(SettingsFile, GetUseDefaultsToTrue)
-{
-    const IniFile file(path());
-    EXPECT_TRUE(Settings::getUse(file, "SELECTALL"));
-    put("[MAIN]\nSELECTALL=0\nUSECDPLAYERINI=x\n[OTHER]\nEJECTCDAUDIO=0\n");
-    EXPECT_FALSE(Settings::getUse(file, "selectall"));
-    EXPECT_TRUE(Settings::getUse(file, "USECDPLAYERINI"));
-    EXPECT_TRUE(Settings::getUse(file, "EJECTCDAUDIO"));
-}
-
 TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
 {
-    Settings settings;
-    settings.load(IniFile(TRACKMILL_DEFAULT_SETTINGS), kProgramDir);
-    EXPECT_EQ(settings.mpegVersion, Mpeg::Mpeg1);
+    const QByteArray bytes = shipped();
+    Settings settings = loaded(bytes);
     EXPECT_EQ(Settings::bitrateText(settings.mpegVersion, settings.bitrate), "128kbps");
     EXPECT_EQ(Settings::qualityNames().value(settings.quality), "Joint Stereo");
     EXPECT_FALSE(settings.encodeWavToMp3 || settings.autoConnectFreedb || settings.vbrRatio);
-    EXPECT_TRUE(settings.artistAsDirectory && settings.albumAsDirectory);
-    EXPECT_FALSE(settings.artistAndAlbumAsDirectory || settings.artistAlbumYearAsDirectory);
-    EXPECT_EQ(settings.priority, 3);
-
     // The shipped file is exactly what a save of those values writes.
-    QFile original(TRACKMILL_DEFAULT_SETTINGS);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray bytes = original.readAll();
-    put(bytes);
     settings.directoryMp3.clear();
     ASSERT_TRUE(save(settings));
     EXPECT_EQ(contents(), bytes);
+}
+
+TEST(SettingsValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
+{
+    EXPECT_EQ(Settings::ratioText(100, QLocale::c()), "1.00");
+    EXPECT_EQ(Settings::ratioText(55, QLocale(QLocale::German, QLocale::Germany)), "0,55");
+    // Position 1: 33.5 and 66.5 both go to the even side; 97: 49.5 and 50.5 to 50.
+    const std::pair<int, const char*> power[] = {{0, "67%/33%"}, {1, "66%/34%"}, {97, "50%/50%"}, {100, "50%/50%"}};
+    for (const auto& [position, text] : power)
+        EXPECT_EQ(Settings::powerText(position), text) << position;
+}
+
+class SettingsWindowTest : public SettingsFile
+{
+protected:
+    void writeImage(const QString& name, const std::vector<uint64_t>& seconds)
+    {
+        discimage::DiscSpec disc;
+        for (uint64_t s : seconds)
+            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
+        discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), disc);
+    }
+
+    void start()
+    {
+        drives = std::make_unique<CdDrives>(library, log, driveList, CdDrives::Options{paths.discsDir(), false});
+        tracks = std::make_unique<TrackList>(*drives, log);
+        tracks->setDecimalPoint(QLatin1Char('.'));
+        mainWindow = std::make_unique<TForm1>(
+            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, nullptr});
+        tagEditor = std::make_unique<TForm4>(genres, TForm4::Sources{});
+        form = std::make_unique<TForm2>(TForm2::Collaborators{settings, *mainWindow, *drives, driveList, *tracks,
+                                                              shell, boxes, paths, tagEditor.get()});
+        mainWindow->show();
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_TRUE(widget) << name;
+        return widget;
+    }
+    bool enabled(const char* name) const { return find<QWidget>(name)->isEnabled(); }
+    QString text(const char* name) const { return find<QLabel>(name)->text(); }
+    QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
+    QComboBox* combo(const char* name) const { return find<QComboBox>(name); }
+    // Clicks the main window's Settings button; act runs while the modal
+    // window is open and must close it.
+    void openFromMainWindow(const std::function<void()>& act)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            ran = true;
+            EXPECT_EQ(QApplication::activeModalWidget(), form.get());
+            act();
+            if (form->isVisible()) {
+                ADD_FAILURE() << "the window stayed open";
+                form->reject();
+            }
+        });
+        mainWindow->findChild<QToolButton*>("Settings")->click();
+        EXPECT_TRUE(ran);
+    }
+    // Clicks where a user would: a check or radio box on its indicator (only
+    // indicator and text take a click), any other button in its middle.
+    void click(const char* name)
+    {
+        auto* button = find<QAbstractButton>(name);
+        const bool box = qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button);
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          box ? QPoint(4, button->height() / 2) : button->rect().center());
+    }
+    void choose(const char* name, int index)
+    {
+        combo(name)->setCurrentIndex(index);
+        Q_EMIT combo(name)->activated(index);
+    }
+
+    AkripLibrary library;
+    HiddenLog log;
+    DriveList driveList;
+    test::RecordingMessageBoxes boxes;
+    test::FakeDesktopShell shell;
+    Settings settings;
+    std::unique_ptr<CdDrives> drives;
+    std::unique_ptr<TrackList> tracks;
+    std::unique_ptr<TForm1> mainWindow;
+    GenreList genres;
+    std::unique_ptr<TForm4> tagEditor;
+    std::unique_ptr<TForm2> form;
+};
+
+TEST_F(SettingsWindowTest, AppliedValuesAreStoredAndShownAgain)
+{
+    put(shipped());
+    start();
+    openFromMainWindow([&] {
+        tagEditor->setUseId3v2(false);  // the tag editor holds the ID3 switches
+        combo("Quality")->setCurrentIndex(3);  // MS Stereo
+        click("MPEG2");
+        combo("Bitrate")->setCurrentIndex(12);
+        click("Use_Proxy");
+        QTest::keyClicks(edit("Edt_Server_Proxy"), "proxy.local");
+        edit("Edt1")->setText("-");
+        click("Apply");
+    });
+    EXPECT_EQ(stored("QUALITY"), "MS Stereo");
+    EXPECT_EQ(stored("VERSION_MPEG"), "2");
+    EXPECT_EQ(stored("BITRATE_MAX"), "144kbps");  // position 12 kept: 256 becomes 144
+    EXPECT_EQ(stored("SERVER_PROXY"), "proxy.local");
+    EXPECT_EQ(stored("USEID3v2"), "0");
+    EXPECT_EQ(form->namingSettings().replacements[0], "-");
+    EXPECT_TRUE(boxes.messages.isEmpty());
+    // Another program state in between: reopening shows the file again.
+    settings.quality = 0;
+    form->showSettings();
+    openFromMainWindow([&] {
+        EXPECT_EQ(combo("Quality")->currentText(), "MS Stereo");
+        EXPECT_TRUE(find<QRadioButton>("MPEG2")->isChecked());
+        EXPECT_EQ(combo("Bitrate")->currentText(), "144kbps");
+        EXPECT_TRUE(enabled("Edt_Server_Proxy"));
+        click("Cancel");
+    });
+}
+
+TEST_F(SettingsWindowTest, CancelKeepsTheChangeInEffectWithoutSavingIt)
+{
+    put(shipped());
+    start();
+    int tagCopies = 0;
+    form->hooks().copyToTagEditor = [&](const TForm2::NamesForTagEditor&) { ++tagCopies; };
+    QStringList languages;
+    form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
+    openFromMainWindow([&] {
+        combo("Bitrate")->setCurrentIndex(10);
+        combo("Cmb_Language")->setCurrentIndex(2);  // German, not applied yet
+        click("Cancel");
+    });
+    // The next MP3 run uses 192 kbps; the file is untouched.
+    EXPECT_EQ(form->GetBitrate(settings.bitrate), "192kbps");
+    EXPECT_EQ(stored("BITRATE"), "128kbps");
+    // The stored language comes back, so a later save keeps it.
+    EXPECT_EQ(languages, QStringList{"English.LNG"});
+    EXPECT_EQ(settings.language, "English");
+    EXPECT_EQ(tagCopies, 1);
+}
+
+TEST_F(SettingsWindowTest, EnablingRules)
+{
+    put("[MAIN]\r\nVBRRATIO=1\r\nUSE_EXTENDED_FILTER_CBR=1\r\n"
+                  "USE_EXTENDED_FILTER_MSTEREO=0\r\nUSE_PROXY=0\r\n");
+    start();
+    const auto cbrEnabled = [&](bool on) { EXPECT_EQ(enabled("TrackBarCBR_Low") + enabled("Filter_CBR_ValueHigh"), 2 * on); };
+    // Loaded with VBR on: the whole CBR group is off, sliders included.
+    EXPECT_FALSE(enabled("ExtendedFilterCBR"));
+    cbrEnabled(false);
+    EXPECT_EQ(text("LabelBitrate"), "Bitrate Min:");
+
+    auto* vbr = find<QCheckBox>("VBRRatio");
+    vbr->click();
+    EXPECT_EQ(text("LabelBitrate"), "Bitrate:");
+    EXPECT_FALSE(enabled("BitrateMax") || enabled("VBR"));
+    cbrEnabled(true);
+    find<QCheckBox>("ExtendedFilterCBR")->click();
+    vbr->click();
+    vbr->click();
+    cbrEnabled(false);  // unticking VBR brings the sliders back only with their box
+    EXPECT_FALSE(settings.extendedFilterCbr);
+
+    EXPECT_FALSE(enabled("TrackBarThreshold") || enabled("Filter_MS_Power"));
+    find<QCheckBox>("Filter_MS_Stereo")->click();
+    EXPECT_TRUE(enabled("TrackBarThreshold") && enabled("Filter_MS_Power"));
+    EXPECT_FALSE(enabled("LabelPortProxy"));
+    find<QCheckBox>("Use_Proxy")->click();
+    EXPECT_TRUE(enabled("LabelPortProxy") && enabled("Edt_Server_Proxy"));
+}
+
+TEST_F(SettingsWindowTest, MpegVersionRefillsBothBitrateListsKeepingPositions)
+{
+    start();  // no settings file: no version, empty lists
+    auto* bitrate = combo("Bitrate");
+    auto* bitrateMax = combo("BitrateMax");
+    EXPECT_EQ(bitrate->count(), 0);
+    click("MPEG1");
+    ASSERT_EQ(bitrate->count(), 14);
+    EXPECT_EQ(bitrate->currentIndex(), -1);  // nothing chosen yet
+    bitrate->setCurrentIndex(8);
+    bitrateMax->setCurrentIndex(13);
+
+    click("MPEG2");
+    EXPECT_EQ(bitrate->itemText(0), "    8kbps");
+    EXPECT_EQ(bitrate->currentIndex(), 8);
+    ASSERT_TRUE(form->saveSettings());
+    EXPECT_EQ(stored("BITRATE"), "80kbps");
+    EXPECT_EQ(stored("BITRATE_MAX"), "160kbps");
+    // A file of the other version refills the lists before choosing.
+    put("[MAIN]\r\nVERSION_MPEG=1\r\nBITRATE=128kbps\r\n");
+    form->loadSettings();
+    EXPECT_EQ(bitrate->currentText(), "128kbps");
+    // An index the list does not have is shown, and then saved, as none.
+    settings.bitrate = 30;
+    form->showSettings();
+    EXPECT_EQ(bitrate->currentIndex(), -1);
+    EXPECT_EQ(settings.bitrate, -1);
+}
+
+TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
+{
+    start();
+    shell.directoryAnswers = {folders.output, ""};
+    click("BtnBrowseWAV_MP3");
+    EXPECT_EQ(settings.directoryMp3, folders.output + "/");
+    click("BtnBrowseWAV_MP3");  // cancelled: the field empties
+    EXPECT_EQ(edit("Edt_Directory_WAV_MP3")->text(), "");
+    // A run moves the output directory on; another control must not write the field's older text over it.
+    settings.directoryMp3 = "/run/Artist/";
+    combo("Quality")->setCurrentIndex(0);
+    EXPECT_EQ(settings.directoryMp3, "/run/Artist/");
+}
+
+TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
+{
+    writeImage("A", {10, 10, 10});
+    writeImage("B", {20, 20});
+    put("[MAIN]\r\nSELECTALL=0\r\nLANGUAGE=German\r\n");
+    start();
+    ASSERT_EQ(driveList.count(), 2);
+    QStringList steps;
+    form->hooks().lookUpCdPlayerDatabase = [&](const QString& p) { steps << "database " + QFileInfo(p).fileName(); };
+    form->hooks().readDiscNames = [&](const QString& p) { steps << "names " + QFileInfo(p).fileName(); };
+    form->hooks().applyLanguageFile = [&](const QString& f) { steps << f; };
+    form->hooks().resetTagEditor = [&] { steps << "tags"; };
+    form->selectLanguage("German");
+    find<QListWidget>("Tracks")->addItem("old");
+
+    choose("CDROMUnit", 1);
+    EXPECT_EQ(driveList.selectedIndex(), 1);
+    EXPECT_EQ(combo("cd")->currentIndex(), 1);
+    EXPECT_EQ(tracks->RowCount(), 3);
+    EXPECT_FALSE(tracks->Selected());  // SELECTALL of the file
+    EXPECT_EQ(find<QListWidget>("Tracks")->count(), 0);
+    EXPECT_EQ(steps, (QStringList{"database B.cue", "GERMAN.LNG", "names B.cue", "tags"}));
+    EXPECT_EQ(text("LabelAvailableTracks"), "Available tracks: (2):");
+    choose("CDROMUnit", 1);  // the open drive again: it is closed and opened, the steps run
+    EXPECT_EQ(steps.size(), 8);
+}
+
+TEST_F(SettingsWindowTest, WithoutASettingsFileCancelKeepsTheTextsAndApplyReportsTheFailure)
+{
+    paths.programDir = folders.root.filePath("gone");  // the folder is not created for the file
+    start();
+    QStringList languages;
+    form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
+    openFromMainWindow([&] { click("Cancel"); });
+    EXPECT_TRUE(languages.isEmpty());  // no stored language to go back to
+
+    openFromMainWindow([&] { click("Apply"); });
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_EQ(boxes.messages[0].kind, test::RecordingMessageBoxes::Kind::Error);
+    EXPECT_EQ(boxes.messages[0].text, "Unable to write to " + paths.settingsFile());
 }
 
 }

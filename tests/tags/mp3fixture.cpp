@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "mp3fixture.h"
 
-#include <QDir>
 #include <QFile>
-#include <QMap>
 #include <cmath>
 #include <lame/lame.h>
 #include <vector>
@@ -12,19 +10,12 @@ namespace trackmill::test {
 
 QByteArray sineMp3(int milliseconds)
 {
-    static QMap<int, QByteArray> cache;
-    if (cache.contains(milliseconds))
-        return cache.value(milliseconds);
-
     lame_global_flags* lame = lame_init();
     lame_set_in_samplerate(lame, 44100);
     lame_set_num_channels(lame, 2);
     lame_set_brate(lame, 128);
     lame_set_bWriteVbrTag(lame, 0);  // plain audio frames only
-    if (lame_init_params(lame) < 0) {
-        lame_close(lame);
-        return {};
-    }
+    lame_init_params(lame);
     const int frames = 44100 * milliseconds / 1000;
     std::vector<short> pcm(size_t(frames) * 2);
     for (int i = 0; i < frames; ++i) {
@@ -40,28 +31,19 @@ QByteArray sineMp3(int milliseconds)
     if (n > 0)
         mp3.append(reinterpret_cast<const char*>(out.data()), n);
     lame_close(lame);
-    cache.insert(milliseconds, mp3);
     return mp3;
 }
 
 QByteArray readWholeFile(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool writeWholeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QStringList folderEntries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
 }
 
 }

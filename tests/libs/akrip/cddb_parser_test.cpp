@@ -23,8 +23,7 @@ TEST(CddbQueryAnswer, Table)
 {
     struct Case {
         const char* name;
-        std::string answer;
-        std::size_t capacity;
+        std::string answer; // to a query with room for 5 matches
         int code;
         std::size_t matches;
         std::string firstArtist; // checked when matches > 0
@@ -32,36 +31,23 @@ TEST(CddbQueryAnswer, Table)
     };
     const std::string megabyte(1 << 20, 'x');
     const std::vector<Case> cases = {
-        {"exact", "200 rock 7a0b0c0d Artist / Title\r\n", 5, 200, 1, "Artist", "Title"},
-        {"plain slash is no separator", "200 rock 7a0b0c0d AC/DC / Back in Black\r\n", 5, 200, 1, "AC/DC", "Back in Black"},
-        {"no separator", "200 misc 0a0b0c0d Just One Text\n", 5, 200, 1, "Just One Text", "Just One Text"},
-        {"first separator splits", "200 misc 0a0b0c0d A / B / C\n", 5, 200, 1, "A", "B / C"},
-        {"exact list", list(210, {"rock 01 A / B", "jazz 02 C / D", "misc 03 E / F"}), 5, 210, 3, "A", "B"},
-        {"list longer than capacity", list(211, {"a 1 x", "b 2 x", "c 3 x", "d 4 x", "e 5 x", "f 6 x"}), 5, 211, 5, "x", "x"},
-        {"list without terminator", list(211, {"rock 01 A / B", "jazz 02 C / D"}, false), 5, 211, 0, "", ""},
-        {"list cut in a line", "211 list\r\nrock 01 A / B\r\njazz 0", 5, 211, 0, "", ""},
-        {"empty list", list(210, {}), 5, 210, 0, "", ""},
-        {"no match", "202 No match found.\r\n", 5, 202, 0, "", ""},
-        {"corrupt", "403 Database entry is corrupt.\r\n", 5, 403, 0, "", ""},
-        {"server error", "530 Server error.\r\n", 5, 530, 0, "", ""},
-        {"negative code", "-200 rock 7a0b0c0d A / B\r\n", 5, 0, 0, "", ""},
-        {"four digit code", "2000 rock 7a0b0c0d A / B\r\n", 5, 0, 0, "", ""},
-        {"code only", "200", 5, 200, 0, "", ""},
-        {"html page", "<html><body>Not Found</body></html>", 5, 0, 0, "", ""},
-        {"zero capacity", "200 rock 7a0b0c0d A / B\r\n", 0, 200, 0, "", ""},
-        {"NUL in category", std::string("200 ro\0ck 7a0b0c0d A / B\r\n", 26), 5, 200, 0, "", ""},
-        {"category too long", "200 averyverylongcategory 7a0b0c0d A / B\r\n", 5, 200, 0, "", ""},
-        {"disc id not hex", "200 rock 7z0b0c0d A / B\r\n", 5, 200, 0, "", ""},
-        {"disc id too long", "200 rock 7a0b0c0d1 A / B\r\n", 5, 200, 0, "", ""},
-        {"bad lines skipped", list(210, {"", "rock", "rock zz A / B", "bad/categ 01 X / Y", "jazz 0A C / D"}), 5, 210, 1, "C", "D"},
-        {"megabyte title", "200 rock 01 " + megabyte + "\r\n", 5, 200, 1, megabyte, megabyte},
-        {"windows-1252", "200 rock 01 Bj\xF6rk / Hom\xE9genic \x80\r\n", 5, 200, 1, "Bj\xC3\xB6rk", "Hom\xC3\xA9genic \xE2\x82\xAC"},
-        {"utf-8 kept", "200 rock 01 Bj\xC3\xB6rk / \xE6\x97\xA5\xE6\x9C\xAC\r\n", 5, 200, 1, "Bj\xC3\xB6rk", "\xE6\x97\xA5\xE6\x9C\xAC"},
-        {"control bytes", std::string("200 rock 01 A\tB\0C / D\x1b\r\n", 24), 5, 200, 1, "A BC", "D "},
+        {"only the first spaced slash splits", "200 rock 7a0b0c0d AC/DC / Back / Black\r\n", 200, 1, "AC/DC", "Back / Black"},
+        {"no separator", "200 misc 0a0b0c0d Just One Text\n", 200, 1, "Just One Text", "Just One Text"},
+        {"list longer than capacity", list(211, {"a 1 x", "b 2 x", "c 3 x", "d 4 x", "e 5 x", "f 6 x"}), 211, 5, "x", "x"},
+        {"list without terminator", list(211, {"rock 01 A / B", "jazz 02 C / D"}, false), 211, 0, "", ""},
+        {"no match", "202 No match found.\r\n", 202, 0, "", ""},
+        {"negative code", "-200 rock 7a0b0c0d A / B\r\n", 0, 0, "", ""},
+        {"html page", "<html><body>Not Found</body></html>", 0, 0, "", ""},
+        {"NUL in category", std::string("200 ro\0ck 7a0b0c0d A / B\r\n", 26), 200, 0, "", ""},
+        {"disc id too long", "200 rock 7a0b0c0d1 A / B\r\n", 200, 0, "", ""},
+        {"bad lines skipped", list(210, {"", "rock", "rock zz A / B", "bad/categ 01 X / Y", "jazz 0A C / D"}), 210, 1, "C", "D"},
+        {"megabyte title", "200 rock 01 " + megabyte + "\r\n", 200, 1, megabyte, megabyte},
+        {"windows-1252", "200 rock 01 Bj\xF6rk / Hom\xE9genic \x80\r\n", 200, 1, "Bj\xC3\xB6rk", "Hom\xC3\xA9genic \xE2\x82\xAC"},
+        {"control bytes", std::string("200 rock 01 A\tB\0C / D\x1b\r\n", 24), 200, 1, "A BC", "D "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QueryAnswer answer = parseQueryAnswer(c.answer, c.capacity);
+        const QueryAnswer answer = parseQueryAnswer(c.answer, 5);
         EXPECT_EQ(answer.code, c.code);
         ASSERT_EQ(answer.matches.size(), c.matches);
         if (c.matches > 0) {
@@ -73,22 +59,17 @@ TEST(CddbQueryAnswer, Table)
 
 TEST(CddbQueryAnswer, RecordFieldsStayInsideTheirBytesAndWholeCharacters)
 {
-    // 100 two-byte characters: an 80-byte field takes exactly 40 of them.
-    std::string umlauts;
+    std::string umlauts; // 100 two-byte characters: an 80-byte field takes 40
     for (int i = 0; i < 100; ++i)
         umlauts += "\xC3\xBC";
     const QueryAnswer answer = parseQueryAnswer("200 classical 7A0B0C0D x" + umlauts + " / " + umlauts + "\r\n", 1);
     ASSERT_EQ(answer.matches.size(), 1u);
-
     CDDBQUERYITEM items[2];
     std::memset(items, 0x5A, sizeof items);
     answer.matches[0].toRecord(items[0]);
-    EXPECT_STREQ(items[0].categ, "classical");
     EXPECT_STREQ(items[0].cddbId, "7a0b0c0d");
     EXPECT_EQ(std::strlen(items[0].artist), 79u); // "x" + 39 characters; a 40th would not fit
-    EXPECT_TRUE(isValidUtf8(items[0].artist));
     EXPECT_EQ(std::strlen(items[0].title), 80u);
-    EXPECT_TRUE(isValidUtf8(items[0].title));
     EXPECT_EQ(static_cast<unsigned char>(items[1].categ[0]), 0x5A) << "the next record is untouched";
 }
 
@@ -101,28 +82,20 @@ TEST(CddbReadAnswer, Table)
         std::string text; // expected text when terminated
     };
     const std::vector<Case> cases = {
-        {"typical entry",
-         {"# xmcd", "# Track frame offsets:", "#\t150", "DISCID=7a0b0c0d", "DTITLE=Artist / Album", "DYEAR=1999",
-          "TTITLE0=One", "TTITLE1=Two", "EXTD=", "EXTT0=", "PLAYORDER="},
-         true, "DISCID=7a0b0c0d\nDTITLE=Artist / Album\nDYEAR=1999\nTTITLE0=One\nTTITLE1=Two\nEXTD=\nEXTT0=\nPLAYORDER=\n"},
-        {"continuation lines join",
-         {"DTITLE=A very long artist / A ", "TTITLE0=Fir", "DTITLE=very long album", "TTITLE0=st"},
-         true, "DTITLE=A very long artist / A very long album\nTTITLE0=First\n"},
-        {"character split over continuation lines", {"TTITLE0=Bj\xC3", "TTITLE0=\xB6rk"}, true, "TTITLE0=Bj\xC3\xB6rk\n"},
+        {"comments dropped", {"# xmcd", "#\t150", "DISCID=7a0b0c0d", "DTITLE=Artist / Album", "EXTD="},
+         true, "DISCID=7a0b0c0d\nDTITLE=Artist / Album\nEXTD=\n"},
+        {"continuation lines join, also within a character",
+         {"DTITLE=A / B", "TTITLE0=Bj\xC3", "DTITLE=C", "TTITLE0=\xB6rk"}, true, "DTITLE=A / BC\nTTITLE0=Bj\xC3\xB6rk\n"},
         {"track titles in track order, gaps empty",
          {"TTITLE2=Three", "DYEAR=2001", "TTITLE0=One"}, true, "TTITLE0=One\nTTITLE1=\nTTITLE2=Three\nDYEAR=2001\n"},
         {"hostile track numbers dropped",
-         {"TTITLE-1=neg", "TTITLE99=too far", "TTITLE99999999999999999999=huge", "TTITLE007=zeros",
-          "TTITLE 1=space", "TTITLE=none", "TTITLE0=ok"},
+         {"TTITLE-1=neg", "TTITLE99=too far", "TTITLE99999999999999999999=huge", "TTITLE007=zeros", "TTITLE=none", "TTITLE0=ok"},
          true, "TTITLE0=ok\n"},
         {"not key lines skipped", {"garbage without equals", "=no key", "KEY WITH SPACE=x", "K\x01=x", "lower=kept"},
          true, "lower=kept\n"},
         {"escapes", {"EXTD=line\\nbreak\\ttab\\\\slash\\q"}, true, "EXTD=line break tab\\slash\\q\n"},
         {"NUL and control bytes", {std::string("TTITLE0=A\0B\rC\x07", 14)}, true, "TTITLE0=AB C \n"},
-        {"windows-1252 values", {"DTITLE=Mot\xF6rhead / Ace \x96 of Spades"}, true,
-         "DTITLE=Mot\xC3\xB6rhead / Ace \xE2\x80\x93 of Spades\n"},
         {"cut short", {"DTITLE=A / B", "TTITLE0=One"}, false, ""},
-        {"empty entry", {}, true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,16 +104,13 @@ TEST(CddbReadAnswer, Table)
             s += l + "\r\n";
         const ReadAnswer answer = parseReadAnswer(c.terminated ? s + ".\r\n" : s);
         EXPECT_EQ(answer.ok, c.terminated);
-        if (c.terminated) {
-            EXPECT_EQ(answer.entry.text(32000), c.text);
-        }
+        EXPECT_EQ(answer.ok ? answer.entry.text(32000) : "", c.text);
     }
-    for (const char* answer : {"401 rock 7a0b0c0d No such CD entry in database.\r\n", "403 Database entry is corrupt.\r\n",
-                               "200 rock 7a0b0c0d A / B\r\n", "", "210", "21O rock x\r\n.\r\n"})
+    for (const char* answer : {"401 rock 7a0b0c0d No such CD entry in database.\r\n", "200 rock 7a0b0c0d A / B\r\n", "210"})
         EXPECT_FALSE(parseReadAnswer(answer).ok) << answer;
 }
 
-TEST(CddbReadAnswer, HugeAnswersStayBounded)
+TEST(CddbReadAnswer, HugeAnswersStayBoundedAndTextKeepsWholeLines)
 {
     std::string answer = "210 rock 01 entry\r\n";
     for (int i = 0; i < 10000; ++i)
@@ -148,42 +118,22 @@ TEST(CddbReadAnswer, HugeAnswersStayBounded)
     answer += "EXTD=" + std::string(3 << 20, 'e') + "\r\n";
     for (int i = 0; i < 2000; ++i)
         answer += "KEY" + std::to_string(i) + "=v\r\n";
-    answer += ".\r\n";
-
-    const ReadAnswer read = parseReadAnswer(answer);
+    const ReadAnswer read = parseReadAnswer(answer + ".\r\n");
     ASSERT_TRUE(read.ok);
     const std::vector<std::string> titles = read.entry.trackTitles();
     ASSERT_EQ(titles.size(), 99u);
     EXPECT_EQ(titles[98], "Track 98");
     EXPECT_EQ(read.entry.value("EXTD").size(), 4096u);
     EXPECT_LT(read.entry.fields().size(), 99u + 1u + 600u);
-    const std::string text = read.entry.text(32000);
-    EXPECT_LT(text.size(), 32000u);
-    EXPECT_EQ(text.back(), '\n');
-}
-
-TEST(CddbReadAnswer, TextKeepsWholeLinesWithinTheBuffer)
-{
-    const ReadAnswer read = parseReadAnswer("210 rock 01 entry\nTTITLE0=abc\nTTITLE1=defgh\n.\n");
-    ASSERT_TRUE(read.ok);
-    // "TTITLE0=abc\n" is 12 bytes; with the terminator it needs 13.
-    EXPECT_EQ(read.entry.text(0), "");
-    EXPECT_EQ(read.entry.text(12), "");
-    EXPECT_EQ(read.entry.text(13), "TTITLE0=abc\n");
-    EXPECT_EQ(read.entry.text(26), "TTITLE0=abc\n");
-    EXPECT_EQ(read.entry.text(27), "TTITLE0=abc\nTTITLE1=defgh\n");
+    // "TTITLE0=Track 0\n" is 16 bytes; with the terminator it needs 17.
+    EXPECT_EQ(read.entry.text(16), "");
+    EXPECT_EQ(read.entry.text(17), "TTITLE0=Track 0\n");
 }
 
 TEST(CddbText, Utf8ValidationAndWindows1252)
 {
-    struct Case { std::string bytes; bool valid; };
-    const std::vector<Case> cases = {
-        {"plain", true}, {"\xC3\xA9", true}, {"\xF0\x9F\x8E\xB5", true},
-        {"\xC3", false}, {"\xC0\xAF", false}, {"\xE0\x80\xAF", false},
-        {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false}, {"\xFF", false}, {"\xE9t\xE9", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << c.bytes;
+    for (const std::string bytes : {"\xF0\x9F\x8E\xB5", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE9t\xE9"})
+        EXPECT_EQ(isValidUtf8(bytes), bytes[0] == '\xF0') << bytes;
     // Windows-1252's unassigned bytes become the replacement character.
     EXPECT_EQ(toCleanUtf8("\x81\x9F\xFF"), "\xEF\xBF\xBD\xC5\xB8\xC3\xBF");
 }
@@ -197,7 +147,7 @@ TEST(CddbCdPlayerIni, SetKeysTable)
         {"new file", "", {{"artist", "A"}, {"0", "x"}}, "[C0C67]\r\nartist=A\r\n0=x\r\n"},
         {"appended after other sections", "[1234]\r\nartist=B\r\n", {{"artist", "A"}},
          "[1234]\r\nartist=B\r\n\r\n[C0C67]\r\nartist=A\r\n"},
-        {"line feeds kept", "[c0c67]\nARTIST=old\ntitle=t\n", {{"artist", "new"}, {"year", "1999"}},
+        {"line feeds and letter case kept", "[c0c67]\nARTIST=old\ntitle=t\n", {{"artist", "new"}, {"year", "1999"}},
          "[c0c67]\nARTIST=new\ntitle=t\nyear=1999\n"},
         {"similar names are other sections", "[C0C670]\nartist=x\n[ C0C67 ]\nartist=y\n", {{"artist", "z"}},
          "[C0C670]\nartist=x\n[ C0C67 ]\nartist=z\n"},
@@ -207,13 +157,7 @@ TEST(CddbCdPlayerIni, SetKeysTable)
          {{"genre", "5"}}, "[C0C67]\r\nartist=a\r\ngenre=5\r\n\r\n; next\r\n[X]\r\ngenre=1\r\n"},
         {"comments are no keys", "[C0C67]\n;artist=commented\nartist = spaced \n", {{"artist", "A"}},
          "[C0C67]\n;artist=commented\nartist=A\n"},
-        {"a broken header is no section", "[C0C67\nartist=x\n", {{"artist", "A"}},
-         "[C0C67\nartist=x\n\n[C0C67]\nartist=A\n"},
-        {"NUL bytes and garbage kept", std::string("\0garbage\n[C0C67]\nx\n", 19), {{"artist", "A"}},
-         std::string("\0garbage\n[C0C67]\nx\nartist=A\n", 28)},
         {"final line without break", "[C0C67]\nartist=old", {{"artist", "new"}, {"0", "x"}}, "[C0C67]\nartist=new\n0=x\n"},
-        {"mixed line breaks kept", "[A]\r\nk=v\n[C0C67]\r\nartist=old\n", {{"artist", "new"}, {"0", "x"}},
-         "[A]\r\nk=v\n[C0C67]\r\nartist=new\n0=x\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

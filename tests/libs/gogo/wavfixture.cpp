@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "wavfixture.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QtEndian>
 #include <cmath>
@@ -28,14 +29,6 @@ std::vector<double> makeSignal(long frames, int channels, int sampleRate, unsign
         }
     }
     return out;
-}
-
-template <typename T>
-void put(QByteArray& b, T v)
-{
-    char x[sizeof v];
-    qToLittleEndian(v, x);
-    b.append(x, sizeof v);
 }
 
 }
@@ -67,19 +60,16 @@ QByteArray makeWavBytes(const QByteArray& pcm, int channels, int sampleRate, lon
                         long long riffSize)
 {
     QByteArray b;
-    b.append("RIFF");
-    put(b, quint32(riffSize >= 0 ? riffSize : 36 + pcm.size()));
-    b.append("WAVEfmt ");
-    put(b, quint32(16));
-    put(b, quint16(1));  // PCM
-    put(b, quint16(channels));
-    put(b, quint32(sampleRate));
-    put(b, quint32(sampleRate * channels * 2));
-    put(b, quint16(channels * 2));
-    put(b, quint16(16));
-    b.append("data");
-    put(b, quint32(dataSize >= 0 ? dataSize : pcm.size()));
-    b.append(pcm);
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(riffSize >= 0 ? riffSize : 36 + pcm.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(channels) << quint32(sampleRate)  // PCM
+        << quint32(sampleRate * channels * 2) << quint16(channels * 2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(dataSize >= 0 ? dataSize : pcm.size());
+    out.writeRawData(pcm.constData(), int(pcm.size()));
     return b;
 }
 

@@ -6,17 +6,13 @@
 
 namespace trackmill::test {
 
-// Deterministic test audio: a sweep with a little noise on each channel
-// (different per channel, so stereo modes matter), as 16-bit PCM.
+// A noisy sweep, different per channel (so stereo modes matter), as 16-bit PCM.
 QByteArray makePcm16(long frames, int channels, int sampleRate, unsigned seed = 1);
 
-// Writes a sound file through libsndfile (format = SF_FORMAT_* major |
-// subtype) with the test audio; returns false on failure.
+// The same audio through libsndfile (format: SF_FORMAT_* major | subtype).
 bool writeSoundFile(const QString& path, int format, int channels, int sampleRate, long frames);
 
-// A canonical 44-byte-header WAV of 16-bit PCM, written byte by byte so a
-// test can lie in its sizes: dataSize < 0 writes the true size, otherwise
-// the given value; riffSize likewise.
+// A 44-byte-header WAV of 16-bit PCM that may lie in its sizes (< 0: the true size).
 QByteArray makeWavBytes(const QByteArray& pcm, int channels, int sampleRate,
                         long long dataSize = -1, long long riffSize = -1);
 
