@@ -72,8 +72,8 @@ CddbServer::CddbServer()
 CddbServer::~CddbServer()
 {
     m_stopping = true;
-    if (m_wakePipe[1] >= 0 && write(m_wakePipe[1], "", 1) < 0) {
-    }
+    if (m_wakePipe[1] >= 0)
+        (void)!write(m_wakePipe[1], "", 1);  // wakes the server's thread
     if (m_thread.joinable())
         m_thread.join();
     for (const int fd : {m_listenFd, m_wakePipe[0], m_wakePipe[1]})

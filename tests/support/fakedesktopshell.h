@@ -9,32 +9,22 @@
 namespace trackmill::test {
 
 // Answers the folder and file dialogs from scripted queues (an empty queue
-// answers as a cancelled dialog) and notes every request and opened link.
+// answers as a cancelled dialog) and notes every opened link.
 class FakeDesktopShell : public DesktopShell
 {
 public:
-    struct Request
+    QString selectDirectory(const QString&, const QString&) override
     {
-        QString title;
-        QString start;
-        QString filter;  // empty for the folder browser
-    };
-
-    QString selectDirectory(const QString& title, const QString& start) override
-    {
-        requests.append({title, start, QString()});
         return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
     }
-    QStringList selectFiles(const QString& title, const QString& start, const QString& filter) override
+    QStringList selectFiles(const QString&, const QString&, const QString&) override
     {
-        requests.append({title, start, filter});
         return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
     }
     void openUrl(const QString& url) override { openedUrls.append(url); }
 
     QStringList directoryAnswers;
     QList<QStringList> fileAnswers;
-    QList<Request> requests;
     QStringList openedUrls;
 };
 
