@@ -103,14 +103,6 @@ protected:
         AkripTestResetCddb();
     }
 
-    // Tracks of 3, 4, 5 ... seconds.
-    void writeDisc(int tracks)
-    {
-        for (int i = 0; i < tracks; ++i)
-            disc.trackBytes.push_back(uint64_t(3 + i) * discimage::kBytesPerSecond);
-        discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
-    }
-
     // Without a port: port 9 of the loopback, where nothing answers.
     void start(uint16_t port = 9)
     {
@@ -167,7 +159,7 @@ TEST_F(EndToEndTest, FromTheLookupAtStartUpToTaggedMp3FilesAndBack)
     settings.writeString("MAIN", "AUTO_STORE_CDPLAYER_INI", "0");  // closing stores them
     settings.writeString("MAIN", "SELECTALL", "0");
     settings.writeString("MAIN", "ON_THE_FLY_ENCODING", "0");
-    writeDisc(3);
+    disc = folders.writeDisc("disc", {3, 4, 5});
     const std::string id = "1f00b203";  // three tracks of 3, 4 and 5 seconds
     server.setQueryAnswer(test::CddbServer::exactMatch("rock", id, "The Band / The Album"));
     server.setReadAnswer("rock", id,
@@ -254,7 +246,7 @@ TEST_F(EndToEndTest, FromTheLookupAtStartUpToTaggedMp3FilesAndBack)
 
 TEST_F(EndToEndTest, SaveErrorsAtClosingReachTheUser)
 {
-    writeDisc(2);
+    folders.writeDisc("disc", {3, 4});
     start();
     // Folders in the place of both files: neither can be written, whoever runs the test.
     ASSERT_TRUE(QFile::remove(paths.settingsFile()));
@@ -280,7 +272,7 @@ TEST_P(EveryWindowTest, OpensFromTheMainWindowAndCloses)
     OutputWatch output;
     const QString language = QString::fromLatin1(GetParam());
     IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", language.toLatin1());
-    writeDisc(1);
+    folders.writeDisc("disc", {3});
     start();
     app->show();
 

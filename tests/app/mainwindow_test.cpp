@@ -32,15 +32,6 @@ namespace {
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    // An image in Discs of tracks of the given seconds.
-    void writeImage(const QString& name, const std::vector<uint64_t>& seconds)
-    {
-        discimage::DiscSpec disc;
-        for (uint64_t s : seconds)
-            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
-        discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), disc);
-    }
-
     void start()
     {
         drives = std::make_unique<CdDrives>(library, log, driveList, CdDrives::Options{paths.discsDir(), false});
@@ -82,7 +73,7 @@ protected:
 
 TEST_F(MainWindowTest, ShowsTheTracksOfTheImageAndTogglesThemByPanelSpaceAndF2)
 {
-    writeImage("Demo", {65, 125, 3 * 60 + 1, 10});
+    folders.writeDisc("Demo", {65, 125, 3 * 60 + 1, 10});
     start();
     EXPECT_EQ(cell(1, 1) + '|' + cell(3, 2) + '|' + cell(4, 1), "AudioTrack 01|   02:05|     10.93 MB");
     EXPECT_EQ(panel(2), "4 Tracks, Playtime 6:21");
@@ -142,7 +133,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindowAndKeepTheSelecti
 {
     start();
     form->findChild<QLineEdit*>("Artist")->setText("Someone");
-    writeImage("New Disc", {20, 30});
+    folders.writeDisc("New Disc", {20, 30});
     EXPECT_TRUE(QTest::qWaitFor([&] { return tracks->CD(); }, 1000));
     EXPECT_EQ(cell(1, 2), "AudioTrack 02");
     EXPECT_EQ(panel(3), "IMAGE New Disc");
@@ -152,7 +143,7 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindowAndKeepTheSelecti
     // An image that sorts in front of the selected one leaves the selection
     // be; only CUE sheets count.
     EXPECT_TRUE(QFile(paths.discsDir() + "/notes.txt").open(QIODevice::WriteOnly));
-    writeImage("A Disc", {10});
+    folders.writeDisc("A Disc", {10});
     ASSERT_TRUE(QTest::qWaitFor([&] { return driveList.count() == 2; }, 1000));
     EXPECT_EQ(driveList.selectedIndex(), 1);
     EXPECT_EQ(form->selectedDrivePath(), paths.discsDir() + "/New Disc.cue");

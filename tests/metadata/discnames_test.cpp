@@ -59,15 +59,6 @@ protected:
         QFile::remove(paths.cdPlayerIni());
     }
 
-    void writeDisc(int tracks, bool dataTrack = false)
-    {
-        discimage::DiscSpec disc;
-        for (int i = 0; i < tracks; ++i)
-            disc.trackBytes.push_back(uint64_t(3 + i) * discimage::kBytesPerSecond);
-        disc.dataTrack = dataTrack;
-        discimage::writeDisc((paths.discsDir() + QStringLiteral("/disc")).toStdString(), disc);
-    }
-
     void start(uint16_t port = 0)
     {
         app = std::make_unique<TrackmillApp>(TrackmillApp::Services{
@@ -119,7 +110,7 @@ protected:
 
 TEST_F(DiscNamesTest, LookupNamesTheDiscInEveryWindow)
 {
-    writeDisc(3);
+    folders.writeDisc("disc", {3, 4, 5});
     // The server answers in windows-1252, as old entries are; the first of several matches names the disc.
     server.setQueryAnswer(Server::matchList(211, {"rock 1f00b203 The B\xE4nd / The Album", "misc 3b000103 Second / Two"}));
     serve("rock", "1f00b203", "The B\xE4nd / The Album", {"One", "Two", "Three"});
@@ -146,7 +137,7 @@ TEST_F(DiscNamesTest, LookupNamesTheDiscInEveryWindow)
 
 TEST_F(DiscNamesTest, StoredByTheLibraryAndShownByTheNextStart)
 {
-    writeDisc(4, true);
+    folders.writeDisc("disc", {3, 4, 5, 6}, true);
     server.setQueryAnswer(Server::exactMatch("jazz", "2a00c404", "Quartet / Live"));
     serve("jazz", "2a00c404", "Quartet / Live", {"Intro", "Theme", "Solo", "Coda"});
     start();
@@ -171,7 +162,7 @@ TEST_F(DiscNamesTest, NothingFoundChangesNoName)
     };
     for (const auto& [name, setUp] : cases) {
         SCOPED_TRACE(name);
-        writeDisc(3);
+        folders.writeDisc("disc", {3, 4, 5});
         Server local;
         if (setUp)
             setUp(local);
@@ -194,7 +185,7 @@ TEST_F(DiscNamesTest, NothingFoundChangesNoName)
 
 TEST_F(DiscNamesTest, WindowsKeepWorkingDuringASlowAnswer)
 {
-    writeDisc(2);
+    folders.writeDisc("disc", {3, 4});
     server.setQueryAnswer(Server::exactMatch("rock", "1f00b202", "Slow / Answer"));
     serve("rock", "1f00b202", "Slow / Answer", {"S1", "S2"});
     server.setBehaviour(Server::Behaviour::Slow, 3);  // ms per byte
@@ -221,7 +212,7 @@ TEST_F(DiscNamesTest, WindowsKeepWorkingDuringASlowAnswer)
 
 TEST_F(DiscNamesTest, EditedNamesAreWhatIsStored)
 {
-    writeDisc(3);
+    folders.writeDisc("disc", {3, 4, 5});
     start();
     app->form1().setArtist(QStringLiteral("Typed Artist"));  // without an artist the disc stays unknown
     // A name typed into the grid (the editor reports it as it changes).

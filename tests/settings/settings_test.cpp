@@ -275,14 +275,6 @@ TEST(SettingsValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
 class SettingsWindowTest : public SettingsFile
 {
 protected:
-    void writeImage(const QString& name, const std::vector<uint64_t>& seconds)
-    {
-        discimage::DiscSpec disc;
-        for (uint64_t s : seconds)
-            disc.trackBytes.push_back(s * discimage::kBytesPerSecond);
-        discimage::writeDisc((paths.discsDir() + "/" + name).toStdString(), disc);
-    }
-
     void start()
     {
         drives = std::make_unique<CdDrives>(library, log, driveList, CdDrives::Options{paths.discsDir(), false});
@@ -483,8 +475,8 @@ TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
 
 TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
 {
-    writeImage("A", {10, 10, 10});
-    writeImage("B", {20, 20});
+    folders.writeDisc("A", {10, 10, 10});
+    folders.writeDisc("B", {20, 20});
     put("[MAIN]\r\nSELECTALL=0\r\nLANGUAGE=German\r\n");
     start();
     ASSERT_EQ(driveList.count(), 2);

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "discimage.h"
 #include "platform/apppaths.h"
 
 #include <QTemporaryDir>
+#include <vector>
 
 namespace trackmill::test {
 
@@ -14,6 +16,10 @@ struct ProgramFolders
 {
     ProgramFolders();
     ~ProgramFolders();
+
+    // Writes Discs/<name>.cue and .bin: audio tracks of these seconds,
+    // a final data track when asked; answers what was written.
+    discimage::DiscSpec writeDisc(const QString& name, const std::vector<int>& seconds, bool dataTrack = false) const;
 
     QTemporaryDir root;
     AppPaths paths;

@@ -54,4 +54,15 @@ ProgramFolders::~ProgramFolders()
     AkripTestReset();
 }
 
+discimage::DiscSpec ProgramFolders::writeDisc(const QString& name, const std::vector<int>& seconds,
+                                              bool dataTrack) const
+{
+    discimage::DiscSpec disc;
+    for (int s : seconds)
+        disc.trackBytes.push_back(uint64_t(s) * discimage::kBytesPerSecond);
+    disc.dataTrack = dataTrack;
+    discimage::writeDisc((paths.discsDir() + QLatin1Char('/') + name).toStdString(), disc);
+    return disc;
+}
+
 }
