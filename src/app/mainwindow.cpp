@@ -4,7 +4,7 @@
 
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
-#include "hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "mediawatcher.h"
 #include "platform/inifile.h"
 #include "tracklist.h"

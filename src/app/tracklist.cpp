@@ -2,7 +2,7 @@
 #include "tracklist.h"
 
 #include "cd/cddrives.h"
-#include "hiddenlog.h"
+#include "platform/hiddenlog.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "trackmillapp.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
 #include "app/tracklist.h"

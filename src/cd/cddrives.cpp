@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cddrives.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "cdlibrary.h"
 #include "drivelist.h"
 

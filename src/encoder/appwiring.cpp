@@ -3,7 +3,7 @@
 // each ripped track, the MP3 button and the end of an encode run.
 #include "app/trackmillapp.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "cd/cddrives.h"

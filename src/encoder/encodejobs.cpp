@@ -2,7 +2,7 @@
 // TForm2's encode jobs (see encodejobs.h).
 #include "encodejobs.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "encodersettings.h"

@@ -7,7 +7,7 @@
 #include "encodersettings.h"
 #include "gogotea.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "cd/cddrives.h"

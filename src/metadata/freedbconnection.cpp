@@ -2,7 +2,7 @@
 #include "freedbconnection.h"
 
 #include "akripcddbservice.h"
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "backgroundcddbservice.h"

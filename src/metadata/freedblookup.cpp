@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "freedblookup.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "progresswindowobserver.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "progresswindow.h"
 
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 #include "progresswindow.h"
 #include "wavfilesink.h"
 
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "cd/cddrives.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"

@@ -2,7 +2,7 @@
 // Disc names through the whole program: a generated disc image, the local
 // CDDB server and recording fakes, driven through the windows by name.
 #include "akrip32_testing.h"
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "app/trackmillapp.h"

@@ -2,7 +2,7 @@
 // The CD Player database (disc id, readers for the three windows, writer)
 // and the freedb lookup against a scripted CDDB client; the disc names
 // tests run both through the library against the local test server.
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "metadata/backgroundcddbservice.h"
 #include "metadata/cdplayerdatabase.h"
 #include "metadata/discid.h"

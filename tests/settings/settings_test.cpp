@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings file (what stored values turn into, what a save writes byte
 // for byte, what odd or broken files load as) and the settings window.
-#include "app/hiddenlog.h"
+#include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/tracklist.h"
 #include "cd/akriplibrary.h"
