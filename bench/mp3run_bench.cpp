@@ -11,12 +11,12 @@
 //
 // Build it without sanitizers for meaningful figures.
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "app/trackmillapp.h"
-#include "encoder/encodejobs.h"
+#include "encoder/trackencoder.h"
 #include "encoder/encodersettings.h"
 #include "encoder/gogotea.h"
-#include "rip/ripbatch.h"
+#include "rip/riprun.h"
 #include "settings/settings.h"
 
 #include "akrip32_testing.h"
@@ -24,6 +24,7 @@
 #include "fakedesktopshell.h"
 #include "mp3framereader.h"
 #include "recordingmessageboxes.h"
+#include "recordingrunview.h"
 #include "recordingsystemservices.h"
 #include "testenvironment.h"
 
@@ -85,7 +86,7 @@ int main(int argc, char** argv)
     FakeDesktopShell shell;
     auto app = std::make_unique<TrackmillApp>(
         TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
-    if (!app->tracks().CD() || !app->encodeJobs()) {
+    if (!app->tracks().CD() || !app->encoder()) {
         std::fprintf(stderr, "no disc or no encoder library\n");
         return 1;
     }
@@ -107,17 +108,18 @@ int main(int argc, char** argv)
     s.artistAsDirectory = s.albumAsDirectory = false;
     s.artistAndAlbumAsDirectory = s.artistAlbumYearAsDirectory = false;
     app->tracks().CheckOrNotAllTracks(app->tracks().RowCount(), QLatin1Char('1'));
-    app->ripBatch().sources().progressWindowActive = [] { return true; };
-    app->ripBatch().sources().setTitle = [](const QString&) {};
+    // The user is watching; the title is not the benchmark's business.
+    test::RecordingRunView view(app->ripRun().view());
+    app->ripRun().setView(view);
     auto* wavButton = app->form1().findChild<QToolButton*>("WAV");
     auto* mp3Button = app->form1().findChild<QToolButton*>("MP3");
-    TGogoTea& tea = *app->gogoTea1();
+    TrackEncoder& encoder = *app->encoder();
     // A component of its own for the encoder-alone figure: the program's
     // one answers every job's end as part of a batch.
     TGogoTea standalone(GogoLibrarySource::forProgram(paths));
 
     const auto idle = [&] {
-        return !app->form1().GetProcess() && !app->encodeJobs()->busy() && !tea.IsEncoding();
+        return !app->ripRun().running() && !encoder.isEncoding();
     };
     const auto run = [&](QToolButton* button) {
         QElapsedTimer t;

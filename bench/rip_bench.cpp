@@ -8,10 +8,11 @@
 //
 //   rip_bench [folder]   (default: the system's temporary folder)
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "app/trackmillapp.h"
 #include "rip/progresswindow.h"
-#include "rip/ripbatch.h"
+#include "rip/riprun.h"
+#include "recordingrunview.h"
 #include "settings/settings.h"
 
 #include "akrip32_testing.h"
@@ -148,7 +149,8 @@ int main(int argc, char** argv)
     for (int n = 1; n <= kTracks; ++n)
         app.tracks().setSelection(n, true);
     // The finish box comes from the fake; the user is watching.
-    app.ripBatch().sources().progressWindowActive = [] { return true; };
+    test::RecordingRunView view(app.ripRun().view());
+    app.ripRun().setView(view);
     app.show();
 
     // cp warms the page cache for both; its best of three is the yardstick.

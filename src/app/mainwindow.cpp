@@ -7,7 +7,7 @@
 #include "platform/hiddenlog.h"
 #include "mediawatcher.h"
 #include "platform/inifile.h"
-#include "tracklist.h"
+#include "cd/tracklist.h"
 #include "tracksgriddelegate.h"
 #include "ui/pictures.h"
 #include "ui/toolbarbutton.h"
@@ -345,7 +345,6 @@ void TForm1::buildLanguageMenu()
 void TForm1::FormCreate()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Trackmill"));
-    m_busy = false;
     m_c.drives.GetHandle_FirstCDROM();
     GetCDTOC();
     CheckOrNotAllTracks(m_c.tracks.RowCount() - 1,

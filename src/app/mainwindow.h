@@ -108,8 +108,6 @@ public:
     void FormEnabled(bool enabled);
     // The close handler: runs the formClose hook; the program ends after it.
     void FormClose();
-    void SetProcess(bool busy) { m_busy = busy; }
-    bool GetProcess() const { return m_busy; }
     // Flashes the task bar entry every periodMs until AppActivate.
     void MakeBlinking(int periodMs);
     void AppActivate();
@@ -192,7 +190,6 @@ private:
 
     Collaborators m_c;
     Hooks m_hooks;
-    bool m_busy = false;
     bool m_blinking = false;
     bool m_editing = false;
     QString m_selectedDrivePath;

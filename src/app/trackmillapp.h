@@ -19,15 +19,18 @@ class AkripLibrary;
 class CdPlayerNames;
 class CdDrives;
 class DesktopShell;
+class DiscNames;
 class DriveList;
-class EncodeJobs;
+class DriveTray;
 class FreedbConnection;
 class GenreList;
 class HiddenLog;
 class MediaWatcher;
 class MessageBoxes;
-class Mp3Command;
-class RipBatch;
+class NamingSource;
+class RipRun;
+class RunPersistence;
+class RunView;
 class Settings;
 class SystemServices;
 class TForm1;
@@ -37,6 +40,8 @@ class TForm4;
 class TForm7;
 class LanguageApplier;
 class TGogoTea;
+class TagFields;
+class TrackEncoder;
 class TrackList;
 class TrackNameFields;
 
@@ -52,6 +57,9 @@ public:
         bool listPhysicalDrives = true;  // tests: false, no real drive is touched
         bool watchMedia = true;          // udev and the Discs folder
         FreedbServer freedbServer{};     // tests: the local CDDB server
+        // Where trays are opened after a run; null: the drives themselves
+        // (tests record the request instead).
+        DriveTray* tray = nullptr;
     };
 
     explicit TrackmillApp(Services services);
@@ -73,10 +81,12 @@ public:
     HiddenLog& log() { return *m_log; }
     TrackList& tracks() { return *m_tracks; }
     CdDrives& drives() { return *m_drives; }
-    RipBatch& ripBatch() { return *m_ripBatch; }
+    DiscNames& discNames() { return *m_discNames; }
+    TagFields& tagFields() { return *m_tagFields; }
+    // The WAV and MP3 commands; tests put a recording view in front of the windows.
+    RipRun& ripRun() { return *m_ripRun; }
     // Null when the encoder library could not be loaded (MP3 stays disabled).
-    EncodeJobs* encodeJobs() { return m_encodeJobs.get(); }
-    TGogoTea* gogoTea1() { return m_gogoTea1.get(); }
+    TrackEncoder* encoder() { return m_encoder.get(); }
     // The output naming as the Settings and the settings window's edits
     // hold it now.
     NamingSettings namingSettings() const;
@@ -94,12 +104,11 @@ public:
     void autoConnectFreedb();
 
 private:
-    // Each subsystem connects its windows and commands in its own file
-    // (src/<subsystem>/appwiring.cpp), so the subsystems stay apart.
+    // One file of src/app/wiring/ per subsystem's place in the program,
+    // called in this order by the constructor (wiring/trackmillapp.cpp).
     void wireTagEditor();
     void wireSettings();
     void wireRipping();
-    void wireEncoding();
     void wireDiscNames();
     void wireLanguages();
     void wireAbout();
@@ -118,6 +127,9 @@ private:
     std::unique_ptr<MediaWatcher> m_watcher;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<GenreList> m_genres;
+    // The disc's names and the tag fields: the windows show them, the runs read them.
+    std::unique_ptr<DiscNames> m_discNames;
+    std::unique_ptr<TagFields> m_tagFields;
 
     // The settings window's edit Character (the split separator, "/" when
     // the window is made); wireSettings points this at the edit.
@@ -135,13 +147,16 @@ private:
     std::unique_ptr<CdPlayerNames> m_cdPlayerNames;
     std::unique_ptr<FreedbConnection> m_freedb;
     std::unique_ptr<TForm7> m_form7;
-    // The batch driver of the WAV and MP3 commands (wireRipping).
-    std::unique_ptr<RipBatch> m_ripBatch;
-    // The encoder component GogoTea1, its jobs and the MP3 command
-    // (wireEncoding; null when the encoder library could not be loaded).
+    // The encoder component GogoTea1 and the run's encoder over it (null
+    // when the encoder library could not be loaded), the run controller of
+    // the WAV and MP3 commands and what it needs from the program
+    // (wireRipping).
     std::unique_ptr<TGogoTea> m_gogoTea1;
-    std::unique_ptr<EncodeJobs> m_encodeJobs;
-    std::unique_ptr<Mp3Command> m_mp3Command;
+    std::unique_ptr<TrackEncoder> m_encoder;
+    std::unique_ptr<RunView> m_runView;
+    std::unique_ptr<NamingSource> m_naming;
+    std::unique_ptr<RunPersistence> m_persistence;
+    std::unique_ptr<RipRun> m_ripRun;
     // Puts a language file's texts into all windows (wireLanguages).
     std::unique_ptr<LanguageApplier> m_languageApplier;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "akrip32.h"
+#include "drivetray.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +22,7 @@ class HiddenLog;
 // Player database). The two are paired by position, which holds because
 // both list the physical drives first and then the .cue images of the Discs
 // folder in name order.
-class CdDrives
+class CdDrives : public DriveTray
 {
 public:
     struct Options
@@ -31,7 +32,7 @@ public:
     };
 
     CdDrives(CdLibrary& library, HiddenLog& log, DriveList& drives, Options options);
-    ~CdDrives();
+    ~CdDrives() override;
 
     CdDrives(const CdDrives&) = delete;
     CdDrives& operator=(const CdDrives&) = delete;
@@ -78,6 +79,7 @@ public:
     // Opens (true) or closes the tray of the drive at this path. A disc image
     // has no tray: success, nothing done.
     bool OpenCloseCD(const QString& path, bool open);
+    bool openTray(const QString& path) override { return OpenCloseCD(path, true); }
 
     const Options& options() const { return m_options; }
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "encoderfeedsink.h"
 
-#include "gogotea.h"
+#include "trackencoder.h"
 
 #include <QThread>
 
 namespace trackmill {
 
-EncoderFeedSink::EncoderFeedSink(TGogoTea& tea, StartJob start, WaitForEvents wait)
-    : m_tea(tea)
+EncoderFeedSink::EncoderFeedSink(TrackEncoder& encoder, StartJob start, WaitForEvents wait)
+    : m_encoder(encoder)
     , m_start(std::move(start))
     , m_wait(std::move(wait))
 {
@@ -31,9 +31,9 @@ bool EncoderFeedSink::write(const char* data, qsizetype bytes, QString* /*error*
         return true;
     bool refused = false;
     for (;;) {
-        if (m_tea.WriteData(data, int(bytes)))
+        if (m_encoder.feed(data, bytes))
             return true;
-        if (!m_tea.IsEncoding()) {
+        if (!m_encoder.isEncoding()) {
             ++m_dropped;
             return true;
         }
@@ -49,8 +49,8 @@ bool EncoderFeedSink::end(End how, QString* /*error*/)
 {
     if (how == End::Failed)
         return true;
-    m_tea.WriteData(nullptr, 0);
-    while (m_tea.IsEncoding()) {
+    m_encoder.endFeed();
+    while (m_encoder.isEncoding()) {
         if (m_wait)
             m_wait(kFinalWaitMs);
         else

@@ -7,26 +7,26 @@
 
 namespace trackmill {
 
-class TGogoTea;
+class TrackEncoder;
 
 // The ripper's sink on the fly: every block read goes straight into the
-// encoder component's ring buffer while its worker encodes. No WAV file is
-// written, so none is ever left behind after a finished or aborted track.
+// encoder's input while its worker encodes. No WAV file is written, so none
+// is ever left behind after a finished or aborted track.
 class EncoderFeedSink final : public AudioSink
 {
 public:
-    // Starts the memory-mode job for the track (TForm2.EncodeOnTheFly);
-    // false with *error when the encoder refused.
+    // Starts the feed job for the track; false with *error when the
+    // encoder refused.
     using StartJob = std::function<bool(QString* error)>;
     // Lets the user interface handle its events for at most `ms`
     // milliseconds, returning early when an event came (the job's end).
     using WaitForEvents = std::function<void(int ms)>;
 
-    EncoderFeedSink(TGogoTea& tea, StartJob start, WaitForEvents wait);
+    EncoderFeedSink(TrackEncoder& encoder, StartJob start, WaitForEvents wait);
 
     // Starts the job; the track is not ripped when that fails.
     bool begin(quint64 trackBytes, QString* error) override;
-    // Offers the block until the ring takes it, 10 ms apart; a job that
+    // Offers the block until the encoder takes it, 10 ms apart; a job that
     // has ended (an encoder error) takes nothing more and the block is
     // dropped, so the read goes on to the end of the track.
     bool write(const char* data, qsizetype bytes, QString* error) override;
@@ -35,8 +35,8 @@ public:
     // left to the abort that follows.
     bool end(End how, QString* error) override;
 
-    // Blocks the ring refused at least once (the encoder was behind), and
-    // blocks dropped because the job had ended.
+    // Blocks refused at least once (the encoder was behind), and blocks
+    // dropped because the job had ended.
     int refusals() const { return m_refusals; }
     int dropped() const { return m_dropped; }
 
@@ -44,7 +44,7 @@ public:
     static constexpr int kFinalWaitMs = 100;
 
 private:
-    TGogoTea& m_tea;
+    TrackEncoder& m_encoder;
     StartJob m_start;
     WaitForEvents m_wait;
     int m_refusals = 0;

@@ -20,15 +20,17 @@ QString Mp3FileNames::stem(const QString& path)
     return dot > 0 ? name.left(dot) : name;
 }
 
-Mp3FileNames Mp3FileNames::SetFileNameMp3(const QString& directory, const QString& baseName)
+Mp3FileNames Mp3FileNames::SetFileNameMp3(const QString& directory, const QString& baseName,
+                                          const QString& extension)
 {
     const QString stemPath = join(directory, baseName);
-    return {stemPath + QStringLiteral(".wav"), stemPath + QStringLiteral(".mp3")};
+    return {stemPath + QStringLiteral(".wav"), stemPath + extension};
 }
 
-Mp3FileNames Mp3FileNames::SetFileNameMp3fromWAV(const QString& directory, const QString& wavFile)
+Mp3FileNames Mp3FileNames::SetFileNameMp3fromWAV(const QString& directory, const QString& wavFile,
+                                                 const QString& extension)
 {
-    return {wavFile, join(directory, stem(wavFile) + QStringLiteral(".mp3"))};
+    return {wavFile, join(directory, stem(wavFile) + extension)};
 }
 
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "languageapplier.h"
 
-#include "app/tracklist.h"
-#include "app/tracklisttexts.h"
+#include "cd/tracklist.h"
+#include "cd/tracklisttexts.h"
 #include "languagefile.h"
 #include "languagekeys.h"
 #include "languagetexts.h"

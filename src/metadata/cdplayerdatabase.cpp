@@ -114,7 +114,7 @@ int CdPlayerDatabase::genreForTagEditor(const QString& discId) const
     return genre == 0 ? kPopPosition : genre;
 }
 
-bool CdPlayerDatabase::store(const QString& discId, const DiscNames& names)
+bool CdPlayerDatabase::store(const QString& discId, const DiscEntry& names)
 {
     // The configuration folder may not exist yet on a new account.
     QDir().mkpath(QFileInfo(m_file.path()).absolutePath());

@@ -10,7 +10,7 @@
 namespace trackmill {
 
 // The names of one disc as the settings window's TrackName tab holds them.
-struct DiscNames
+struct DiscEntry
 {
     QString artist;
     QString album;
@@ -71,7 +71,7 @@ public:
     // this order, in one atomic replacement of the file. Other sections
     // and keys beyond the new count stay. Creates the folder and file when
     // missing. False when the file could not be written (errorString()).
-    bool store(const QString& discId, const DiscNames& names);
+    bool store(const QString& discId, const DiscEntry& names);
 
     QString errorString() const { return m_file.errorString(); }
 

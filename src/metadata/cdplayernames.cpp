@@ -3,7 +3,7 @@
 
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cdplayerdatabase.h"
 #include "discid.h"
@@ -76,7 +76,7 @@ bool CdPlayerNames::SetAlbumToFile(const QString&)
     const std::optional<QString> id = GetCD_ID_Audio(m_c.drives);
     if (!id)
         return false;
-    const DiscNames names = m_c.trackNames.names();
+    const DiscEntry names = m_c.trackNames.names();
     m_c.mainWindow.setArtist(names.artist);
     m_c.mainWindow.setAlbum(names.album);
     CdPlayerDatabase database(m_c.databasePath);

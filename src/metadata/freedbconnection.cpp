@@ -4,7 +4,7 @@
 #include "akripcddbservice.h"
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "backgroundcddbservice.h"
 #include "cd/cddrives.h"
 #include "cdplayernames.h"

@@ -17,7 +17,7 @@ public:
     virtual ~TrackNameFields() = default;
 
     // The names as they would be stored now.
-    virtual DiscNames names() const = 0;
+    virtual DiscEntry names() const = 0;
 
     virtual void setArtist(const QString& text) = 0;
     virtual void setAlbum(const QString& text) = 0;

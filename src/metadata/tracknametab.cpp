@@ -37,9 +37,9 @@ bool TrackNameTab::complete() const
     return m_artist && m_album && m_year && m_genre && m_tracks && m_currentTrack && m_setName;
 }
 
-DiscNames TrackNameTab::names() const
+DiscEntry TrackNameTab::names() const
 {
-    DiscNames names;
+    DiscEntry names;
     if (!complete())
         return names;
     names.artist = m_artist->text();

@@ -26,7 +26,7 @@ public:
     // Whether every control was found.
     bool complete() const;
 
-    DiscNames names() const override;
+    DiscEntry names() const override;
     void setArtist(const QString& text) override;
     void setAlbum(const QString& text) override;
     void setTrackName(int index, const QString& text) override;

@@ -271,6 +271,65 @@ void TForm3::ShowTrackEnded(qint64 totalSectors, const QString& passedTime, bool
     }
 }
 
+void TForm3::ShowState(const QString& text)
+{
+    State->setText(text);
+}
+
+void TForm3::ShowFiles(const QString& input, const QString& output, const QString& directory)
+{
+    Input->setText(input);
+    Output->setText(output);
+    Directory->setText(directory);
+}
+
+void TForm3::ShowEncoderFigures(const QString& bitrate, const QString& quality, const QString& vbr)
+{
+    Bitrate->setText(bitrate);
+    Quality->setText(quality);
+    VBR->setText(vbr);
+}
+
+void TForm3::ShowTrackLength(const QString& playTime)
+{
+    TrackLength->setText(playTime);
+}
+
+void TForm3::ShowEncodingProgress(qint64 framesDone, qint64 framesTotal)
+{
+    ProgressBar2->setMaximum(int(qBound(qint64(1), framesTotal, qint64(std::numeric_limits<int>::max()))));
+    SetGauge(ProgressBar2, framesDone);
+    Frames->setText(number(framesTotal));
+}
+
+void TForm3::ShowEncodingTimes(const RipTimeTexts& times)
+{
+    PassedTime->setText(times.passed);
+    if (times.hasEstimate) {
+        EstimateTime->setText(times.estimate);
+        RemainTime->setText(times.remaining);
+    }
+}
+
+void TForm3::ClearRipGroup()
+{
+    for (QLabel* label : {PassedTimeRip, EstimateTimeRip, RemainTimeRip})
+        label->setText(QStringLiteral("00:00:00"));
+    ReadingSector->setText(QStringLiteral("0"));
+    TotalSector->setText(QStringLiteral("0"));
+    TrackLength->setText(QStringLiteral("0:00"));
+    SetGauge(ProgressBar1, 0);
+}
+
+void TForm3::CompleteGauges()
+{
+    SetGauge(ProgressBar1, ProgressBar1->maximum());
+    SetGauge(ProgressBar2, ProgressBar2->maximum());
+    ReadingSector->setText(TotalSector->text());
+    EstimateTimeRip->setText(PassedTimeRip->text());
+    EstimateTime->setText(PassedTime->text());
+}
+
 void TForm3::AbortClick()
 {
     Q_EMIT abortRequested();

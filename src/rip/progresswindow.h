@@ -42,6 +42,19 @@ public:
     void ShowSectorsRead(qint64 readingSector, qint64 gaugePosition, bool bothGauges);
     void ShowTrackEnded(qint64 totalSectors, const QString& passedTime, bool bothGauges);
 
+    // What the run controller shows beside the ripper's figures: the batch
+    // line, the files, the encoder's figures, the encoding gauge (frames of
+    // 1152 samples) and times, an encode-only run's empty grabbing group,
+    // and on the fly a finished track's gauges at their ends.
+    void ShowState(const QString& text);
+    void ShowFiles(const QString& input, const QString& output, const QString& directory);
+    void ShowEncoderFigures(const QString& bitrate, const QString& quality, const QString& vbr);
+    void ShowTrackLength(const QString& playTime);
+    void ShowEncodingProgress(qint64 framesDone, qint64 framesTotal);
+    void ShowEncodingTimes(const RipTimeTexts& times);
+    void ClearRipGroup();
+    void CompleteGauges();
+
     // Sets a gauge, kept within its range (the rippers advance by 26
     // sectors per read, which passes the maximum on a track's last read).
     static void SetGauge(QProgressBar* gauge, qint64 value);

@@ -3,7 +3,7 @@
 #include "settingswindow.h"
 
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "platform/inifile.h"

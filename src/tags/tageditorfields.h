@@ -32,6 +32,8 @@ struct TagEditorFields
     QString copyright2;
     QString url2;
     QString encodedBy2;
+
+    bool operator==(const TagEditorFields&) const = default;
 };
 
 // What the tag writers take from the other windows.

@@ -2,8 +2,9 @@
 // TForm4: the tag editor window.
 #include "tags/tageditorwindow.h"
 
+#include "metadata/discnames.h"
 #include "tags/genrelist.h"
-#include "tags/tagwriter.h"
+#include "tags/tagfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,12 +28,6 @@ namespace {
 
 // The year of the version 1.1 tag has four bytes.
 constexpr int kYearLength = 4;
-
-template <typename R, typename... A>
-R ask(const std::function<R(A...)>& source, R fallback, A... args)
-{
-    return source ? source(args...) : fallback;
-}
 
 // Sets an edit's text only when it differs: setText moves the cursor to the
 // end and clears the undo history even for an equal text.
@@ -76,10 +71,11 @@ void addRow(QGridLayout* grid, int row, QWidget* parent, const char* labelName, 
 
 }
 
-TForm4::TForm4(const GenreList& genres, Sources sources, QWidget* parent)
+TForm4::TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, QWidget* parent)
     : QDialog(parent)
     , m_genres(genres)
-    , m_sources(std::move(sources))
+    , m_tags(tags)
+    , m_names(names)
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("ID3 Tag Editor"));
@@ -179,24 +175,62 @@ void TForm4::buildControls()
     connect(m_year, &QLineEdit::textChanged, this, &TForm4::YearChange);
     connect(m_artist, &QLineEdit::textChanged, this, &TForm4::ArtistChange);
     connect(m_album, &QLineEdit::textChanged, this, &TForm4::AlbumChange);
+    for (QLineEdit* edit : {m_title, m_year, m_comment, m_track, m_title2, m_artist2, m_album2, m_year2, m_composer2,
+                            m_originalArtist2, m_copyright2, m_url2, m_encodedBy2})
+        connect(edit, &QLineEdit::textChanged, this, &TForm4::takeFields);
+    for (QComboBox* box : {m_genre, m_genre2})
+        connect(box, &QComboBox::currentIndexChanged, this, &TForm4::takeFields);
+    connect(m_comment2, &QPlainTextEdit::textChanged, this, &TForm4::takeFields);
     connect(m_save, &QPushButton::clicked, this, &TForm4::SaveClick);
     connect(m_cancel, &QPushButton::clicked, this, &TForm4::CancelClick);
+    connect(&m_tags, &TagFields::changed, this, &TForm4::showFields);
+    connect(&m_tags, &TagFields::artistEdited, this, &TForm4::artistChanged);
+    connect(&m_tags, &TagFields::albumEdited, this, &TForm4::albumChanged);
 }
 
 void TForm4::FormCreate()
 {
-    // A stored 0 or a missing entry means "Pop"; so does a position outside
-    // the list (a hand-edited CDPLAYER.INI), which would leave no genre chosen.
-    int position = GenreList::PopPosition;
-    if (ask(m_sources.audioDisc, false)) {
-        const int stored = ask(m_sources.GetGenreFromCDPlayerINI, 0);
-        if (stored >= 1 && stored < m_genre->count())
-            position = stored;
-    }
-    m_genre->setCurrentIndex(position);
-    m_genre2->setCurrentIndex(position);
+    showFields();
     UseID3v1Click();
     UseID3v2Click();
+}
+
+void TForm4::showFields()
+{
+    const TagEditorFields& f = m_tags.fields();
+    m_showing = true;
+    setTextIfDifferent(m_title, f.title);
+    setTextIfDifferent(m_artist, f.artist);
+    setTextIfDifferent(m_album, f.album);
+    setTextIfDifferent(m_year, f.year);
+    setTextIfDifferent(m_comment, f.comment);
+    setTextIfDifferent(m_title2, f.title2);
+    setTextIfDifferent(m_artist2, f.artist2);
+    setTextIfDifferent(m_album2, f.album2);
+    setTextIfDifferent(m_year2, f.year2);
+    setTextIfDifferent(m_composer2, f.composer2);
+    setTextIfDifferent(m_originalArtist2, f.originalArtist2);
+    setTextIfDifferent(m_copyright2, f.copyright2);
+    setTextIfDifferent(m_url2, f.url2);
+    setTextIfDifferent(m_encodedBy2, f.encodedBy2);
+    // The memo holds CR LF between its lines in the tag.
+    QString comment2 = f.comment2;
+    comment2.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (m_comment2->toPlainText() != comment2)
+        m_comment2->setPlainText(comment2);
+    if (m_tags.genrePosition() >= 0)
+        m_genre->setCurrentIndex(m_tags.genrePosition());
+    if (m_tags.genre2Position() >= 0)
+        m_genre2->setCurrentIndex(m_tags.genre2Position());
+    m_useId3v1->setChecked(m_tags.useId3v1());
+    m_useId3v2->setChecked(m_tags.useId3v2());
+    m_showing = false;
+}
+
+void TForm4::takeFields()
+{
+    if (!m_showing)
+        m_tags.setFields(fields());
 }
 
 void TForm4::setFieldColour(QWidget* field, const QColor& colour)
@@ -212,6 +246,8 @@ void TForm4::setFieldColour(QWidget* field, const QColor& colour)
 void TForm4::UseID3v1Click()
 {
     const bool on = m_useId3v1->isChecked();
+    if (!m_showing)
+        m_tags.setUseId3v1(on);
     for (QWidget* field : std::initializer_list<QWidget*>{m_track, m_title, m_comment})
         setFieldColour(field, on ? m_infoBackground : m_buttonFace);
     for (QWidget* field : std::initializer_list<QWidget*>{m_artist, m_album, m_year, m_genre})
@@ -224,6 +260,8 @@ void TForm4::UseID3v1Click()
 void TForm4::UseID3v2Click()
 {
     const bool on = m_useId3v2->isChecked();
+    if (!m_showing)
+        m_tags.setUseId3v2(on);
     for (QWidget* field : std::initializer_list<QWidget*>{m_track2, m_title2, m_encodedBy2, m_url2})
         setFieldColour(field, on ? m_infoBackground : m_buttonFace);
     for (QWidget* field : std::initializer_list<QWidget*>{m_artist2, m_album2, m_year2, m_genre2, m_comment2,
@@ -245,109 +283,29 @@ void TForm4::YearChange()
 
 void TForm4::ArtistChange()
 {
-    // During a run Split writes each track's own artist here; that must not
-    // reach the album artist of the other windows.
-    if (ask(m_sources.GetProcess, false))
-        return;
-    const QString text = m_artist->text();
-    setTextIfDifferent(m_artist2, text);
-    emit artistChanged(text);
+    if (!m_showing)
+        m_tags.editArtist(m_artist->text());
 }
 
 void TForm4::AlbumChange()
 {
-    const QString text = m_album->text();
-    setTextIfDifferent(m_album2, text);
-    emit albumChanged(text);
+    if (!m_showing)
+        m_tags.editAlbum(m_album->text());
 }
 
 void TForm4::setArtist(const QString& text)
 {
-    setTextIfDifferent(m_artist, text);
-    setTextIfDifferent(m_artist2, text);
+    m_tags.setArtist(text);
 }
 
 void TForm4::setAlbum(const QString& text)
 {
-    setTextIfDifferent(m_album, text);
-    setTextIfDifferent(m_album2, text);
+    m_tags.setAlbum(text);
 }
 
 void TForm4::ID3Initialization()
 {
-    const QString artist = ask(m_sources.mainArtist, QString());
-    const QString album = ask(m_sources.mainAlbum, QString());
-    m_title->clear();
-    m_title2->clear();
-    setTextIfDifferent(m_artist, artist);
-    setTextIfDifferent(m_artist2, artist);
-    m_composer2->setText(artist);
-    m_originalArtist2->setText(artist);
-    setTextIfDifferent(m_album, album);
-    setTextIfDifferent(m_album2, album);
-    m_comment->setText(QString::fromLatin1(DefaultComment));
-    m_comment2->setPlainText(QString::fromLatin1(DefaultComment));
-    m_encodedBy2->setText(QString::fromLatin1(DefaultEncodedBy));
-    m_copyright2->setText(TagWriter::copyrightFor(artist));
-    m_url2->setText(QString::fromLatin1(DefaultUrl));
-}
-
-bool TForm4::Split(const QString& trackName, const QString& separator, int part, QString& result)
-{
-    TagEditorFields f = fields();
-    if (!TagWriter::Split(trackName, separator, part, f, result))
-        return false;
-    takePerTrackFields(f);
-    return true;
-}
-
-TagSources TForm4::tagSources() const
-{
-    TagSources s;
-    s.artist = ask(m_sources.mainArtist, QString());
-    s.album = ask(m_sources.mainAlbum, QString());
-    s.split = ask(m_sources.split, false);
-    if (m_sources.splitCharacter)
-        s.separator = m_sources.splitCharacter();
-    return s;
-}
-
-QString TForm4::SaveTagid3v11(const QString& fileName, const QString& title, int trackNumber)
-{
-    TrackToTag track;
-    track.fileName = fileName;
-    track.title = title;
-    track.trackNumber = trackNumber;
-    track.trackName = ask(m_sources.trackName, QString(), trackNumber);
-    TagEditorFields f = fields();
-    const QString error = TagWriter(m_id3v1).SaveTagid3v11(track, tagSources(), f);
-    takePerTrackFields(f);
-    return error;
-}
-
-QString TForm4::SaveTagID3v23(const QString& fileName, const QString& title, int trackNumber, int total)
-{
-    TrackToTag track;
-    track.fileName = fileName;
-    track.title = title;
-    track.trackNumber = trackNumber;
-    track.total = total;
-    track.trackName = ask(m_sources.trackName, QString(), trackNumber);
-    TagEditorFields f = fields();
-    const QString error = TagWriter(m_id3v1).SaveTagID3v23(track, tagSources(), f);
-    takePerTrackFields(f);
-    return error;
-}
-
-void TForm4::takePerTrackFields(const TagEditorFields& f)
-{
-    setTextIfDifferent(m_title2, f.title2);
-    setTextIfDifferent(m_title, f.title);
-    setTextIfDifferent(m_artist2, f.artist2);
-    setTextIfDifferent(m_artist, f.artist);
-    setTextIfDifferent(m_composer2, f.composer2);
-    setTextIfDifferent(m_originalArtist2, f.originalArtist2);
-    setTextIfDifferent(m_copyright2, f.copyright2);
+    m_tags.initialize(m_names.artist(), m_names.album());
 }
 
 TagEditorFields TForm4::fields() const
@@ -379,58 +337,51 @@ TagEditorFields TForm4::fields() const
 
 bool TForm4::useId3v1() const
 {
-    return m_useId3v1->isChecked();
+    return m_tags.useId3v1();
 }
 
 bool TForm4::useId3v2() const
 {
-    return m_useId3v2->isChecked();
+    return m_tags.useId3v2();
 }
 
 void TForm4::setUseId3v1(bool on)
 {
-    m_useId3v1->setChecked(on);
+    m_tags.setUseId3v1(on);
 }
 
 void TForm4::setUseId3v2(bool on)
 {
-    m_useId3v2->setChecked(on);
+    m_tags.setUseId3v2(on);
 }
 
 void TForm4::setYears(const QString& year)
 {
-    m_year->setText(year);
-    m_year2->setText(year);
+    // The version 1.1 year holds four characters, as its edit does.
+    m_tags.setYears(year);
+    TagEditorFields f = m_tags.fields();
+    f.year = f.year.left(kYearLength);
+    m_tags.setFields(f);
 }
 
 QString TForm4::year2() const
 {
-    return m_year2->text();
+    return m_tags.fields().year2;
 }
 
 void TForm4::setYear2(const QString& year)
 {
-    m_year2->setText(year);
+    m_tags.setYear2(year);
 }
 
 void TForm4::setGenrePosition(int position)
 {
-    if (position < 0 || position >= m_genre->count())
-        return;
-    m_genre->setCurrentIndex(position);
-    m_genre2->setCurrentIndex(position);
+    m_tags.setGenrePosition(position);
 }
 
 void TForm4::applySettingsNames(const QString& artist, const QString& album, int genrePosition)
 {
-    setTextIfDifferent(m_artist, artist);
-    setTextIfDifferent(m_artist2, artist);
-    m_originalArtist2->setText(artist);
-    m_composer2->setText(artist);
-    m_copyright2->setText(TagWriter::copyrightFor(artist));
-    setTextIfDifferent(m_album, album);
-    setTextIfDifferent(m_album2, album);
-    setGenrePosition(genrePosition);
+    m_tags.applySettingsNames(artist, album, genrePosition);
 }
 
 void TForm4::ShowID3Form()

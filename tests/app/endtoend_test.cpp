@@ -2,10 +2,10 @@
 // The program as a whole over recording fakes, a generated disc image, the
 // local CDDB server, the shipped language files and the real encoder library.
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "app/trackmillapp.h"
-#include "encoder/encodejobs.h"
-#include "encoder/gogotea.h"
+#include "encoder/trackencoder.h"
+#include "rip/riprun.h"
 #include "metadata/freedbwindow.h"
 #include "platform/inifile.h"
 #include "platform/singleinstanceguard.h"
@@ -129,7 +129,7 @@ protected:
     {
         app->form1().findChild<QToolButton*>(button)->click();
         EXPECT_TRUE(QTest::qWaitFor([this] {
-            return !app->form1().GetProcess() && !app->encodeJobs()->busy() && !app->gogoTea1()->IsEncoding();
+            return !app->ripRun().running() && !app->encoder()->isEncoding();
         }, 60000));
     }
 

@@ -2,7 +2,7 @@
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"

@@ -2,7 +2,7 @@
 // The MP3 command through the whole program with the real encoder library,
 // where the end-to-end test does not go: ripping before encoding, aborts,
 // encoder errors, the power action after the run and WAV files from disk.
-#include "encoder/encodejobs.h"
+#include "encoder/trackencoder.h"
 #include "encoder/gogotea.h"
 #include "tags/tageditorwindow.h"
 
@@ -57,7 +57,7 @@ protected:
     void runMp3()
     {
         press("MP3");
-        auto busy = [this] { return app->form1().GetProcess() || app->encodeJobs()->busy() || app->gogoTea1()->IsEncoding(); };
+        auto busy = [this] { return app->ripRun().running() || app->encoder()->isEncoding(); };
         QElapsedTimer timer;
         for (timer.start(); busy() && timer.elapsed() < 60000; QThread::msleep(1))
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -101,7 +101,7 @@ TEST_F(Mp3RunTest, RipThenEncodeGivesTaggedMp3FilesAndNoWavThenShutsDown)
     for (int track : {2, 4})
         EXPECT_TRUE(QRegularExpression("^ OK \\d\\d:\\d\\d:\\d\\d/\\d\\d:\\d\\d:\\d\\d$").match(app->tracks().cell(5, track)).hasMatch())
             << app->tracks().cell(5, track).toStdString();
-    EXPECT_TRUE(titles.contains("Trackmill 100% / 0%"));
+    EXPECT_TRUE(titles().contains("Trackmill 100% / 0%"));
     EXPECT_TRUE(boxes.messages.isEmpty());
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "exists:Trackmill.INI", "exists:CDPLAYER.INI",
                                          "power:shutdown", "screensaver:on"}));
@@ -132,7 +132,7 @@ TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
 TEST_F(Mp3RunTest, AbortRightAfterAJobEndedStartsNoFurtherTrack)
 {
     start();
-    QObject::connect(app->gogoTea1(), &TGogoTea::OnFinish, [this](bool) {
+    QObject::connect(app->encoder(), &TrackEncoder::finished, [this](bool) {
         if (app->form3().isVisible())
             app->form3().Abort->click();
     });

@@ -5,7 +5,7 @@
 #include "akrip32.h"
 #include "app/mainwindow.h"
 #include "app/trackmillapp.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "fakedesktopshell.h"
 #include "lang/aboutwindow.h"
 #include "lang/languageapplier.h"

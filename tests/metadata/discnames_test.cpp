@@ -4,7 +4,7 @@
 #include "akrip32_testing.h"
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "app/trackmillapp.h"
 #include "cd/cddrives.h"
 #include "cddbserver.h"

@@ -4,17 +4,19 @@
 #pragma once
 
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
 #include "app/trackmillapp.h"
+#include "cd/tracklist.h"
 #include "lang/languagetexts.h"
+#include "metadata/discnames.h"
 #include "rip/progresswindow.h"
-#include "rip/ripbatch.h"
+#include "rip/riprun.h"
 #include "settings/settings.h"
 
 #include "discimage.h"
 #include "fakedesktopshell.h"
 #include "programfolders.h"
 #include "recordingmessageboxes.h"
+#include "recordingrunview.h"
 #include "recordingsystemservices.h"
 
 #include <QDir>
@@ -56,8 +58,9 @@ protected:
     void start(const QString& album, const QList<int>& selected)
     {
         // A closed local port: no freedb server is reached.
+        tray.calls = &system.calls;
         app = std::make_unique<TrackmillApp>(
-            TrackmillApp::Services{boxes, system, shell, paths, false, false, FreedbServer{"127.0.0.1", 9}});
+            TrackmillApp::Services{boxes, system, shell, paths, false, false, FreedbServer{"127.0.0.1", 9}, &tray});
         Settings& s = app->settings();
         s.directoryMp3 = output + "/";
         s.preventScreensaver = true;
@@ -73,19 +76,15 @@ protected:
             app->tracks().setCell(1, n, QString("Song %1").arg(n));
             app->tracks().setSelection(n, selected.contains(n));
         }
-        RipBatch::Sources& sources = app->ripBatch().sources();
-        sources.texts = [] { return texts(); };
-        sources.makeBlinking = [this](int ms) { system.calls << QString("blink:%1").arg(ms); };
-        sources.progressWindowActive = [this] { return progressActive; };
-        sources.eject = [this](const QString& path) { system.calls << "eject:" + path; };
-        sources.setTitle = [this](const QString& title) {
-            const QString state = app->form3().State->text();
-            if (states.isEmpty() || states.last() != state)
-                states << state;
-            titles << title;
+        app->languageTexts() = texts();
+        view = std::make_unique<RecordingRunView>(app->ripRun().view());
+        view->calls = &system.calls;
+        view->watched = &progressActive;
+        view->onTitle = [this](const QString& title) {
             if (onTitle)
                 onTitle(title);
         };
+        app->ripRun().setView(*view);
         boxes.onMessage = [this](const RecordingMessageBoxes::Message& m) { system.calls << "box:" + m.text; };
     }
 
@@ -119,11 +118,10 @@ protected:
     void expectIdle()
     {
         EXPECT_TRUE(app->form1().isEnabled());
-        EXPECT_FALSE(app->form1().GetProcess());
         EXPECT_FALSE(app->form3().isVisible());
-        EXPECT_FALSE(app->ripBatch().running());
+        EXPECT_FALSE(app->ripRun().running());
         EXPECT_EQ(app->settings().directoryMp3, output + "/");
-        EXPECT_EQ(titles.value(titles.size() - 1), "Trackmill");
+        EXPECT_EQ(view->titles.value(view->titles.size() - 1), "Trackmill");
     }
 
     ProgramFolders folders;
@@ -134,10 +132,13 @@ protected:
     RecordingMessageBoxes boxes;
     PowerWatchingServices system;
     FakeDesktopShell shell;
-    std::unique_ptr<TrackmillApp> app;  // last: goes before the folders
+    RecordingTray tray;
+    std::unique_ptr<TrackmillApp> app;  // goes before the folders
+    std::unique_ptr<RecordingRunView> view;  // goes before the program's own view
     bool progressActive = true;
-    QStringList states, titles;
     std::function<void(const QString&)> onTitle;
+    QStringList& states() { return view->states; }
+    QStringList& titles() { return view->titles; }
 };
 
 }

@@ -72,7 +72,7 @@ TEST_F(WavRunTest, TwoSelectedTracksBecomeTwoWavFiles)
     EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"The Band"});
 
-    EXPECT_EQ(states, (QStringList{"Grabbing track: 2  (File 1 of 2)  [2, 5]",
+    EXPECT_EQ(states(), (QStringList{"Grabbing track: 2  (File 1 of 2)  [2, 5]",
                                    "Grabbing track: 5  (File 2 of 2)  [2, 5]"}));
 
     // Screen saver kept off for the whole run, one finish box after the

@@ -3,7 +3,7 @@
 // for byte, what odd or broken files load as) and the settings window.
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
@@ -14,8 +14,10 @@
 #include "recordingmessageboxes.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
+#include "metadata/discnames.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
+#include "tags/tagfields.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -282,7 +284,7 @@ protected:
         tracks->setDecimalPoint(QLatin1Char('.'));
         mainWindow = std::make_unique<TForm1>(
             TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, nullptr});
-        tagEditor = std::make_unique<TForm4>(genres, TForm4::Sources{});
+        tagEditor = std::make_unique<TForm4>(genres, tagFields, discNames);
         form = std::make_unique<TForm2>(TForm2::Collaborators{settings, *mainWindow, *drives, driveList, *tracks,
                                                               shell, boxes, paths, tagEditor.get()});
         mainWindow->show();
@@ -341,6 +343,8 @@ protected:
     std::unique_ptr<TrackList> tracks;
     std::unique_ptr<TForm1> mainWindow;
     GenreList genres;
+    TagFields tagFields{genres};
+    DiscNames discNames;
     std::unique_ptr<TForm4> tagEditor;
     std::unique_ptr<TForm2> form;
 };

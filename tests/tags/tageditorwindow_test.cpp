@@ -9,8 +9,10 @@
 #include "recordingmessageboxes.h"
 #include "recordingsystemservices.h"
 #include "settings/settingswindow.h"
+#include "metadata/discnames.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
+#include "tags/tagfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,20 +40,8 @@ class TagEditorWindowTest : public ::testing::Test
 protected:
     void SetUp() override { form = makeForm(); }
 
-    // The other windows as the tag editor sees them.
-    std::unique_ptr<TForm4> makeForm()
-    {
-        TForm4::Sources s;
-        s.GetProcess = [this] { return busy; };
-        s.audioDisc = [this] { return audioDisc; };
-        s.GetGenreFromCDPlayerINI = [this] { return storedGenre; };
-        s.mainArtist = [this] { return artist; };
-        s.mainAlbum = [this] { return album; };
-        s.split = [this] { return split; };
-        s.splitCharacter = [] { return QStringLiteral("/"); };
-        s.trackName = [this](int row) { return trackNames.value(row - 1); };
-        return std::make_unique<TForm4>(genres, s);
-    }
+    // The window over the two models it shows.
+    std::unique_ptr<TForm4> makeForm() { return std::make_unique<TForm4>(genres, tags, names); }
 
     template <typename T = QLineEdit>
     T* child(const char* name)
@@ -75,10 +65,8 @@ protected:
     }
 
     GenreList genres;
-    bool busy = false, audioDisc = false, split = false;
-    int storedGenre = 0;
-    QString artist, album;
-    QStringList trackNames;  // row r is entry r - 1
+    TagFields tags{genres};
+    DiscNames names;
     std::unique_ptr<TForm4> form;
 };
 
@@ -113,8 +101,8 @@ TEST_F(TagEditorWindowTest, YearsKeepFourCharactersAndUntickedGroupsAreReadOnly)
 TEST_F(TagEditorWindowTest, ResetThenCancelRestoresTheValuesTakenWhenOpenedAndSaveKeepsThem)
 {
     // The reset takes the disc's names and leaves year, genre and boxes.
-    artist = QStringLiteral("Band");
-    album = QStringLiteral("Album");
+    names.setArtist(QStringLiteral("Band"));
+    names.setAlbum(QStringLiteral("Album"));
     for (const char* name : {"Title2", "Artist", "Composer2"})
         child(name)->setText(QStringLiteral("old"));
     form->setYears(QStringLiteral("2001"));
@@ -154,47 +142,45 @@ TEST_F(TagEditorWindowTest, ResetThenCancelRestoresTheValuesTakenWhenOpenedAndSa
     EXPECT_EQ(form->fields().year, QStringLiteral("1999"));
 }
 
-TEST_F(TagEditorWindowTest, GenreListsStartAtTheStoredPositionOrPop)
+TEST_F(TagEditorWindowTest, GenreListsFollowTheModelAndAPositionOutsideTheListChangesNothing)
 {
-    // Without a disc, or out of range: "Pop".
-    const struct
-    {
-        bool disc;
-        int stored, position;
-    } cases[] = {{false, 5, 98}, {true, 5, 5}, {true, -3, 98}, {true, 148, 98}};
-    for (const auto& c : cases) {
-        audioDisc = c.disc;
-        storedGenre = c.stored;
-        form = makeForm();
-        EXPECT_EQ(child<QComboBox>("Genre2")->currentIndex(), c.position) << c.stored;
-        EXPECT_EQ(form->fields().genre, genres.sorted()[c.position].number);
+    // The start is the model's genre, "Pop" for a new model.
+    EXPECT_EQ(child<QComboBox>("Genre2")->currentIndex(), GenreList::PopPosition);
+    tags.setGenrePosition(5);
+    form = makeForm();
+    EXPECT_EQ(child<QComboBox>("Genre")->currentIndex(), 5);
+    for (int outside : {-3, GenreList::Count}) {
+        form->setGenrePosition(outside);
+        EXPECT_EQ(child<QComboBox>("Genre2")->currentIndex(), 5) << outside;
     }
+    child<QComboBox>("Genre")->setCurrentIndex(7);
+    EXPECT_EQ(tags.genrePosition(), 7);
+    EXPECT_EQ(form->fields().genre, genres.sorted()[7].number);
 }
 
 // A run with Split: the track's own artist goes into its tags but not to
-// the main window, and Title2 is empty afterwards.
-TEST_F(TagEditorWindowTest, WritersTagATrackFromTheFieldsDuringARun)
+// the disc's names, and Title2 is empty afterwards. The run reads the
+// model, so the window only has to show what the writers left.
+TEST_F(TagEditorWindowTest, WritersTagATrackFromTheModelDuringARun)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("03 Song.mp3"));
     ASSERT_TRUE(test::writeWholeFile(path, test::sineMp3(300)));
-    QLineEdit mainArtist;
-    QObject::connect(form.get(), &TForm4::artistChanged, &mainArtist, &QLineEdit::setText);
-    artist = QStringLiteral("Various");
-    album = QStringLiteral("Mix");
-    split = true;
-    trackNames = {QStringLiteral("A/One"), QStringLiteral("B/Two"), QStringLiteral("Band/Song")};
+    names.setArtist(QStringLiteral("Various"));
+    names.setAlbum(QStringLiteral("Mix"));
+    QObject::connect(&tags, &TagFields::artistEdited, &names, &DiscNames::setArtist);
     form->ID3Initialization();
     form->setGenrePosition(genres.sortedPosition(8));  // "Jazz"
 
-    busy = true;
     QString title;
-    ASSERT_TRUE(form->Split(trackNames[2], QStringLiteral("/"), 1, title));
+    ASSERT_TRUE(tags.split(QStringLiteral("Band/Song"), QStringLiteral("/"), 1, title));
+    TrackToTag track{path, title, QStringLiteral("Band/Song"), 3, 12};
+    TagSources sources{names.artist(), names.album(), true, QStringLiteral("/")};
     // Version 2.3 first: it must not lean on the artist the other tag split off.
-    EXPECT_EQ(form->SaveTagID3v23(path, title, 3, 12), QString());
-    EXPECT_EQ(form->SaveTagid3v11(path, title, 3), QString());
+    EXPECT_EQ(tags.writeId3v23(track, sources), QString());
+    EXPECT_EQ(tags.writeId3v1(track, sources), QString());
     EXPECT_EQ(child("Title2")->text(), QString());
-    EXPECT_EQ(mainArtist.text(), QStringLiteral("Various"));
+    EXPECT_EQ(names.artist(), QStringLiteral("Various"));
 
     TagLib::MPEG::File mpeg(QFile::encodeName(path).constData());
     ASSERT_TRUE(mpeg.ID3v1Tag() && mpeg.ID3v2Tag());

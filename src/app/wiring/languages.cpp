@@ -5,7 +5,7 @@
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "lang/aboutwindow.h"
 #include "lang/languageapplier.h"
 #include "lang/languagechoice.h"

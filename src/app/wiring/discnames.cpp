@@ -5,7 +5,7 @@
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "metadata/cdplayernames.h"

@@ -1,27 +1,31 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "trackmillapp.h"
+#include "app/trackmillapp.h"
 
 #include "platform/hiddenlog.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
-#include "encoder/encodejobs.h"
+#include "cd/tracklist.h"
 #include "encoder/gogotea.h"
-#include "encoder/mp3command.h"
+#include "encoder/trackencoder.h"
 #include "lang/languageapplier.h"
 #include "metadata/cdplayernames.h"
+#include "metadata/discnames.h"
 #include "metadata/freedbconnection.h"
 #include "metadata/freedbwindow.h"
 #include "metadata/tracknamefields.h"
 #include "rip/progresswindow.h"
-#include "rip/ripbatch.h"
+#include "rip/riprun.h"
+#include "rip/runservices.h"
+#include "rip/runview.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
+#include "tags/tagfields.h"
 
 #include <QScreen>
 
@@ -34,6 +38,8 @@ TrackmillApp::TrackmillApp(Services services)
     , m_library(std::make_unique<AkripLibrary>())
     , m_settings(std::make_unique<Settings>())
     , m_genres(std::make_unique<GenreList>())
+    , m_discNames(std::make_unique<DiscNames>())
+    , m_tagFields(std::make_unique<TagFields>(*m_genres))
 {
     const AppPaths& paths = m_services.paths;
     m_drives = std::make_unique<CdDrives>(*m_library, *m_log, *m_driveList,
@@ -52,7 +58,6 @@ TrackmillApp::TrackmillApp(Services services)
     wireSettings();
     m_form3 = std::make_unique<TForm3>();
     wireRipping();
-    wireEncoding();
     wireAbout();
     wireDiscNames();
     wireLanguages();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/hiddenlog.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "fakecdlibrary.h"

@@ -7,32 +7,32 @@
 #include <QElapsedTimer>
 #include <QString>
 
-#include <functional>
-
 namespace trackmill {
 
 class HiddenLog;
-class TForm3;
+class RunView;
 
-// Routes what a ripper reports to the progress window, the hidden log and
-// the application title, and lets the user interface handle its events
-// after every read so Abort reaches the ripper.
+// Routes what the ripper reports to the run's view, the hidden log and the
+// application title, and lets the event loop run after every read so Abort
+// reaches the ripper.
 //
-// The figures of single reads (sector count, gauge, times) reach the window
+// The figures of single reads (sector count, gauge, times) reach the view
 // at most every kRedrawMs: a read of 26 sectors from a cached image takes a
 // fraction of a millisecond, and drawing the window after each one would
 // cost several times the rip itself. Whatever is still pending is shown
 // when the track ends, so the final figures are always exact.
-class ProgressWindowObserver final : public RipObserver
+class RunViewObserver final : public RipObserver
 {
 public:
-    using TitleSetter = std::function<void(const QString&)>;
-
-    // Milliseconds between two updates of the per-read figures.
     static constexpr qint64 kRedrawMs = 50;
 
-    // bothGauges: on the fly, where the encoding gauge follows the reads.
-    ProgressWindowObserver(TForm3& window, HiddenLog& log, TitleSetter setTitle, bool bothGauges = false);
+    RunViewObserver(RunView* view, HiddenLog& log);
+
+    void setView(RunView* view) { m_view = view; }
+    // For the track about to be read: its play time "mm:ss" (the grid's
+    // column 3 without blanks) and whether the encoding gauge follows the
+    // reads (on the fly).
+    void prepareTrack(const QString& trackLength, bool bothGauges);
 
     void stateChanged(const QString& text) override;
     void trackMeasured(qint64 sectors) override;
@@ -50,10 +50,10 @@ public:
 private:
     void flushIfDue();
 
-    TForm3& m_window;
+    RunView* m_view;
     HiddenLog& m_log;
-    TitleSetter m_setTitle;
-    bool m_bothGauges;
+    QString m_trackLength;
+    bool m_bothGauges = false;
 
     bool m_readPending = false;
     qint64 m_readingSector = 0;

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// Ripping and encoding in the program: the encoder component, the run
+// controller behind the WAV and MP3 buttons and the progress window's
+// Abort, shown through the progress and main windows.
+#include "app/trackmillapp.h"
+
+#include "app/mainwindow.h"
+#include "app/wiring/windowrunview.h"
+#include "cd/cddrives.h"
+#include "encoder/egogoteaerror.h"
+#include "encoder/gogotea.h"
+#include "encoder/gogotrackencoder.h"
+#include "metadata/discnames.h"
+#include "platform/hiddenlog.h"
+#include "rip/progresswindow.h"
+#include "rip/riprun.h"
+#include "rip/runservices.h"
+#include "settings/settings.h"
+#include "settings/settingswindow.h"
+#include "tags/tagfields.h"
+
+namespace trackmill {
+
+namespace {
+
+class ProgramNaming final : public NamingSource
+{
+public:
+    explicit ProgramNaming(const TrackmillApp& app)
+        : m_app(app)
+    {
+    }
+    NamingSettings namingSettings() const override { return m_app.namingSettings(); }
+
+private:
+    const TrackmillApp& m_app;
+};
+
+class ProgramPersistence final : public RunPersistence
+{
+public:
+    ProgramPersistence(TForm2& settingsWindow, TrackmillApp& app)
+        : m_settingsWindow(settingsWindow)
+        , m_app(app)
+    {
+    }
+    void saveSettings() override { m_settingsWindow.saveSettings(); }
+    void storeDiscNames() override { m_app.storeDiscNames(); }
+
+private:
+    TForm2& m_settingsWindow;
+    TrackmillApp& m_app;
+};
+
+}
+
+NamingSettings TrackmillApp::namingSettings() const
+{
+    const Settings& s = *m_settings;
+    NamingSettings n;
+    n.fileNameScheme = s.fileName;
+    n.split = s.split;
+    n.splitCharacter = m_splitCharacter();
+    n.replaceSpaces = s.replaceSpaces;
+    // The nine replacement edits Edt1 to Edt9 are not among the Settings.
+    if (m_form2)
+        n.replacements = m_form2->namingSettings().replacements;
+    n.artistAsDirectory = s.artistAsDirectory;
+    n.albumAsDirectory = s.albumAsDirectory;
+    n.artistAndAlbumAsDirectory = s.artistAndAlbumAsDirectory;
+    n.artistAlbumYearAsDirectory = s.artistAlbumYearAsDirectory;
+    return n;
+}
+
+void TrackmillApp::wireRipping()
+{
+    try {
+        m_gogoTea1 = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(m_services.paths));
+        m_encoder = std::make_unique<GogoTrackEncoder>(*m_gogoTea1, *m_settings, *m_log);
+    } catch (const EGogoTeaError& e) {
+        // Without the encoder library the MP3 command stays disabled.
+        m_log->add(e.message());
+    }
+
+    m_runView = std::make_unique<WindowRunView>(*m_form1, *m_form3);
+    m_naming = std::make_unique<ProgramNaming>(*this);
+    m_persistence = std::make_unique<ProgramPersistence>(*m_form2, *this);
+    DriveTray& tray = m_services.tray ? *m_services.tray : static_cast<DriveTray&>(*m_drives);
+    m_ripRun = std::make_unique<RipRun>(
+        RipRun::Collaborators{*m_tracks, *m_drives, *m_driveList, tray, *m_settings, *m_naming, *m_discNames,
+                              *m_tagFields, m_languageTexts, *m_log, m_services.messageBoxes, m_services.system,
+                              m_services.shell, *m_persistence, m_encoder.get(), {}},
+        *m_runView);
+    QObject::connect(m_form3.get(), &TForm3::abortRequested, m_ripRun.get(), &RipRun::AbortRipping);
+
+    // TForm1.WAVClick, TForm1.MP3Click
+    m_form1->setCommand(QStringLiteral("WAV"), [this] { m_ripRun->WAVClick(); });
+    if (m_encoder)
+        m_form1->setCommand(QStringLiteral("MP3"), [this] { m_ripRun->MP3Click(); });
+}
+
+}

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "batchfigures.h"
+#include "grabtimetable.h"
+#include "runviewobserver.h"
+#include "tickclock.h"
+#include "timefigures.h"
+#include "trackripper.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace trackmill {
+
+class AudioSink;
+class CdDrives;
+class DesktopShell;
+class DiscNames;
+class DriveList;
+class DriveTray;
+class HiddenLog;
+class MessageBoxes;
+class NamingSource;
+class OutputNaming;
+class RunPersistence;
+class RunView;
+class Settings;
+class SystemServices;
+class TagFields;
+class TrackEncoder;
+class TrackList;
+struct EncoderFigures;
+struct LanguageTexts;
+
+// The run controller: one press of WAV or MP3 from its checks to its end.
+// It rips the selected tracks one after another on the thread it lives on
+// (the window thread), letting events through between reads, and takes each
+// track down one pipeline:
+//
+//   read    the ripper reads the track into its sinks: the WAV file, or on
+//           the fly the encoder's input
+//   encode  an encoder job turns the WAV file into the output format (rip
+//           then encode; on the fly the job ran during the read)
+//   finish  tags, the intermediate WAV file removed when asked, the
+//           track's result in the grid's Information column
+//
+// and ends every run in one place: the finish box or the after-run action,
+// the screen saver back on, the eject, the windows given back. The WAV
+// files batch runs the encode and finish steps over files chosen from disk.
+//
+// Everything a run shows goes to the RunView, the boxes and the Track list;
+// the settings are read, never written: the output folder of the disc (the
+// root with the artist and album sub-directories) is the run's own.
+class RipRun : public QObject
+{
+    Q_OBJECT
+public:
+    struct Collaborators
+    {
+        TrackList& tracks;
+        CdDrives& drives;
+        DriveList& driveList;
+        DriveTray& tray;
+        const Settings& settings;
+        const NamingSource& naming;
+        DiscNames& names;
+        TagFields& tags;
+        // The current language's texts, read at the moment of use.
+        const LanguageTexts& texts;
+        HiddenLog& log;
+        MessageBoxes& boxes;
+        SystemServices& system;
+        DesktopShell& shell;
+        RunPersistence& persistence;
+        // Null without an encoder library: the MP3 command does nothing.
+        TrackEncoder* encoder = nullptr;
+        TickClock clock;
+    };
+
+    enum class Mode {
+        Wav,           // rip only
+        RipThenEncode, // rip a track, encode its WAV file, then the next track
+        OnTheFly,      // rip and encode at once
+        WavFiles,      // encode WAV files chosen from disk
+    };
+
+    // How one track (or file) of a run ended, for those who report it
+    // (the command-line ripper).
+    struct TrackReport
+    {
+        enum class Result { Done, Aborted, Failed };
+        int track = 0;  // the grid row; the file index in a WAV files batch
+        Result result = Result::Done;
+        QString file;     // the product: the WAV, MP3 ... file
+        QString message;  // the failure, when it failed
+    };
+
+    RipRun(Collaborators collaborators, RunView& view, QObject* parent = nullptr);
+    ~RipRun() override;
+
+    // Where the run reports from now on (tests put a recorder in front of
+    // the windows).
+    void setView(RunView& view);
+    RunView& view() const { return *m_view; }
+
+    // The WAV command: returns when the run is over.
+    void WAVClick();
+    // The MP3 command: rips and encodes (rip then encode, or on the fly),
+    // or encodes WAV files from disk, as the settings say. Rip then encode
+    // and the WAV files go on after this returns, through the encoder's
+    // events; runEnded() tells when it is over.
+    void MP3Click();
+    // The progress window's Abort (and closing it): the reader stops
+    // before its next read, a running job is stopped.
+    void AbortRipping();
+
+    // A run is going on: a second command is ignored, media events wait.
+    bool running() const { return m_running; }
+    Mode mode() const { return m_mode; }
+    const QList<TrackReport>& reports() const { return m_reports; }
+
+Q_SIGNALS:
+    void trackFinished(const trackmill::RipRun::TrackReport& report);
+    // The run is over, however it ended; the windows are back.
+    void runEnded();
+
+private:
+    enum class End { Finished, Aborted, Failed };
+    struct Task
+    {
+        int track = 0;
+        QString trackName;
+        QString baseName;
+        QString wavPath;      // the WAV file (the product, or the encoder's input)
+        QString encodedPath;  // the encoder's output
+        TrackRipResult rip;
+    };
+
+    // The start (riprun.cpp).
+    bool checkSelection();
+    bool startOnDisc(Mode mode);
+    bool prepareOutputDirectory();
+    void beginRun(Mode mode);
+    // The end (riprun.cpp): one function for every way a run ends.
+    void endRun(End how, const QString& boxText = QString());
+    void giveWindowsBack(bool resetTags);
+    void screenSaverOff();
+    void screenSaverOn();
+    void ejectSelectedDrive();
+    void executeAfterRunAction(int index);
+    void blinkUnlessWatched(int ms);
+    QString grabbingTime() const;
+    QString encodingTime() const;
+    void report(int track, TrackReport::Result result, const QString& file, const QString& message = {});
+
+    // The pipeline (riprunpipeline.cpp).
+    Task makeTask(int track, const QString& extension) const;
+    TrackRipResult readTrack(Task& task, AudioSink& sink, bool encode);
+    bool startEncoding(Task& task, QString* error);
+    void finishTrack(Task& task);
+    void ripNextTrack();
+    void ripTrackOnTheFly(int track);
+    void failTrack(const Task& task);
+    void abortTrack(const Task& task);
+    // The encoder's events.
+    void encoderProgress(qint64 framesDone, qint64 framesTotal);
+    void encoderFinished(bool aborted);
+    void encodeNextFile();
+    void showEncodingTimes();
+    void writeTags(const Task& task);
+    EncoderFigures encoderFigures() const;
+
+    Collaborators m_c;
+    RunView* m_view;
+    BatchFigures m_figures;
+    TimeFigures m_times;
+    RunViewObserver m_observer;
+    TrackRipper m_ripper;
+
+    bool m_running = false;
+    Mode m_mode = Mode::Wav;
+    bool m_screenSaverOff = false;
+    bool m_ejected = false;
+    // The output folder of this disc: the settings' folder with the
+    // sub-directories made for it, ending with "/".
+    QString m_outputDirectory;
+    QList<TrackReport> m_reports;
+
+    // The encode step.
+    Task m_job;
+    bool m_jobRunning = false;
+    qint64 m_jobStart = 0;
+    qint64 m_jobElapsed = 0;
+    int m_jobPercent = 0;
+    GrabTimeTable m_encodingTimes;
+    QStringList m_wavFiles;
+    int m_fileIndex = 1;
+};
+
+}

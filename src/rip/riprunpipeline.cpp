@@ -1,0 +1,376 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The run controller's pipeline: the way of one track from the drive to a
+// finished file (read, encode, finish), and of one WAV file from disk.
+#include "riprun.h"
+
+#include "outputnaming.h"
+#include "runservices.h"
+#include "runview.h"
+#include "wavfilesink.h"
+
+#include "cd/tracklist.h"
+#include "cd/cddrives.h"
+#include "encoder/encoderfeedsink.h"
+#include "encoder/mp3filenames.h"
+#include "encoder/trackencoder.h"
+#include "lang/languagetexts.h"
+#include "metadata/discnames.h"
+#include "platform/hiddenlog.h"
+#include "platform/messageboxes.h"
+#include "settings/settings.h"
+#include "tags/tagfields.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace trackmill {
+
+namespace {
+
+constexpr int kInformationColumn = 5;
+
+QString boxText(const QString& text)
+{
+    return QStringLiteral("  ") + text + QStringLiteral(".  ");
+}
+
+// Handles events for at most ms milliseconds, returning as soon as one
+// came: the end of the encoder's job wakes it.
+void waitForEvents(int ms)
+{
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(ms);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+}
+
+RipRun::Task RipRun::makeTask(int track, const QString& extension) const
+{
+    Task task;
+    task.track = track;
+    task.trackName = m_c.tracks.trackName(track);
+    // A single safe file name: whatever the disc or a server calls the
+    // track, the file stays inside the output folder.
+    task.baseName = OutputNaming(m_c.naming.namingSettings()).BaseFileName(track, task.trackName, m_c.names.artist());
+    const Mp3FileNames files = Mp3FileNames::SetFileNameMp3(m_outputDirectory, task.baseName, extension);
+    task.wavPath = files.source;
+    task.encodedPath = files.destination;
+    return task;
+}
+
+EncoderFigures RipRun::encoderFigures() const
+{
+    const Settings& s = m_c.settings;
+    EncoderFigures f;
+    f.quality = Settings::qualityNames().value(s.quality);
+    if (s.vbrRatio) {
+        f.bitrate = QStringLiteral("VBR");
+        f.vbr = s.vbr >= 0 && s.vbr < Settings::kVbrLevels ? QString::number(s.vbr) : QString();
+    } else {
+        // The table of the checked MPEG version: MPEG-1 when MPEG1 is checked, else MPEG-2.
+        const Settings::MpegVersion version = s.mpegVersion == Settings::MpegVersion::Mpeg1
+                                                  ? Settings::MpegVersion::Mpeg1
+                                                  : Settings::MpegVersion::Mpeg2;
+        f.bitrate = QString::fromLatin1(Settings::bitrateText(version, s.bitrate));
+        f.vbr = QStringLiteral("Off");
+    }
+    return f;
+}
+
+// ---------------------------------------------------------------- read
+
+TrackRipResult RipRun::readTrack(Task& task, AudioSink& sink, bool encode)
+{
+    const LanguageTexts& t = m_c.texts;
+    m_ripper.setTexts({t.grabbingTrack, t.file, t.of, t.aspiError, t.abortGrabbing});
+    m_view->setMainWindowEnabled(false);
+    m_figures.busy = true;
+
+    const bool onTheFly = m_mode == Mode::OnTheFly;
+    const QString extension = encode ? QFileInfo(task.encodedPath).suffix() : QStringLiteral("wav");
+    // Labels show text as it stands, so an "&" needs no doubling.
+    m_view->showFiles(task.baseName + QStringLiteral(".cda"), task.baseName + QLatin1Char('.') + extension,
+                      m_outputDirectory);
+    m_view->showEncoderFigures(encoderFigures());
+    m_observer.prepareTrack(m_c.tracks.cell(3, task.track).remove(QLatin1Char(' ')), onTheFly);
+
+    TrackRipper::Options options;
+    options.encode = encode;
+    options.onTheFlyEncoding = m_c.settings.onTheFly;
+    options.encodingGaugeFollowsReads = onTheFly;
+    return m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), sink, options);
+}
+
+void RipRun::failTrack(const Task& task)
+{
+    const TrackRipResult& result = task.rip;
+    m_view->setTitle(QStringLiteral("Trackmill"));
+    if (!result.information.isEmpty())
+        m_c.tracks.setCell(kInformationColumn, task.track, result.information);
+    else if (result.outcome != TrackRipResult::Outcome::ReadFailed)
+        // Nothing was ripped: say why on the track's row too.
+        m_c.tracks.setCell(kInformationColumn, task.track, result.errorText.section(QLatin1Char('\n'), 0, 0));
+    report(task.track, TrackReport::Result::Failed, task.wavPath, result.errorText);
+    endRun(End::Failed, result.errorText);
+}
+
+void RipRun::abortTrack(const Task& task)
+{
+    m_c.tracks.setCell(kInformationColumn, task.track, m_c.texts.abortGrabbing);
+    report(task.track, TrackReport::Result::Aborted, task.wavPath);
+    // The reader stopped: the screen saver comes back before the box.
+    screenSaverOn();
+    endRun(End::Aborted, boxText(m_c.texts.abortGrabbing));
+}
+
+// ---------------------------------------------------------------- encode
+
+void RipRun::ripNextTrack()
+{
+    // Abort pressed after the last job ended: the ripper would clear the
+    // flag and go on, so the run ends here.
+    if (m_figures.abort) {
+        endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
+        return;
+    }
+    Task task = makeTask(m_figures.currentTrack, m_c.encoder->extension());
+    {
+        WavFileSink sink(task.wavPath);
+        task.rip = readTrack(task, sink, /*encode*/ true);
+    }
+    if (task.rip.failed()) {
+        failTrack(task);
+        return;
+    }
+    if (task.rip.outcome == TrackRipResult::Outcome::Aborted) {
+        abortTrack(task);
+        return;
+    }
+    m_c.tracks.setCell(kInformationColumn, task.track, task.rip.information);
+    m_view->setTitle(QStringLiteral("Trackmill 100% / 0%"));
+    QString error;
+    if (!startEncoding(task, &error)) {
+        report(task.track, TrackReport::Result::Failed, task.encodedPath, error);
+        endRun(End::Failed, error);
+    }
+}
+
+bool RipRun::startEncoding(Task& task, QString* error)
+{
+    // The last job's end is handled first, so jobs never overlap.
+    while (m_c.encoder->isEncoding())
+        waitForEvents(10);
+    m_job = task;
+    m_jobStart = m_times.now();
+    m_jobElapsed = 0;
+    m_jobPercent = 0;
+    TrackEncoder::Job job;
+    job.input = m_mode == Mode::OnTheFly ? TrackEncoder::Input::Feed : TrackEncoder::Input::File;
+    job.source = job.input == TrackEncoder::Input::File ? task.wavPath : QString();
+    job.destination = task.encodedPath;
+    if (!m_c.encoder->start(job, error))
+        return false;
+    m_jobRunning = true;
+    return true;
+}
+
+void RipRun::encoderProgress(qint64 framesDone, qint64 framesTotal)
+{
+    // On the fly the reader drives both gauges, the title and the times.
+    if (!m_running || framesTotal <= 0 || m_mode == Mode::OnTheFly)
+        return;
+    m_view->showEncodingProgress(framesDone, framesTotal);
+    m_jobPercent = int(framesDone * 100 / framesTotal);
+    m_view->setTitle((m_mode == Mode::WavFiles ? QStringLiteral("Trackmill 0% / ") : QStringLiteral("Trackmill 100% / "))
+                     + QString::number(m_jobPercent) + QLatin1Char('%'));
+    showEncodingTimes();
+}
+
+void RipRun::showEncodingTimes()
+{
+    m_jobElapsed = m_times.now() - m_jobStart;
+    RipTimeTexts times;
+    times.passed = TimeFigures::FormatTime(m_jobElapsed);
+    if (m_jobPercent > 0) {
+        const qint64 estimate = m_jobElapsed * 100 / m_jobPercent;
+        times.hasEstimate = true;
+        times.estimate = TimeFigures::FormatTime(estimate);
+        times.remaining = TimeFigures::FormatTime(estimate - m_jobElapsed);
+    }
+    m_view->showEncodingTimes(times);
+}
+
+void RipRun::encoderFinished(bool aborted)
+{
+    if (!m_running || !m_jobRunning)
+        return;
+    m_jobRunning = false;
+    if (aborted) {
+        // A user abort or an encoder error: the partial output and the WAV
+        // file stay, and no further track or file is started.
+        m_figures.abort = true;
+        if (m_mode == Mode::OnTheFly)
+            return;  // the reader ends the run when it has stopped
+        report(m_job.track, TrackReport::Result::Aborted, m_job.encodedPath);
+        if (m_mode == Mode::RipThenEncode)
+            m_c.tracks.setCell(kInformationColumn, m_job.track, m_c.texts.abortEncoding);
+        endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
+        return;
+    }
+    if (m_mode == Mode::WavFiles) {
+        showEncodingTimes();
+        m_encodingTimes.set(m_fileIndex, m_jobElapsed);
+        if (m_c.settings.deleteWav && QFile::exists(m_job.wavPath) && !QFile::remove(m_job.wavPath))
+            m_c.log.add(QStringLiteral("Could not delete ") + m_job.wavPath);
+        report(m_fileIndex, TrackReport::Result::Done, m_job.encodedPath);
+        ++m_fileIndex;
+        if (m_fileIndex <= m_wavFiles.size()) {
+            encodeNextFile();
+            return;
+        }
+        endRun(End::Finished, QStringLiteral("  ") + m_c.texts.finishEncoding + QStringLiteral(".   \n\n    ")
+                                  + encodingTime());
+        return;
+    }
+    finishTrack(m_job);
+}
+
+void RipRun::encodeNextFile()
+{
+    const QString file = m_wavFiles.at(m_fileIndex - 1);
+    const Mp3FileNames files = Mp3FileNames::SetFileNameMp3fromWAV(m_c.settings.directoryMp3, file,
+                                                                   m_c.encoder->extension());
+    Task task;
+    task.track = m_fileIndex;
+    task.wavPath = files.source;
+    task.encodedPath = files.destination;
+    m_view->showFiles(files.source, files.destination.mid(files.destination.lastIndexOf(QLatin1Char('/')) + 1),
+                      m_c.settings.directoryMp3);
+    m_view->showState(m_c.texts.fileOf(m_fileIndex, int(m_wavFiles.size())));
+    m_jobStart = m_times.now();
+    QString error;
+    if (!startEncoding(task, &error)) {
+        report(task.track, TrackReport::Result::Failed, task.encodedPath, error);
+        endRun(End::Failed, error);
+    }
+}
+
+// ---------------------------------------------------------------- finish
+
+void RipRun::writeTags(const Task& task)
+{
+    const NamingSettings naming = m_c.naming.namingSettings();
+    QString title;
+    m_c.tags.split(task.trackName, naming.splitCharacter, 1, title);
+    TrackToTag track;
+    track.fileName = task.encodedPath;
+    track.title = title;
+    track.trackName = task.trackName;
+    track.trackNumber = task.track;
+    track.total = m_c.tracks.RowCount() - 1;
+    TagSources sources;
+    sources.artist = m_c.names.artist();
+    sources.album = m_c.names.album();
+    sources.split = m_c.settings.split;
+    sources.separator = naming.splitCharacter;
+    if (m_c.tags.useId3v1()) {
+        const QString error = m_c.tags.writeId3v1(track, sources);
+        if (!error.isEmpty())
+            m_c.boxes.error(error);
+    }
+    if (m_c.tags.useId3v2()) {
+        const QString error = m_c.tags.writeId3v23(track, sources);
+        if (!error.isEmpty())
+            m_c.boxes.error(error);
+    }
+}
+
+void RipRun::finishTrack(Task& task)
+{
+    switch (m_mode) {
+    case Mode::Wav:
+        m_c.tracks.setCell(kInformationColumn, task.track, task.rip.information);
+        report(task.track, TrackReport::Result::Done, task.wavPath);
+        return;
+    case Mode::OnTheFly:
+        // The reader is still waiting for this job; it shows the track's
+        // result when it has stopped.
+        writeTags(task);
+        m_view->setTitle(QStringLiteral("Trackmill"));
+        m_view->resetGauges();
+        return;
+    case Mode::RipThenEncode:
+        break;
+    case Mode::WavFiles:
+        return;
+    }
+
+    // The time of the whole job, even when it ended before its first report.
+    showEncodingTimes();
+    m_c.tracks.setCell(kInformationColumn, task.track,
+                       QStringLiteral(" OK ") + task.rip.passedTime + QLatin1Char('/')
+                           + TimeFigures::FormatTime(m_jobElapsed));
+    m_encodingTimes.set(task.track, m_jobElapsed);
+    if (m_c.settings.deleteWav && QFile::exists(task.wavPath) && !QFile::remove(task.wavPath))
+        m_c.log.add(QStringLiteral("Could not delete ") + task.wavPath);
+    writeTags(task);
+    report(task.track, TrackReport::Result::Done, task.encodedPath);
+
+    const int next = m_c.tracks.NextTrack(task.track);
+    if (next <= 0) {
+        endRun(End::Finished, QStringLiteral("  ") + m_c.texts.finishGrabbingAndEncoding
+                                  + QStringLiteral(".   \n\n    ") + grabbingTime() + QStringLiteral("\n    ")
+                                  + encodingTime());
+        return;
+    }
+    m_view->resetGauges();
+    m_figures.currentTrack = next;
+    // Ripped from the event loop, not from inside the encoder's event.
+    QTimer::singleShot(0, this, [this] {
+        if (m_running)
+            ripNextTrack();
+    });
+}
+
+// ---------------------------------------------------------------- on the fly
+
+void RipRun::ripTrackOnTheFly(int track)
+{
+    m_figures.onTheFlyStop = false;
+    Task task = makeTask(track, m_c.encoder->extension());
+    EncoderFeedSink sink(
+        *m_c.encoder, [this, &task](QString* error) {
+            m_encodingTimes.clear();
+            return startEncoding(task, error);
+        },
+        waitForEvents);
+    task.rip = readTrack(task, sink, /*encode*/ true);
+    if (sink.dropped() > 0)
+        m_c.log.add(QStringLiteral("Encoder stopped: %1 blocks of track %2 not encoded.").arg(sink.dropped()).arg(track));
+
+    if (task.rip.failed()) {
+        failTrack(task);
+        return;
+    }
+    // Also when every block was read but the job ended on an error while
+    // the encoder still held the track's end: that track has no good file.
+    if (task.rip.outcome == TrackRipResult::Outcome::Aborted || m_figures.abort) {
+        m_c.tracks.setCell(kInformationColumn, track, m_c.texts.abortGrabbing);
+        report(track, TrackReport::Result::Aborted, task.encodedPath);
+        endRun(End::Aborted, boxText(m_c.texts.abortGrabbing));
+        return;
+    }
+    m_view->completeGauges();
+    m_c.tracks.setCell(kInformationColumn, track, task.rip.information);
+    report(track, TrackReport::Result::Done, task.encodedPath);
+    if (m_figures.fileCounter >= m_figures.selectedCount) {
+        endRun(End::Finished, boxText(m_c.texts.finishGrabbing) + QStringLiteral("\n\n    ") + grabbingTime());
+        m_figures.onTheFlyStop = true;
+    }
+}
+
+}

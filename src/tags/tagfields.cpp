@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "tagfields.h"
+
+#include "genrelist.h"
+#include "tagwriter.h"
+
+namespace trackmill {
+
+TagFields::TagFields(const GenreList& genres, QObject* parent)
+    : QObject(parent)
+    , m_genres(genres)
+{
+    m_fields.genre = m_genres.sorted().value(GenreList::PopPosition).number;
+    m_fields.genre2 = m_genres.sorted().value(GenreList::PopPosition).name;
+}
+
+TagFields::~TagFields() = default;
+
+void TagFields::replace(const TagEditorFields& fields)
+{
+    if (fields == m_fields)
+        return;
+    m_fields = fields;
+    Q_EMIT changed();
+}
+
+void TagFields::setFields(const TagEditorFields& fields)
+{
+    replace(fields);
+}
+
+void TagFields::setUseId3v1(bool on)
+{
+    if (m_useId3v1 == on)
+        return;
+    m_useId3v1 = on;
+    Q_EMIT changed();
+}
+
+void TagFields::setUseId3v2(bool on)
+{
+    if (m_useId3v2 == on)
+        return;
+    m_useId3v2 = on;
+    Q_EMIT changed();
+}
+
+int TagFields::genrePosition() const
+{
+    return m_genres.sortedPosition(m_fields.genre);
+}
+
+int TagFields::genre2Position() const
+{
+    const QList<GenreEntry>& sorted = m_genres.sorted();
+    for (int i = 0; i < sorted.size(); ++i)
+        if (sorted[i].name == m_fields.genre2)
+            return i;
+    return -1;
+}
+
+void TagFields::setGenrePosition(int position)
+{
+    const QList<GenreEntry>& sorted = m_genres.sorted();
+    if (position < 0 || position >= sorted.size())
+        return;
+    TagEditorFields f = m_fields;
+    f.genre = sorted[position].number;
+    f.genre2 = sorted[position].name;
+    replace(f);
+}
+
+void TagFields::setArtist(const QString& text)
+{
+    TagEditorFields f = m_fields;
+    f.artist = f.artist2 = text;
+    replace(f);
+}
+
+void TagFields::setAlbum(const QString& text)
+{
+    TagEditorFields f = m_fields;
+    f.album = f.album2 = text;
+    replace(f);
+}
+
+void TagFields::editArtist(const QString& text)
+{
+    setArtist(text);
+    Q_EMIT artistEdited(text);
+}
+
+void TagFields::editAlbum(const QString& text)
+{
+    setAlbum(text);
+    Q_EMIT albumEdited(text);
+}
+
+void TagFields::initialize(const QString& artist, const QString& album)
+{
+    TagEditorFields f = m_fields;
+    f.title.clear();
+    f.title2.clear();
+    f.artist = f.artist2 = f.composer2 = f.originalArtist2 = artist;
+    f.album = f.album2 = album;
+    f.comment = f.comment2 = QString::fromLatin1(DefaultComment);
+    f.encodedBy2 = QString::fromLatin1(DefaultEncodedBy);
+    f.copyright2 = TagWriter::copyrightFor(artist);
+    f.url2 = QString::fromLatin1(DefaultUrl);
+    replace(f);
+}
+
+void TagFields::setYears(const QString& year)
+{
+    TagEditorFields f = m_fields;
+    f.year = f.year2 = year;
+    replace(f);
+}
+
+void TagFields::setYear2(const QString& year)
+{
+    TagEditorFields f = m_fields;
+    f.year2 = year;
+    replace(f);
+}
+
+void TagFields::applySettingsNames(const QString& artist, const QString& album, int genrePosition)
+{
+    TagEditorFields f = m_fields;
+    f.artist = f.artist2 = f.originalArtist2 = f.composer2 = artist;
+    f.copyright2 = TagWriter::copyrightFor(artist);
+    f.album = f.album2 = album;
+    replace(f);
+    setGenrePosition(genrePosition);
+}
+
+bool TagFields::split(const QString& trackName, const QString& separator, int part, QString& result)
+{
+    TagEditorFields f = m_fields;
+    if (!TagWriter::Split(trackName, separator, part, f, result))
+        return false;
+    replace(f);
+    return true;
+}
+
+QString TagFields::writeId3v1(const TrackToTag& track, const TagSources& sources)
+{
+    TagEditorFields f = m_fields;
+    const QString error = TagWriter(m_id3v1).SaveTagid3v11(track, sources, f);
+    replace(f);
+    return error;
+}
+
+QString TagFields::writeId3v23(const TrackToTag& track, const TagSources& sources)
+{
+    TagEditorFields f = m_fields;
+    const QString error = TagWriter(m_id3v1).SaveTagID3v23(track, sources, f);
+    replace(f);
+    return error;
+}
+
+}
