@@ -200,8 +200,12 @@ typedef MERET (*MPGE_endCoder_t)(void);
 typedef MERET (*MPGE_getUnitStates_t)(int32_t*);
 typedef MERET (*MPGE_getVersion_t)(int32_t*, char*);
 
+/* The program tests the two bytes of the version code each on its own
+ * (major >= 2 and minor >= 48 for items 30 to 32, minor >= 38 for item 26),
+ * so the minor byte stays at 48 or above for as long as this library
+ * understands those items. */
 #define GOGO_VERSION_MAJOR 3
-#define GOGO_VERSION_MINOR 10
+#define GOGO_VERSION_MINOR 50
 
 #ifdef __cplusplus
 }
