@@ -149,6 +149,10 @@ AKRIP_API BOOL CloseCDHandle(HCDROM hCD);
 AKRIP_API DWORD ModifyCDParms(HCDROM hCD, int which, DWORD value);
 AKRIP_API DWORD ReadTOC(HCDROM hCD, TOC* toc);
 AKRIP_API DWORD ReadCDAudioLBA(HCDROM hCD, TRACKBUF* t);
+/* The library's version, as GetAKRipDllVersion reports it (and as its
+ * version note in the file says). */
+#define AKRIP_VERSION_MAJOR 2
+#define AKRIP_VERSION_MINOR 0
 AKRIP_API DWORD GetAKRipDllVersion(void);
 
 AKRIP_API void CDDBSetOption(int what, const char* text, int value);

@@ -244,21 +244,26 @@ std::optional<DiscLayout> layoutFromCue(const CueSheet& sheet, int64_t binSector
         return std::nullopt;
     }
     const int32_t base = sheet.tracks.front().index01;
-    if (binSectors - base > kMaxImageSectors) {
-        fail(error, "image longer than 99:59:74");
-        return std::nullopt;
-    }
-    // Tracks that start at or after the end of the BIN are not on this disc.
-    size_t count = 0;
-    while (count < sheet.tracks.size() && sheet.tracks[count].index01 < binSectors)
-        ++count;
-    if (count == 0) {
+    if (binSectors <= base) {
         fail(error, "BIN ends before track 1");
         return std::nullopt;
     }
+    // The sheet decides which tracks the disc has and where they start; the
+    // BIN only where the last one ends. A BIN that ends before a listed
+    // track is cut short: every track stays in the TOC, with its length as
+    // the sheet gives it, and reading a sector the BIN lacks is a read
+    // error. A last track the BIN holds nothing of gets the shortest length
+    // a track may have.
+    const int32_t lastStart = sheet.tracks.back().index01;
+    const int64_t end = binSectors > lastStart ? binSectors : int64_t(lastStart) + kMinTrackSectors;
+    if (end - base > kMaxImageSectors) {
+        fail(error, "image longer than 99:59:74");
+        return std::nullopt;
+    }
+    const size_t count = sheet.tracks.size();
 
     DiscLayout layout;
-    layout.leadOut = static_cast<int32_t>(binSectors - base);
+    layout.leadOut = static_cast<int32_t>(end - base);
     for (size_t i = 0; i < count; ++i) {
         const CueTrack& t = sheet.tracks[i];
         TocTrack e;
@@ -280,12 +285,12 @@ std::optional<DiscLayout> layoutFromCue(const CueSheet& sheet, int64_t binSector
             // An audio track's pregap (INDEX 00) is audio too; track 1's
             // pregap lies before LBA 0 and cannot be addressed.
             const int32_t first = i == 0 ? t.index01 : (t.index00 >= 0 ? t.index00 : t.index01);
-            int64_t end = binSectors;
+            int64_t trackEnd = end;
             if (i + 1 < count) {
                 const CueTrack& next = sheet.tracks[i + 1];
-                end = next.index00 >= 0 ? next.index00 : next.index01;
+                trackEnd = next.index00 >= 0 ? next.index00 : next.index01;
             }
-            layout.addAudio(first - base, static_cast<int32_t>(end - base));
+            layout.addAudio(first - base, static_cast<int32_t>(trackEnd - base));
         }
     }
     return layout;

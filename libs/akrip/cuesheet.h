@@ -21,6 +21,10 @@ constexpr size_t kMaxCueBytes = 256 * 1024;
 // Longest image taken: 99:59:74 in MSF, so every address fits the TOC.
 constexpr int64_t kMaxImageSectors = 100 * 60 * 75 - kLeadInSectors;
 
+// The shortest track a CD may hold, 4 seconds: the length given to a last
+// track that the BIN holds no sector of.
+constexpr int64_t kMinTrackSectors = 4 * 75;
+
 struct CueTrack {
     int number = 0;
     bool audio = true;
@@ -39,8 +43,11 @@ struct CueSheet {
 std::optional<CueSheet> parseCueSheet(std::string_view text, std::string* error = nullptr);
 
 // The layout of a parsed sheet whose BIN holds binSectors whole sectors.
-// Tracks starting at or beyond the end of the BIN are left out (a cut-short
-// image lists what it holds); LBA 0 is track 1's INDEX 01.
+// Every track of the sheet is listed with the start the sheet gives it; the
+// BIN's end is the lead-out unless the BIN ends before the last track
+// starts, which then gets kMinTrackSectors. In a cut-short image the
+// sectors the BIN lacks are listed and fail to read. LBA 0 is track 1's
+// INDEX 01.
 std::optional<DiscLayout> layoutFromCue(const CueSheet& sheet, int64_t binSectors, std::string* error = nullptr);
 
 // The name of the BIN file a FILE line refers to, within the CUE's folder:

@@ -105,6 +105,8 @@ void ImageDrive::closeBin()
 std::optional<DiscLayout> ImageDrive::readLayout()
 {
     closeBin();
+    const int64_t seenSectors = lastBinSectors_;
+    lastBinSectors_ = -1;
     std::string text;
     if (!readSmallFile(cuePath_, text)) {
         error_ = "cannot read the CUE file";
@@ -127,7 +129,12 @@ std::optional<DiscLayout> ImageDrive::readLayout()
         return std::nullopt;
     }
     // A trailing part sector is not a sector.
-    const int64_t binSectors = static_cast<int64_t>(st.st_size) / kSectorBytes;
+    int64_t binSectors = static_cast<int64_t>(st.st_size) / kSectorBytes;
+    // The BIN shrank since the last TOC of this image: its tracks keep the
+    // length they had, and the sectors now missing fail to read.
+    if (seenSectors > binSectors && text == lastCueText_ && st.st_dev == lastBinDev_
+        && st.st_ino == lastBinIno_)
+        binSectors = seenSectors;
     std::optional<DiscLayout> layout = layoutFromCue(*sheet, binSectors, &error_);
     if (!layout) {
         ::close(fd);
@@ -135,6 +142,10 @@ std::optional<DiscLayout> ImageDrive::readLayout()
     }
     binFd_ = fd;
     lbaOffsetBytes_ = static_cast<int64_t>(sheet->tracks.front().index01) * kSectorBytes;
+    lastCueText_ = std::move(text);
+    lastBinDev_ = st.st_dev;
+    lastBinIno_ = st.st_ino;
+    lastBinSectors_ = binSectors;
     error_.clear();
     return layout;
 }
@@ -150,7 +161,7 @@ bool ImageDrive::readAudio(int32_t lba, uint32_t count, uint8_t* out)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false; // the BIN shrank since the TOC was read
+            return false; // beyond the end of the BIN: cut short, or shrunk since the TOC was read
         out += n;
         at += n;
         want -= static_cast<size_t>(n);

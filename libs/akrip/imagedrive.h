@@ -7,6 +7,7 @@
 #include "drive.h"
 
 #include <string>
+#include <sys/types.h>
 
 namespace akrip {
 
@@ -30,6 +31,14 @@ private:
     std::string error_;
     int binFd_ = -1;
     int64_t lbaOffsetBytes_ = 0; // byte offset in the BIN of LBA 0
+
+    // The image of the last layout read, so that a BIN cut short under an
+    // open handle keeps its tracks: the same sheet and the same BIN file
+    // (device and inode) with fewer sectors is a damaged disc, not a new one.
+    std::string lastCueText_;
+    dev_t lastBinDev_ = 0;
+    ino_t lastBinIno_ = 0;
+    int64_t lastBinSectors_ = -1; // -1: no layout read, or the last read failed
 };
 
 // The BIN named by a FILE line, in the CUE's folder: the exact name, or

@@ -4,5 +4,5 @@
 // Major in bits 8-15, minor in bits 0-7.
 DWORD GetAKRipDllVersion(void)
 {
-    return (2u << 8) | 0u;
+    return (static_cast<DWORD>(AKRIP_VERSION_MAJOR) << 8) | AKRIP_VERSION_MINOR;
 }

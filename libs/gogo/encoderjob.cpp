@@ -4,7 +4,10 @@
 #include <lame/lame.h>
 #include <sndfile.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -37,6 +40,28 @@ bool isSupportedSubtype(int subtype)
     }
 }
 
+// LAME expects float samples within -1..1 and asserts (aborting the whole
+// process) on a NaN or an infinity reaching its energy sums. A float WAV can
+// carry anything, so silence stands in for a sample that is no number and
+// values beyond full scale are clipped to it.
+void makeSafeForLame(float* samples, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const float v = samples[i];
+        samples[i] = std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
+    }
+}
+
+// Whether both paths name one existing file, however they are spelt
+// (symbolic links, "..", hard links): writing the output would then
+// truncate the input before a sample of it was read.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
+           && sa.st_ino == sb.st_ino;
+}
+
 }
 
 EncoderJob::~EncoderJob()
@@ -50,6 +75,8 @@ MERET EncoderJob::open(const JobSettings& settings)
         return GOGO_ERR_SEQUENCE;
     if (settings.outputFormat != 0)
         return GOGO_ERR_OUTPUT_FORMAT;
+    if (settings.inputMode == GOGO_INPUT_FILE && sameFile(settings.inputPath, settings.outputPath))
+        return GOGO_ERR_SAME_FILE;
     if (MERET r = openInput(settings))
         return r;
     if (MERET r = setUpLame(settings))
@@ -239,6 +266,8 @@ long EncoderJob::readInput(long frames)
         return readFromReader(frames);
     sf_count_t got = m_floatInput ? sf_readf_float(m_sndfile, m_pcmFloat.data(), frames)
                                   : sf_readf_short(m_sndfile, m_pcm.data(), frames);
+    if (got > 0 && m_floatInput)
+        makeSafeForLame(m_pcmFloat.data(), static_cast<size_t>(got) * static_cast<size_t>(m_channels));
     if (got <= 0) {
         // A short file (header promising more than is there) just ends;
         // only a real I/O error counts as a failure.

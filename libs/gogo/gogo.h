@@ -20,10 +20,15 @@
  *   1  input: value 1 = 0, value 2 = NUL-terminated path of a WAV file
  *      (RIFF WAVE, WAVE_FORMAT_EXTENSIBLE, RF64; unsigned 8-bit, 16/24/32-bit
  *      integer or float PCM; 1 or 2 channels; any rate LAME accepts, read
- *      through libsndfile); value 1 = 2, value 2 = address of a
- *      GogoReaderRecord (PCM pulled through its function, 16-bit only).
+ *      through libsndfile; float samples that are no number become 0 and
+ *      those beyond full scale are clipped to -1..1); value 1 = 2,
+ *      value 2 = address of a GogoReaderRecord (PCM pulled through its
+ *      function, 16-bit only).
  *   2  output: value 1 = 0, value 2 = NUL-terminated path; the file is
- *      created or truncated.
+ *      created or truncated. An output that is the input file of item 1
+ *      (by device and inode: also through a symbolic link, a hard link or
+ *      another spelling of the path) is refused by MPGE_detectConfigure
+ *      with GOGO_ERR_SAME_FILE, and the input is left untouched.
  *   3  channel mode 0 mono (stereo input is mixed down), 1 stereo,
  *      2 joint stereo, 3 forced mid/side stereo (joint stereo with every
  *      frame coded M/S), 4 dual channel.
@@ -116,7 +121,8 @@ enum {
     GOGO_ERR_WRITE = 9,          /* the output failed mid-job (disk full) */
     GOGO_ERR_INTERNAL = 10,      /* unexpected failure inside the library */
     GOGO_ERR_OUTPUT_FORMAT = 11, /* RIFF-wrapped output is not offered */
-    GOGO_ERR_MEMORY = 12         /* out of memory */
+    GOGO_ERR_MEMORY = 12,        /* out of memory */
+    GOGO_ERR_SAME_FILE = 13      /* the output is the input file itself */
 };
 
 enum {
@@ -200,8 +206,12 @@ typedef MERET (*MPGE_endCoder_t)(void);
 typedef MERET (*MPGE_getUnitStates_t)(int32_t*);
 typedef MERET (*MPGE_getVersion_t)(int32_t*, char*);
 
+/* The program tests the two bytes of the version code each on its own
+ * (major >= 2 and minor >= 48 for items 30 to 32, minor >= 38 for item 26),
+ * so the minor byte stays at 48 or above for as long as this library
+ * understands those items. */
 #define GOGO_VERSION_MAJOR 3
-#define GOGO_VERSION_MINOR 10
+#define GOGO_VERSION_MINOR 50
 
 #ifdef __cplusplus
 }

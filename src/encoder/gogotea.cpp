@@ -39,10 +39,12 @@ int emphasisItem(TEmphasis emphasis)
     }
 }
 
+// The major and the minor byte are tested each on its own: a library whose
+// minor byte is below the one asked for gets the items not, whatever its
+// major byte (3.0 gets none of the 2.38 and 2.48 items).
 bool versionAtLeast(int code, int major, int minor)
 {
-    const int have = ((code >> 8) & 0xFF) * 256 + (code & 0xFF);
-    return have >= major * 256 + minor;
+    return ((code >> 8) & 0xFF) >= major && (code & 0xFF) >= minor;
 }
 
 }
@@ -282,7 +284,6 @@ void TGogoTea::Configure()
     lib.setConfigure(GOGO_ITEM_CHANNEL_MODE, static_cast<UPARAM>(m_encodeType), 0);
     lib.setConfigure(GOGO_ITEM_PROCESSORS, static_cast<UPARAM>(m_processors), 0);
 
-    // The version is compared as a (major, minor) pair: 3.0 is newer than 2.48.
     const int version = VersionCode();
     if (versionAtLeast(version, 2, 48)) {
         if (m_extFilter.Enabled)

@@ -11,7 +11,7 @@ struct EncoderLibraryVersion
 {
     QString fileName;  // full path of the library file in use
     qint32 code = 0;   // major version in bits 8-15, minor in bits 0-7
-    QString text;      // the library's version text, "GOGO v3.10, ..."
+    QString text;      // the library's version text, "GOGO v3.50, ..."
 };
 
 // Asks the encoder library for its version. The program probes the real

@@ -66,7 +66,7 @@ LibraryIdentity LibraryIdentity::encoderLibrary()
 
 QString encoderVersionText(qint32 versionCode, const QString& versionText)
 {
-    // Characters 6 to 10 of "GOGO v3.10, ..." are "v3.10".
+    // Characters 6 to 10 of "GOGO v3.50, ..." are "v3.50".
     const QString shown = versionText.mid(5, 5).trimmed();
     if (!shown.isEmpty())
         return shown;

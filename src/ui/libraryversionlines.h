@@ -60,7 +60,7 @@ struct EncoderLibraryLines
     QString copyright;  // LegalCopyRight
 };
 
-// The version the library's text shows (its characters 6 to 10, "v3.10"),
+// The version the library's text shows (its characters 6 to 10, "v3.50"),
 // or the same built from the version code when the text is too short.
 QString encoderVersionText(qint32 versionCode, const QString& versionText);
 

@@ -14,7 +14,7 @@ namespace {
 
 std::mutex g_mutex;
 std::string g_sent;  // "item=v1,v2;" per call; a path or a reader record in place of its pointer
-int32_t g_version = 0x030A, g_units = 0;
+int32_t g_version = (GOGO_VERSION_MAJOR << 8) | GOGO_VERSION_MINOR, g_units = 0;
 MERET g_initResult = 0, g_detectResult = 0, g_endResult = 1;
 int g_framesBeforeEnd = 5, g_processed = 0, g_closed = 0;
 

@@ -18,6 +18,9 @@ using namespace trackmill::test;
 
 namespace {
 
+// The version code our encoder library reports.
+constexpr int32_t kLibraryVersion = (GOGO_VERSION_MAJOR << 8) | GOGO_VERSION_MINOR;
+
 // Everything a component reported, in order: "p<now>/<all>", "e<code>",
 // "f<aborted>", each followed by a space.
 struct EventLog
@@ -77,7 +80,7 @@ protected:
         sentText = reinterpret_cast<decltype(sentText)>(dlsym(handle, "fake_gogo_sent"));
         closed = reinterpret_cast<decltype(closed)>(dlsym(handle, "fake_gogo_closed"));
         ASSERT_TRUE(resetFake && sentText && closed);
-        reset(0x030A, GOGO_UNIT_MMX | GOGO_UNIT_SSE);
+        reset(kLibraryVersion, GOGO_UNIT_MMX | GOGO_UNIT_SSE);
         source.libraryName = QString::fromUtf8(FAKE_GOGO_PATH);
     }
     void TearDown() override
@@ -86,7 +89,7 @@ protected:
             dlclose(handle);
     }
     void reset(int32_t version, int32_t units) { resetFake(version, units, 0, 0, 5, 1); }
-    void script(MERET init, MERET detect, int frames, MERET end) { resetFake(0x030A, 0, init, detect, frames, end); }
+    void script(MERET init, MERET detect, int frames, MERET end) { resetFake(kLibraryVersion, 0, init, detect, frames, end); }
     // What the last configuration sent: "item=v1,v2;" per item, in order.
     QString sent() { return QString::fromUtf8(sentText()); }
 
@@ -97,14 +100,16 @@ protected:
     GogoLibrarySource source;
 };
 
-// The library version, compared as a (major, minor) pair (3.0 is newer
-// than 2.48), decides which items are sent.
+// The library version decides which items are sent; its major and minor
+// bytes are tested each on its own, so 3.0 gets neither 26 nor 30 to 32.
 TEST_F(GogoTeaFakeTest, ItemsSentForTheLibraryVersion)
 {
     const QString extended = QStringLiteral(";31=20,80;30=96,192;32=30,60;");  // threshold first
     const QString format = QStringLiteral(";26=1,0;");
     const struct { int code; bool extendedItems, formatItem; } cases[] = {
-        {0x0300, true, true}, {0x0230, true, true}, {0x022F, false, true}, {0x0226, false, true}, {0x0225, false, false}};
+        {0x0300, false, false}, {0x030A, false, false}, {0x0330, true, true}, {0x0230, true, true},
+        {0x022F, false, true},  {0x0226, false, true},  {0x0225, false, false}, {0x0130, false, false},
+        {kLibraryVersion, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         reset(c.code, 0);
@@ -123,7 +128,7 @@ TEST_F(GogoTeaFakeTest, ItemsSentForTheLibraryVersion)
 
 TEST_F(GogoTeaFakeTest, ConfigurationInOrderForBothModes)
 {
-    reset(0x030A, GOGO_UNIT_SSE);  // no MMX, no 3DNow!
+    reset(kLibraryVersion, GOGO_UNIT_SSE);  // no MMX, no 3DNow!
     TGogoTea tea(source);
     tea.setSourceFile(QStringLiteral("/music/in é.wav"));
     tea.setDestinationFile(QStringLiteral("/music/out é.mp3"));
@@ -149,7 +154,7 @@ TEST_F(GogoTeaFakeTest, ConfigurationInOrderForBothModes)
     memory.setUseMPEG2(true);
     memory.setEmphasis(_CCITT_EMPH);
     memory.setVBRBitrate({true, 32, 128});
-    reset(0x030A, 0);
+    reset(kLibraryVersion, 0);
     memory.Configure();
     EXPECT_EQ(sent().toStdString(),
               "1=2,reader 4294967295 16 44100 2;2=0,;8=0,0;4=128,0;9=0,0;18=3,0;6=24000,0;10=0,0;11=0,0;12=0,0;13=0,0;14=0,0;15=0,0;17=3,0;3=2,0;19=1,0;30=32,128;26=0,0;");

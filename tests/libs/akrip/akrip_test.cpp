@@ -207,6 +207,40 @@ TEST_F(AkripTest, ImageCutShortOrRemovedUnderAnOpenHandle)
     EXPECT_EQ(addresses(toc).back(), 50u);
 }
 
+// A BIN shorter than its sheet says keeps every track of the sheet; what
+// it lacks is a read error of the track, never a short track. The same
+// when the BIN is cut short under an open handle and the TOC read again.
+TEST_F(AkripTest, ImageCutShortIsAReadErrorOfItsTracks)
+{
+    const discimage::DiscSpec spec = audioSpec({2352 * 100, 2352 * 100, 2352 * 100});
+    const discimage::DiscLayout layout = writeDisc("disc", spec);
+    fs::resize_file(layout.binPath, 2352 * 150); // within track 2
+    const HCDROM h = open(0);
+    TOC toc {};
+    ASSERT_EQ(readToc(h, false, toc), kOk);
+    EXPECT_EQ(addresses(toc), (std::vector<uint32_t> {0, 100, 200, 200 + 300})) << "track 3 gets the shortest length";
+    EXPECT_EQ(rip(h, 0, 100).pcm, discimage::trackPcm(spec, 1));
+    const RipResult second = rip(h, 100, 100);
+    EXPECT_EQ(second.lastStatus, kErr);
+    EXPECT_EQ(second.pcm.size(), 26u * 2352) << "whole reads up to the first that needs a missing sector";
+    const RipResult third = rip(h, 200, 300);
+    EXPECT_EQ(std::make_pair(third.lastStatus, third.pcm.size()), std::make_pair(kErr, size_t(0)));
+
+    // Cut short after the TOC was read: a new TOC read still lists the
+    // tracks as they were, and the last one fails where the BIN ends.
+    const discimage::DiscLayout whole = writeDisc("other", audioSpec({2352 * 100, 2352 * 100}));
+    const HCDROM g = open(1);
+    ASSERT_EQ(readToc(g, false, toc), kOk);
+    const std::vector<uint32_t> before = addresses(toc);
+    fs::resize_file(whole.binPath, 2352 * 150);
+    ASSERT_EQ(readToc(g, false, toc), kOk);
+    EXPECT_EQ(addresses(toc), before);
+    EXPECT_EQ(rip(g, 100, 100).lastStatus, kErr);
+    // Grown again (the image rewritten in place), it reads whole.
+    fs::resize_file(whole.binPath, 2352 * 200);
+    EXPECT_EQ(rip(g, 100, 100).lastStatus, kOk);
+}
+
 // Also: a rip needs no earlier TOC read on its handle.
 TEST_F(AkripTest, ReadsGoOnWhileOtherHandlesComeAndGo)
 {
@@ -353,9 +387,9 @@ TEST_F(AkripTest, HostileCueSheets)
         {"BIN missing", sheet("gone.bin", {t1}), "", 0, 0, 0},
         {"BIN outside the folder", sheet("../x.bin", {t1}), "", 0, 0, 0},
         {"FILE naming a folder", sheet("..", {t1}), "", 0, 0, 0},
-        {"BIN ends within the last track", sheet("x.bin", {t1, t2, t3}), "x.bin", 100, 2, 100},
+        {"BIN ends within the last track", sheet("x.bin", {t1, t2, t3}), "x.bin", 200, 3, 200},
         {"BIN ends before track 1's audio", sheet("x.bin", {"TRACK 01 AUDIO\nINDEX 01 00:01:00"}), "x.bin", 75, 0, 0},
-        {"track far beyond the BIN", sheet("x.bin", {t1, "TRACK 02 AUDIO\nINDEX 01 999:00:00"}), "x.bin", 200, 1, 200},
+        {"track beyond 99 minutes", sheet("x.bin", {t1, "TRACK 02 AUDIO\nINDEX 01 999:00:00"}), "x.bin", 200, 0, 0},
         {"tracks out of order", sheet("x.bin", {t1, t3, t2}), "x.bin", 200, 0, 0},
         {"100 tracks", sheet("x.bin", hundred), "x.bin", 200, 0, 0},
         {"99 tracks fill the table", sheet("x.bin", {hundred.begin(), hundred.end() - 1}), "x.bin", 200, 99, 200},

@@ -5,13 +5,17 @@
 #include "mp3framereader.h"
 #include "wavfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <gtest/gtest.h>
 #include <mpg123.h>
 #include <sndfile.h>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 using namespace trackmill::test;
@@ -159,6 +163,69 @@ TEST_F(GogoLibraryTest, DamagedAndForeignFiles)
         }
         EXPECT_EQ(c.samples < 0 ? c.samples : inspectMp3(path("out.mp3")).samples, c.samples);
     }
+}
+
+// A float WAV may hold samples that are no number or far beyond full scale;
+// LAME used to abort the whole process on the first of them.
+TEST_F(GogoLibraryTest, FloatSamplesThatAreNoNumberOrOutOfRangeAreEncoded)
+{
+    constexpr long kFrames = 44100;
+    std::vector<float> samples(kFrames * 2);
+    for (long i = 0; i < kFrames * 2; ++i)
+        samples[i] = 0.5f * std::sin(float(i) * 0.01f);
+    const float hostile[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(), 1e9f, -1e9f};
+    for (size_t k = 0; k < std::size(hostile); ++k)
+        for (long at : {1000L + long(k), 30000L + 7 * long(k)})
+            samples[at] = hostile[k];
+    std::fill(samples.begin() + 50000, samples.begin() + 52000, std::numeric_limits<float>::quiet_NaN());
+
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    const QByteArray wav = QFile::encodeName(path("hostile.wav"));
+    SNDFILE* f = sf_open(wav.constData(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(sf_writef_float(f, samples.data(), kFrames), kFrames);
+    sf_close(f);
+
+    ASSERT_EQ(configureFile(path("hostile.wav"), path("out.mp3")), GOGO_OK);
+    EXPECT_EQ(runJob(), GOGO_INPUT_FINISHED);
+    const Mp3Facts mp3 = inspectMp3(path("out.mp3"));
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    EXPECT_EQ(mp3.samples, kFrames);
+}
+
+// An output that is the input file, however its path is spelt, is refused
+// before anything is written: the source keeps every byte.
+TEST_F(GogoLibraryTest, OutputThatIsTheInputIsRefused)
+{
+    const QString wav = path("in.wav");
+    ASSERT_TRUE(writeSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, 4410));
+    QFile original(wav);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QFile::link(wav, path("link.mp3")));
+    ASSERT_EQ(::link(QFile::encodeName(wav).constData(), QFile::encodeName(path("hard.mp3")).constData()), 0);
+
+    const QString spellings[] = {wav, path("link.mp3"), path("sub/../in.wav"), path("./in.wav"),
+                                 path("hard.mp3")};
+    for (const QString& out : spellings) {
+        SCOPED_TRACE(out.toStdString());
+        EXPECT_EQ(configureFile(wav, out), GOGO_ERR_SAME_FILE);
+        // Also when the input is named through the link.
+        EXPECT_EQ(configureFile(out, wav), GOGO_ERR_SAME_FILE);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        EXPECT_EQ(original.readAll(), before);
+        original.close();
+    }
+    // A copy is another file.
+    ASSERT_TRUE(QFile::copy(wav, path("copy.wav")));
+    ASSERT_EQ(configureFile(path("copy.wav"), path("copy.mp3")), GOGO_OK);
+    EXPECT_EQ(runJob(), GOGO_INPUT_FINISHED);
 }
 
 TEST_F(GogoLibraryTest, JobErrorsAndCallOrder)
