@@ -165,8 +165,11 @@ void storeNames(const CddbEntry& entry, const LastQuery& query)
     };
     for (std::size_t i = 0; i < count; ++i)
         keys.emplace_back(std::to_string(i), iniValue(titles[i]));
-    if (!updateIniFile(path, query.cdPlayerId, keys))
-        setError("could not write " + path);
+    // The section's numbered keys are replaced as a whole: names of an
+    // earlier entry with more tracks would show up for tracks beyond this one.
+    std::string reason;
+    if (!updateIniFile(path, query.cdPlayerId, keys, count, &reason))
+        setError("could not write " + path + ": " + reason);
 }
 
 }

@@ -2,6 +2,7 @@
 #include "languagefile.h"
 
 #include "fontcharset.h"
+#include "inifileio.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,12 +65,16 @@ LanguageFile LanguageFile::open(const QString& languagesDir, const QString& file
     const QString path = locate(languagesDir, fileName);
     if (path.isEmpty())
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    LanguageFile language = fromBytes(file.readAll());
-    if (file.error() != QFileDevice::NoError)
-        return {};
+    // Through the INI layer's reader: a FIFO or a link to a device named
+    // like a language file must not hang or flood the program.
+    const ini::ReadResult read = ini::readFile(QFile::encodeName(path).toStdString());
+    if (read.status != ini::ReadResult::Ok) {
+        LanguageFile missing;
+        missing.m_error = path + QStringLiteral(": ")
+                          + QString::fromLocal8Bit(read.error.data(), qsizetype(read.error.size()));
+        return missing;
+    }
+    LanguageFile language = fromBytes(QByteArray(read.bytes.data(), qsizetype(read.bytes.size())));
     language.m_path = path;
     return language;
 }

@@ -35,6 +35,9 @@ public:
     }
 
     bool isLoaded() const { return m_loaded; }
+    // Why a language file that was found could not be read ("<path>: not a
+    // regular file"); empty otherwise.
+    const QString& error() const { return m_error; }
     const QString& path() const { return m_path; }
 
     bool hasKey(QByteArrayView section, QByteArrayView key) const
@@ -66,6 +69,7 @@ public:
 private:
     IniDocument m_document;
     QString m_path;
+    QString m_error;
     QByteArray m_encoding = "windows-1252";
     int m_charset = 255;
     bool m_loaded = false;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <limits>
 
 namespace trackmill {
 
@@ -47,6 +48,15 @@ QString text(const IniDocument& doc, const QByteArray& section, const char* key)
     return decode(doc.value(section, key));
 }
 
+// Track names beyond numtracks are left-overs of an earlier, longer entry
+// (older versions kept them): they name no track of this disc.
+QString trackName(const IniDocument& doc, const QByteArray& section, int index)
+{
+    if (index >= doc.intValue(section, "numtracks", std::numeric_limits<int>::max()))
+        return {};
+    return decode(doc.value(section, QByteArray::number(index)));
+}
+
 }
 
 CdPlayerDatabase::CdPlayerDatabase(QString path)
@@ -75,7 +85,7 @@ std::optional<MainWindowNames> CdPlayerDatabase::namesForMainWindow(const QStrin
     names.artist = text(doc, section, "Artist");
     names.album = text(doc, section, "Title");
     for (int row = 1; row < rowCount; ++row)
-        names.rowNames.append(decode(doc.value(section, QByteArray::number(row - 1))));
+        names.rowNames.append(trackName(doc, section, row - 1));
     // The settings window leaves a final data track out of its list, so the
     // database has no name for it.
     if (!names.rowNames.isEmpty() && names.rowNames.back().isEmpty())
@@ -98,7 +108,7 @@ TrackNameTabNames CdPlayerDatabase::namesForTrackNameTab(const QString& discId, 
         names.year = text(doc, section, "Year");
         names.genre = doc.intValue(section, "Genre", 0);
         for (int i = 0; i < names.availableTracks; ++i)
-            names.tracks.append(decode(doc.value(section, QByteArray::number(i))));
+            names.tracks.append(trackName(doc, section, i));
         names.showCount = true;
     } else if (rowCount > 2) {
         for (int i = 1; i <= names.availableTracks; ++i)
@@ -128,6 +138,7 @@ bool CdPlayerDatabase::store(const QString& discId, const DiscEntry& names)
         doc.setValue(section, "numtracks", QByteArray::number(names.tracks.size()));
         for (qsizetype i = 0; i < names.tracks.size(); ++i)
             doc.setValue(section, QByteArray::number(i), encode(names.tracks[i]));
+        doc.removeNumberedKeys(section, names.tracks.size());
     });
 }
 

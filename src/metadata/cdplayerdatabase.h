@@ -68,8 +68,9 @@ public:
 
     // Writes the disc's section (TForm2.SetAlbumToFile): EntryTypeInt = 1,
     // artist, title, year, genre, numtracks, then "0" .. numtracks - 1, in
-    // this order, in one atomic replacement of the file. Other sections
-    // and keys beyond the new count stay. Creates the folder and file when
+    // this order, in one atomic replacement of the file. Numbered keys
+    // beyond the new count go (they would name tracks the disc lacks);
+    // other sections and keys stay. Creates the folder and file when
     // missing. False when the file could not be written (errorString()).
     bool store(const QString& discId, const DiscEntry& names);
 

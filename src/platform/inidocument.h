@@ -5,14 +5,18 @@
 #include <QByteArrayList>
 #include <QList>
 
+#include "iniformat.h"
+
 namespace trackmill {
 
-// An INI file held in memory with the semantics of the Windows private
-// profile services: section and key names match without regard to ASCII
-// case, values are trimmed and lose one pair of enclosing quotes, lines the
-// program does not know (comments, garbage, other sections) are kept byte
-// for byte. Bytes in, bytes out: no text decoding happens here, since
-// language files come in many code pages.
+// The program's face of the one INI layer (libs/ini, shared with the
+// ripping library): an INI file held in memory with the semantics of the
+// Windows private profile services. Section and key names match without
+// regard to ASCII case, values are trimmed (space, tab, CR, VT, FF) and
+// lose one pair of enclosing quotes, lines the program does not know
+// (comments, garbage, other sections) are kept byte for byte. Bytes in,
+// bytes out: no text decoding happens here, since language files come in
+// many code pages.
 //
 // toBytes(fromBytes(b)) == b for any b: every line keeps its own line break
 // (CR LF, LF or none on the last line), a UTF-8 byte-order mark is kept, and
@@ -49,31 +53,16 @@ public:
     // section with all its lines.
     void removeKey(QByteArrayView section, QByteArrayView key);
     void removeSection(QByteArrayView section);
+    // Removes the keys "first", "first + 1", ... of the section: the track
+    // names of a disc beyond a new count.
+    void removeNumberedKeys(QByteArrayView section, qsizetype first);
 
     // Names as written in the file, in file order, each name once.
     QByteArrayList sections() const;
     QByteArrayList keys(QByteArrayView section) const;
 
 private:
-    struct Line
-    {
-        QByteArray raw;      // as read, without the line break
-        QByteArray eol;      // "\r\n", "\n", or empty on an unterminated last line
-        QByteArray name;     // section headers: the section name; key lines: the key name
-        QByteArray value;    // key lines: the value, trimmed and unquoted
-        enum Kind { Other, Section, Key } kind = Other;
-    };
-    QByteArray m_bom;  // UTF-8 byte-order mark in front of the first line
-    QList<Line> m_lines;
-    QByteArray m_newline = "\r\n";
-
-    static Line parseLine(const QByteArray& raw, const QByteArray& eol);
-    qsizetype findSection(QByteArrayView section) const;
-    // End of the section whose header is at index header: the index of the
-    // next section header, or the line count.
-    qsizetype sectionEnd(qsizetype header) const;
-    qsizetype findKey(QByteArrayView section, QByteArrayView key) const;
-    void insertLine(qsizetype at, const QByteArray& raw);
+    ini::Document m_doc;
 };
 
 }

@@ -1,16 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "inifile.h"
 
-#include <QDir>
+#include "inifileio.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace trackmill {
 
@@ -21,108 +15,44 @@ IniFile::IniFile(QString path)
 
 bool IniFile::readBytes(QByteArray* bytes, QString* error) const
 {
-    QFile file(m_path);
-    if (!file.exists()) {
+    const ini::ReadResult read = ini::readFile(QFile::encodeName(m_path).toStdString());
+    if (!read.ok()) {
         bytes->clear();
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+        *error = QString::fromLocal8Bit(read.error.data(), qsizetype(read.error.size()));
         return false;
     }
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return false;
-    }
+    *bytes = QByteArray(read.bytes.data(), qsizetype(read.bytes.size()));
     return true;
 }
 
-namespace {
-
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-}
-
-// QSaveFile is not used: Qt 6.4 reports a write that the disk cut short
-// (ENOSPC, EFBIG after a partial write) as complete and then renames the
-// truncated file over the good one. Every system call is checked here.
 bool IniFile::writeAtomically(const QByteArray& bytes, QString* error) const
 {
-    QFileInfo target(m_path);
-    if (target.isSymLink())
-        target = QFileInfo(target.symLinkTarget());
-    const QString folder = target.absolutePath();
-    const QByteArray finalPath = QFile::encodeName(target.absoluteFilePath());
-
-    // 0666 minus the umask for a new file; an existing file keeps its mode.
-    struct stat old {};
-    const bool exists = ::stat(finalPath.constData(), &old) == 0;
-    int fd = -1;
-    QByteArray tempPath;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempPath = QFile::encodeName(
-            folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".")
-            + QString::number(QRandomGenerator::global()->generate(), 36));
-        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        *error = systemError(errno);
-        return false;
-    }
-    const auto abandon = [&](int code) {
-        ::close(fd);
-        ::unlink(tempPath.constData());
-        *error = systemError(code);
-        return false;
-    };
-
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return abandon(n < 0 ? errno : ENOSPC);
-        done += n;
-    }
-    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0)
-        return abandon(errno);
-    if (::fsync(fd) != 0)
-        return abandon(errno);
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(tempPath.constData());
-        *error = systemError(code);
-        return false;
-    }
-    if (::rename(tempPath.constData(), finalPath.constData()) != 0) {
-        const int code = errno;
-        ::unlink(tempPath.constData());
-        *error = systemError(code);
-        return false;
-    }
-    // Make the rename itself durable; failing that is not worth an error.
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    std::string reason;
+    if (ini::writeFileAtomically(QFile::encodeName(m_path).toStdString(),
+                                 std::string_view(bytes.constData(), size_t(bytes.size())), &reason))
+        return true;
+    *error = QString::fromLocal8Bit(reason.data(), qsizetype(reason.size()));
+    return false;
 }
 
-IniDocument IniFile::load() const
+void IniFile::removeStaleTemporaryFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        ini::removeStaleTemporaryFiles(QFile::encodeName(path).toStdString());
+}
+
+IniDocument IniFile::load(QString* error) const
 {
     QByteArray bytes;
-    QString ignored;
+    QString reason;
     // An unreadable file reads like a missing one, as the profile services do.
-    if (!readBytes(&bytes, &ignored))
+    if (!readBytes(&bytes, &reason)) {
+        if (error)
+            *error = QFileInfo(m_path).absoluteFilePath() + QStringLiteral(": ") + reason;
         return IniDocument();
+    }
+    if (error)
+        error->clear();
     return IniDocument::fromBytes(bytes);
 }
 
