@@ -5,7 +5,7 @@
 // shipped language files), in a temporary program folder of its own.
 #include "akrip32_testing.h"
 #include "app/mainwindow.h"
-#include "app/tracklist.h"
+#include "cd/tracklist.h"
 #include "app/trackmillapp.h"
 #include "discimage.h"
 #include "platform/apppaths.h"
