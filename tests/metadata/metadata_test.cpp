@@ -126,7 +126,7 @@ TEST_F(CdPlayerDatabaseTest, TrackNameTabAndTagEditorGenre)
     EXPECT_EQ(db.genreForTagEditor("C0C67"), 17);
 }
 
-TEST_F(CdPlayerDatabaseTest, StoreWritesTheSectionInOrderAndKeepsTheRest)
+TEST_F(CdPlayerDatabaseTest, StoreWritesTheSectionInOrderAndLeavesNoOlderTrackNames)
 {
     CdPlayerDatabase db(path); // the folder does not exist yet
     ASSERT_TRUE(db.store("C0C67", {"The Band", "The Album", "1999", 98, {"One", "Two"}})) << db.errorString().toStdString();
@@ -137,7 +137,7 @@ TEST_F(CdPlayerDatabaseTest, StoreWritesTheSectionInOrderAndKeepsTheRest)
               "1=old two\r\n2=old three\r\n\r\n[FFFF]\r\nartist=Last\r\n");
     ASSERT_TRUE(db.store("C0C67", {"New", "Album", "", 3, {"new one"}}));
     EXPECT_EQ(fileBytes(), "; discs\r\n[1234]\r\nartist=Other\r\n0=Keep\r\n\r\n[C0C67]\r\nARTIST=New\r\n"
-                           "0=new one\r\n1=old two\r\n2=old three\r\nEntryTypeInt=1\r\ntitle=Album\r\nyear=\r\n"
+                           "0=new one\r\nEntryTypeInt=1\r\ntitle=Album\r\nyear=\r\n"
                            "genre=3\r\nnumtracks=1\r\n\r\n[FFFF]\r\nartist=Last\r\n");
     // Stored again, a ten-name disc with a final data track keeps ten.
     writeFile(kKnownDisc);
