@@ -25,12 +25,6 @@ namespace trackmill {
 
 namespace {
 
-// The boxes of a run: two blanks, the text, a full stop, two blanks.
-QString boxText(const QString& text)
-{
-    return QStringLiteral("  ") + text + QStringLiteral(".  ");
-}
-
 QString withTrailingSlash(const QString& path)
 {
     if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
@@ -80,14 +74,8 @@ void RipRun::WAVClick()
         Task task = makeTask(n, QStringLiteral(".wav"));
         WavFileSink sink(task.wavPath);
         task.rip = readTrack(task, sink, /*encode*/ false);
-        if (task.rip.failed()) {
-            failTrack(task);
+        if (endIfReadStopped(task))
             break;
-        }
-        if (task.rip.outcome == TrackRipResult::Outcome::Aborted) {
-            abortTrack(task);
-            break;
-        }
         finishTrack(task);
         if (m_figures.fileCounter >= m_figures.selectedCount)
             endRun(End::Finished, boxText(m_c.texts.finishGrabbing) + QStringLiteral("\n\n    ") + grabbingTime());
@@ -364,6 +352,11 @@ QString RipRun::encodingTime() const
 {
     const int last = m_mode == Mode::WavFiles ? int(m_wavFiles.size()) : m_c.tracks.RowCount() - 1;
     return m_view->encodingCaption() + QStringLiteral(": ") + TimeFigures::FormatTime(m_encodingTimes.sum(1, last));
+}
+
+QString RipRun::boxText(const QString& text)
+{
+    return QStringLiteral("  ") + text + QStringLiteral(".  ");
 }
 
 void RipRun::report(int track, TrackReport::Result result, const QString& file, const QString& message)

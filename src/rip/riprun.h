@@ -166,6 +166,13 @@ private:
     void ripTrackOnTheFly(int track);
     void failTrack(const Task& task);
     void abortTrack(const Task& task);
+    // Ends the run when the read of the task failed or was aborted; true when it did.
+    bool endIfReadStopped(const Task& task);
+    // The intermediate WAV file of an encoded track or file, when the
+    // settings ask for it to go; one that will not go is logged.
+    void deleteWavIfAsked(const QString& path);
+    // The boxes of a run: two blanks, the text, a full stop, two blanks.
+    static QString boxText(const QString& text);
     // The encoder's events.
     void encoderProgress(qint64 framesDone, qint64 framesTotal);
     void encoderFinished(bool aborted);

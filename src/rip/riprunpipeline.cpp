@@ -31,11 +31,6 @@ namespace {
 
 constexpr int kInformationColumn = 5;
 
-QString boxText(const QString& text)
-{
-    return QStringLiteral("  ") + text + QStringLiteral(".  ");
-}
-
 // Handles events for at most ms milliseconds, returning as soon as one
 // came: the end of the encoder's job wakes it.
 void waitForEvents(int ms)
@@ -118,6 +113,19 @@ void RipRun::failTrack(const Task& task)
     endRun(End::Failed, result.errorText);
 }
 
+bool RipRun::endIfReadStopped(const Task& task)
+{
+    if (task.rip.failed()) {
+        failTrack(task);
+        return true;
+    }
+    if (task.rip.outcome == TrackRipResult::Outcome::Aborted) {
+        abortTrack(task);
+        return true;
+    }
+    return false;
+}
+
 void RipRun::abortTrack(const Task& task)
 {
     m_c.tracks.setCell(kInformationColumn, task.track, m_c.texts.abortGrabbing);
@@ -142,14 +150,8 @@ void RipRun::ripNextTrack()
         WavFileSink sink(task.wavPath);
         task.rip = readTrack(task, sink, /*encode*/ true);
     }
-    if (task.rip.failed()) {
-        failTrack(task);
+    if (endIfReadStopped(task))
         return;
-    }
-    if (task.rip.outcome == TrackRipResult::Outcome::Aborted) {
-        abortTrack(task);
-        return;
-    }
     m_c.tracks.setCell(kInformationColumn, task.track, task.rip.information);
     m_view->setTitle(QStringLiteral("Trackmill 100% / 0%"));
     QString error;
@@ -224,8 +226,7 @@ void RipRun::encoderFinished(bool aborted)
     if (m_mode == Mode::WavFiles) {
         showEncodingTimes();
         m_encodingTimes.set(m_fileIndex, m_jobElapsed);
-        if (m_c.settings.deleteWav && QFile::exists(m_job.wavPath) && !QFile::remove(m_job.wavPath))
-            m_c.log.add(QStringLiteral("Could not delete ") + m_job.wavPath);
+        deleteWavIfAsked(m_job.wavPath);
         report(m_fileIndex, TrackReport::Result::Done, m_job.encodedPath);
         ++m_fileIndex;
         if (m_fileIndex <= m_wavFiles.size()) {
@@ -260,6 +261,12 @@ void RipRun::encodeNextFile()
 }
 
 // ---------------------------------------------------------------- finish
+
+void RipRun::deleteWavIfAsked(const QString& path)
+{
+    if (m_c.settings.deleteWav && QFile::exists(path) && !QFile::remove(path))
+        m_c.log.add(QStringLiteral("Could not delete ") + path);
+}
 
 void RipRun::writeTags(const Task& task)
 {
@@ -315,8 +322,7 @@ void RipRun::finishTrack(Task& task)
                        QStringLiteral(" OK ") + task.rip.passedTime + QLatin1Char('/')
                            + TimeFigures::FormatTime(m_jobElapsed));
     m_encodingTimes.set(task.track, m_jobElapsed);
-    if (m_c.settings.deleteWav && QFile::exists(task.wavPath) && !QFile::remove(task.wavPath))
-        m_c.log.add(QStringLiteral("Could not delete ") + task.wavPath);
+    deleteWavIfAsked(task.wavPath);
     writeTags(task);
     report(task.track, TrackReport::Result::Done, task.encodedPath);
 

@@ -64,24 +64,24 @@ void TagFields::setGenrePosition(int position)
     const QList<GenreEntry>& sorted = m_genres.sorted();
     if (position < 0 || position >= sorted.size())
         return;
-    TagEditorFields f = m_fields;
-    f.genre = sorted[position].number;
-    f.genre2 = sorted[position].name;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.genre = sorted[position].number;
+        f.genre2 = sorted[position].name;
+    });
 }
 
 void TagFields::setArtist(const QString& text)
 {
-    TagEditorFields f = m_fields;
-    f.artist = f.artist2 = text;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.artist = f.artist2 = text;
+    });
 }
 
 void TagFields::setAlbum(const QString& text)
 {
-    TagEditorFields f = m_fields;
-    f.album = f.album2 = text;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.album = f.album2 = text;
+    });
 }
 
 void TagFields::editArtist(const QString& text)
@@ -98,39 +98,39 @@ void TagFields::editAlbum(const QString& text)
 
 void TagFields::initialize(const QString& artist, const QString& album)
 {
-    TagEditorFields f = m_fields;
-    f.title.clear();
-    f.title2.clear();
-    f.artist = f.artist2 = f.composer2 = f.originalArtist2 = artist;
-    f.album = f.album2 = album;
-    f.comment = f.comment2 = QString::fromLatin1(DefaultComment);
-    f.encodedBy2 = QString::fromLatin1(DefaultEncodedBy);
-    f.copyright2 = TagWriter::copyrightFor(artist);
-    f.url2 = QString::fromLatin1(DefaultUrl);
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.title.clear();
+        f.title2.clear();
+        f.artist = f.artist2 = f.composer2 = f.originalArtist2 = artist;
+        f.album = f.album2 = album;
+        f.comment = f.comment2 = QString::fromLatin1(DefaultComment);
+        f.encodedBy2 = QString::fromLatin1(DefaultEncodedBy);
+        f.copyright2 = TagWriter::copyrightFor(artist);
+        f.url2 = QString::fromLatin1(DefaultUrl);
+    });
 }
 
 void TagFields::setYears(const QString& year)
 {
-    TagEditorFields f = m_fields;
-    f.year = f.year2 = year;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.year = f.year2 = year;
+    });
 }
 
 void TagFields::setYear2(const QString& year)
 {
-    TagEditorFields f = m_fields;
-    f.year2 = year;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.year2 = year;
+    });
 }
 
 void TagFields::applySettingsNames(const QString& artist, const QString& album, int genrePosition)
 {
-    TagEditorFields f = m_fields;
-    f.artist = f.artist2 = f.originalArtist2 = f.composer2 = artist;
-    f.copyright2 = TagWriter::copyrightFor(artist);
-    f.album = f.album2 = album;
-    replace(f);
+    update([&](TagEditorFields& f) {
+        f.artist = f.artist2 = f.originalArtist2 = f.composer2 = artist;
+        f.copyright2 = TagWriter::copyrightFor(artist);
+        f.album = f.album2 = album;
+    });
     setGenrePosition(genrePosition);
 }
 

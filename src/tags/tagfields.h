@@ -66,9 +66,9 @@ public:
     // and composer fields, the copyright line, album and genre position.
     void applySettingsNames(const QString& artist, const QString& album, int genrePosition);
 
-    // Splits a track name at the separator: part 0 puts the artist piece
-    // into the artist fields, part 1 the title piece into the titles. The
-    // piece is the result; any other part changes nothing and answers false.
+    // Splits a track name at the separator: index 0 puts the artist piece
+    // into the artist fields, index 1 the title piece into the titles. The
+    // piece is the result; any other index changes nothing and answers false.
     bool split(const QString& trackName, const QString& separator, int part, QString& result);
 
     // Writes the version 1.1 / 2.3 tag of one encoded track from these
@@ -85,6 +85,15 @@ Q_SIGNALS:
 
 private:
     void replace(const TagEditorFields& fields);
+    // Changes a copy of the values and puts it in their place (one
+    // changed() for the whole change, none when nothing changed).
+    template <typename Edit>
+    void update(Edit&& edit)
+    {
+        TagEditorFields f = m_fields;
+        edit(f);
+        replace(f);
+    }
 
     const GenreList& m_genres;
     TagEditorFields m_fields;
