@@ -5,15 +5,19 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <span>
 
 class QLocale;
 
 namespace trackmill {
 
 class IniFile;
+struct SettingEntry;
 
 // The user's settings: the 42 keys of section MAIN of Trackmill.INI, held
-// as the settings window shows them. List choices are entry indexes, -1 when
+// as the settings window shows them. Each key is declared once, in
+// settingsTable() (settingstable.h), which load(), save() and the settings
+// window walk. List choices are entry indexes, -1 when
 // no entry is selected. The window edits this object directly, so a value
 // changed and then cancelled stays in effect until the next load(), and
 // load() and save() see exactly what the window shows.
@@ -94,6 +98,9 @@ public:
     // lines of the file stay as they are. On failure the file is unchanged
     // and errorString() is "Unable to write to <full path>".
     bool save(IniFile& file);
+    // The same over another table (tests, and sections of later features).
+    void load(const IniFile& file, const QString& programDir, std::span<const SettingEntry> table);
+    bool save(IniFile& file, std::span<const SettingEntry> table);
     QString errorString() const { return m_error; }
 
     // One boolean of MAIN, true when missing (used for SELECTALL and
@@ -115,6 +122,8 @@ public:
     bool operator==(const Settings&) const = default;
 
 private:
+    void loadOutputDirectory(const QString& stored, const QString& programDir, QString& directory);
+
     QString m_error;
 };
 

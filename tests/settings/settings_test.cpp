@@ -13,6 +13,7 @@
 #include "programfolders.h"
 #include "recordingmessageboxes.h"
 #include "settings/settings.h"
+#include "settings/settingstable.h"
 #include "settings/settingswindow.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -34,6 +36,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sys/resource.h>
 #include <tuple>
 
@@ -262,6 +265,68 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(contents(), bytes);
 }
 
+TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
+{
+    QByteArrayList loadOrder;
+    for (const SettingEntry* e : settingsLoadOrder())
+        loadOrder << e->key;
+    EXPECT_EQ(loadOrder.join(' '),
+              "VERSION_MPEG BITRATE BITRATE_MAX QUALITY VBR PRIORITY EMPHASIS ON_THE_FLY_ENCODING DELETE USEPSY "
+              "UseLPF16 VBRRatio USE_EXTENDED_FILTER_CBR Filter_CBR_LOW Filter_CBR_HIGH "
+              "USE_EXTENDED_FILTER_MSTEREO Filter_MSSTEREO_THRESHOLD Filter_MSSTEREO_POWER MULTI_CPU_SUPPORT "
+              "DIRECTORYMP3 SELECTALL USECDPLAYERINI EJECTCDAUDIO USEID3v1 USEID3v2 ARTIST_AS_DIRECTORY "
+              "ALBUM_AS_DIRECTORY ARTIST_AND_ALBUM_AS_DIRECTORY SPLIT FILENAME AUTO_CONNECT_FREEDB "
+              "ARTIST_ALBUM_YEAR_AS_DIRECTORY USE_MMX_3DNOW REPLACE_SPACES_BY_UNDERSCORES PREVENT_SCREENSAVER "
+              "AUTO_STORE_CDPLAYER_INI AFTER_EXECUTE ENCODE_WAV_TO_MP3 USE_PROXY SERVER_PROXY PORT_PROXY");
+    // The save order is checked byte for byte by the saved files above;
+    // here: 42 keys of MAIN, each once, each position once, the table in load order.
+    std::set<QByteArray> keys;
+    std::set<int> loads, saves;
+    int previousLoad = -1;
+    for (const SettingEntry& e : settingsTable()) {
+        if (QByteArrayView(e.section) != "MAIN")
+            continue;
+        keys.insert(QByteArray(e.key).toUpper());
+        saves.insert(e.saveOrder);
+        if (e.loadOrder >= 0) {
+            loads.insert(e.loadOrder);
+            EXPECT_GT(e.loadOrder, previousLoad) << e.key;
+            previousLoad = e.loadOrder;
+        }
+    }
+    EXPECT_EQ(keys.size(), 42u);
+    EXPECT_EQ(saves.size(), 42u);
+    EXPECT_EQ(loads.size(), 41u);
+    EXPECT_EQ(*saves.rbegin(), 41);
+    EXPECT_EQ(*loads.rbegin(), 40);
+}
+
+// A later feature's section, walked by the same load and save.
+TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
+{
+    const SettingEntry table[] = {
+        {"READING", "RETRIES", SettingEntry::Type::TrackBar, "20", 0, 1, &Settings::filterCbrLow, "TrackBarCBR_Low"},
+        {"READING", "PROXY_NAME", SettingEntry::Type::Text, "", 1, 0, &Settings::serverProxy, "Edt_Server_Proxy"},
+    };
+    put(kSavedFresh);
+    Settings settings;
+    settings.load(IniFile(path()), kProgramDir, table);
+    EXPECT_EQ(settings.filterCbrLow, 20);  // the default of a missing key
+    settings.serverProxy = "p";
+    IniFile file(path());
+    ASSERT_TRUE(settings.save(file, table));
+    const QByteArray written = contents();
+    EXPECT_TRUE(written.startsWith(kSavedFresh));
+    EXPECT_EQ(written.mid(kSavedFresh.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
+
+    put(kSavedFresh + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
+    settings.load(IniFile(path()), kProgramDir, table);
+    EXPECT_EQ(std::tuple(settings.filterCbrLow, settings.serverProxy), std::tuple(7, QString("q")));
+    // MAIN, loaded by the whole table, does not see them.
+    settings.load(IniFile(path()), kProgramDir);
+    EXPECT_EQ(settings.filterCbrLow, 0);
+}
+
 TEST(SettingsValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
 {
     EXPECT_EQ(Settings::ratioText(100, QLocale::c()), "1.00");
@@ -471,6 +536,55 @@ TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
     settings.directoryMp3 = "/run/Artist/";
     combo("Quality")->setCurrentIndex(0);
     EXPECT_EQ(settings.directoryMp3, "/run/Artist/");
+}
+
+// Every value the table gives this window: its control shows it, and a
+// change of the control changes that value and no other.
+TEST_F(SettingsWindowTest, EachControlOfTheTableHoldsItsOwnValue)
+{
+    put(shipped());
+    start();
+    click("MPEG1");
+    for (const SettingEntry& e : settingsTable()) {
+        if (e.holder != SettingEntry::Holder::SettingsWindow || e.type == SettingEntry::Type::MpegVersion
+            || e.type == SettingEntry::Type::Language)
+            continue;
+        QWidget* control = find<QWidget>(e.control);
+        ASSERT_TRUE(control) << e.key;
+        Settings expected = settings;
+        if (bool Settings::*flag = e.as<bool>()) {
+            auto* box = qobject_cast<QAbstractButton*>(control);
+            ASSERT_TRUE(box) << e.key;
+            EXPECT_EQ(box->isChecked(), settings.*flag) << e.key;
+            box->toggle();
+            expected.*flag = !(expected.*flag);
+        } else if (int Settings::*number = e.as<int>()) {
+            if (auto* box = qobject_cast<QComboBox*>(control)) {
+                EXPECT_EQ(box->currentIndex(), settings.*number) << e.key;
+                const int other = (box->currentIndex() + 1) % box->count();
+                box->setCurrentIndex(other);
+                expected.*number = other;
+            } else {
+                auto* slider = qobject_cast<QSlider*>(control);
+                ASSERT_TRUE(slider) << e.key;
+                EXPECT_EQ(slider->value(), settings.*number) << e.key;
+                slider->setValue(slider->value() + 7);
+                expected.*number = slider->value();
+            }
+        } else {
+            auto* field = qobject_cast<QLineEdit*>(control);
+            ASSERT_TRUE(field && e.as<QString>()) << e.key;
+            EXPECT_EQ(field->text(), settings.*e.as<QString>()) << e.key;
+            field->setText(QString::fromLatin1(e.key));
+            expected.*e.as<QString>() = QString::fromLatin1(e.key);
+        }
+        EXPECT_EQ(settings, expected) << e.key;
+        settings = expected;
+    }
+    // Shown again from the object, each control takes its value back.
+    const Settings changed = settings;
+    form->showSettings();
+    EXPECT_EQ(settings, changed);
 }
 
 TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
