@@ -222,9 +222,9 @@ bool Settings::save(IniFile& file, std::span<const SettingEntry> table)
                 value = entryText(e->names(), this->*e->as<int>());
                 break;
             case Type::MpegVersion:
-                // No version chosen writes 0, which the loader ignores, rather
-                // than turning a fresh start into MPEG-2.
-                value = QByteArray::number(int(this->*e->as<MpegVersion>()));
+                // MPEG-1 when its button is checked, else MPEG-2: the saved
+                // version always names one of the two lists.
+                value = this->*e->as<MpegVersion>() == MpegVersion::Mpeg1 ? "1" : "2";
                 break;
             case Type::Bitrate:
                 value = bitrateText(mpegVersion, this->*e->as<int>());

@@ -265,6 +265,22 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(contents(), bytes);
 }
 
+TEST_F(SettingsFile, VersionIsSavedAsOneForMpeg1AndTwoOtherwise)
+{
+    const std::pair<Mpeg, const char*> cases[] = {{Mpeg::None, "2"}, {Mpeg::Mpeg1, "1"}, {Mpeg::Mpeg2, "2"}};
+    for (const auto& [version, text] : cases) {
+        Settings settings;
+        settings.mpegVersion = version;
+        ASSERT_TRUE(save(settings));
+        EXPECT_EQ(stored("VERSION_MPEG"), text) << int(version);
+    }
+    // A fresh start saved and loaded again comes back on MPEG-2 with no bitrate chosen.
+    Settings fresh;
+    ASSERT_TRUE(save(fresh));
+    const Settings again = loaded(contents());
+    EXPECT_EQ(std::tuple(again.mpegVersion, again.bitrate, again.bitrateMax), std::tuple(Mpeg::Mpeg2, -1, -1));
+}
+
 TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
 {
     QByteArrayList loadOrder;
@@ -585,6 +601,17 @@ TEST_F(SettingsWindowTest, EachControlOfTheTableHoldsItsOwnValue)
     const Settings changed = settings;
     form->showSettings();
     EXPECT_EQ(settings, changed);
+}
+
+TEST_F(SettingsWindowTest, NoVersionChosenIsSavedAsMpeg2)
+{
+    start();  // no settings file: neither radio button checked
+    ASSERT_FALSE(find<QRadioButton>("MPEG1")->isChecked() || find<QRadioButton>("MPEG2")->isChecked());
+    ASSERT_TRUE(form->saveSettings());
+    EXPECT_EQ(stored("VERSION_MPEG"), "2");
+    form->loadSettings();
+    EXPECT_TRUE(find<QRadioButton>("MPEG2")->isChecked());
+    EXPECT_EQ(combo("Bitrate")->count(), 14);
 }
 
 TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
