@@ -176,7 +176,15 @@ void Settings::load(const IniFile& file, const QString& programDir, std::span<co
 
 void Settings::loadOutputDirectory(const QString& stored, const QString& programDir, QString& directory)
 {
-    // A directory that cannot be entered, or none, shows the program's own
+    // Nothing chosen yet (a new user, or the shipped file's empty value):
+    // the user's music folder. The error flag still tells the batch when
+    // that folder cannot be entered, and the batch says which and why.
+    if (stored.isEmpty()) {
+        directory = defaultOutputDirectory();
+        outputDirectoryError = !isEnterableDirectory(directory);
+        return;
+    }
+    // A chosen directory that cannot be entered shows the program's own
     // directory and sets the error flag. The process's current directory is
     // not moved into it: the batch resolves a relative text against the
     // current directory again, which would then name a different folder.

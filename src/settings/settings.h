@@ -90,8 +90,9 @@ public:
 
     // Reads every key but LANGUAGE, in the order of the design. Values that
     // match no entry leave the current choice alone; a missing key takes
-    // its default. A DIRECTORYMP3 that cannot be entered (or is empty) shows
-    // programDir + "/" instead and sets the error flag; the process's
+    // its default. A DIRECTORYMP3 that is missing or empty shows the user's
+    // music folder (defaultOutputDirectory()); one that cannot be entered
+    // shows programDir + "/" instead and sets the error flag. The process's
     // current directory is left alone.
     void load(const IniFile& file, const QString& programDir);
     // Writes all 42 keys in the save order in one atomic replacement; other

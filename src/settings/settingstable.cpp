@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settingstable.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <algorithm>
 
 namespace trackmill {
@@ -103,6 +105,20 @@ std::vector<const SettingEntry*> settingsLoadOrder(std::span<const SettingEntry>
 std::vector<const SettingEntry*> settingsSaveOrder(std::span<const SettingEntry> table)
 {
     return ordered(table, &SettingEntry::saveOrder);
+}
+
+QString defaultOutputDirectory()
+{
+    // Qt reads XDG_MUSIC_DIR from user-dirs.dirs and falls back to
+    // $HOME/Music itself. The XDG rules make a directory equal to the home
+    // folder mean "none": files would land loose in the home folder.
+    const QString home = QDir::homePath();
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty() || QDir(music) == QDir(home))
+        music = home + QStringLiteral("/Music");
+    if (!music.endsWith(QLatin1Char('/')))
+        music += QLatin1Char('/');
+    return music;
 }
 
 }

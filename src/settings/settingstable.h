@@ -67,4 +67,8 @@ std::span<const SettingEntry> settingsTable();
 std::vector<const SettingEntry*> settingsLoadOrder(std::span<const SettingEntry> table = settingsTable());
 std::vector<const SettingEntry*> settingsSaveOrder(std::span<const SettingEntry> table = settingsTable());
 
+// The new user's output directory: the XDG music directory
+// ($XDG_CONFIG_HOME/user-dirs.dirs), else ~/Music, with a trailing "/".
+QString defaultOutputDirectory();
+
 }

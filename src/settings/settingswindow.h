@@ -151,8 +151,9 @@ public:
     // "128kbps": the table value of the checked MPEG version (MPEG-2 unless
     // MPEG1 is checked) at index; empty for an index outside the table.
     QString GetBitrate(int index) const;
-    // The folder picker: the chosen folder with a trailing "/", or empty
-    // when the user cancelled.
+    // The folder picker, opened at the output folder the window shows: the
+    // chosen folder with a trailing "/", or empty when the user cancelled
+    // (the Browse button then leaves the output folder as it was).
     QString Browse();
 
     // Selects the Cmb_Language entry named exactly so; another name leaves

@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "settings/settingstable.h"
 #include "settings/settingswindow.h"
+#include "testenvironment.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 
@@ -146,11 +147,67 @@ TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
     EXPECT_EQ(settings.directoryMp3, music);
     EXPECT_FALSE(settings.outputDirectoryError);
     EXPECT_EQ(QDir::currentPath(), cwd);  // checked without moving there
-    // Missing, a file, or nothing: the program's folder and the error flag.
-    for (const QByteArray& stored : {folders.root.filePath("gone").toUtf8(), path().toUtf8(), QByteArray()}) {
+    // Missing or a file: the program's folder and the error flag.
+    for (const QByteArray& stored : {folders.root.filePath("gone").toUtf8(), path().toUtf8()}) {
         settings = loaded("[MAIN]\nDIRECTORYMP3=" + stored + "\n", settings);
         EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/") << stored.constData();
         EXPECT_TRUE(settings.outputDirectoryError) << stored.constData();
+    }
+}
+
+// A user-dirs.dirs of the test's own configuration home, removed afterwards.
+class UserDirs
+{
+public:
+    explicit UserDirs(const QByteArray& musicLine)
+        : m_path(QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs")
+    {
+        QFile file(m_path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("# written by the test\n" + musicLine + "\n");
+    }
+    ~UserDirs() { QFile::remove(m_path); }
+
+private:
+    QString m_path;
+};
+
+TEST_F(SettingsFile, NewUserWritesIntoTheMusicFolder)
+{
+    // The test main points HOME and XDG_CONFIG_HOME into a temporary folder.
+    const QString home = test::isolatedRoot();
+    ASSERT_FALSE(home.isEmpty());
+    ASSERT_EQ(QDir::homePath(), home);
+    const QString music = home + "/Music/";
+    QDir(music).removeRecursively();
+
+    // No key, an empty key (the shipped file), no settings file at all.
+    for (const QByteArray& file : {QByteArray("[MAIN]\nSPLIT=0\n"), QByteArray("[MAIN]\nDIRECTORYMP3=\n"),
+                                   QByteArray()}) {
+        QFile::remove(path());
+        if (!file.isNull())
+            put(file);
+        Settings settings;
+        settings.load(IniFile(path()), kProgramDir);
+        EXPECT_EQ(settings.directoryMp3, music) << file.constData();
+        // Not made by loading; the batch says so when it cannot be entered.
+        EXPECT_TRUE(settings.outputDirectoryError) << file.constData();
+    }
+    ASSERT_TRUE(QDir().mkpath(music));
+    Settings settings = loaded(shipped());
+    EXPECT_EQ(settings.directoryMp3, music);
+    EXPECT_FALSE(settings.outputDirectoryError);
+
+    // The XDG music directory wins; one equal to the home folder means none.
+    ASSERT_TRUE(QDir().mkpath(home + "/Tunes"));
+    {
+        const UserDirs dirs("XDG_MUSIC_DIR=\"$HOME/Tunes\"");
+        EXPECT_EQ(loaded("").directoryMp3, home + "/Tunes/");
+        EXPECT_EQ(defaultOutputDirectory(), home + "/Tunes/");
+    }
+    {
+        const UserDirs dirs("XDG_MUSIC_DIR=\"$HOME/\"");
+        EXPECT_EQ(loaded("").directoryMp3, music);
     }
 }
 
@@ -259,6 +316,7 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(Settings::bitrateText(settings.mpegVersion, settings.bitrate), "128kbps");
     EXPECT_EQ(Settings::qualityNames().value(settings.quality), "Joint Stereo");
     EXPECT_FALSE(settings.encodeWavToMp3 || settings.autoConnectFreedb || settings.vbrRatio);
+    EXPECT_EQ(settings.directoryMp3, defaultOutputDirectory());  // not the program's folder
     // The shipped file is exactly what a save of those values writes.
     settings.directoryMp3.clear();
     ASSERT_TRUE(save(settings));
@@ -540,14 +598,21 @@ TEST_F(SettingsWindowTest, MpegVersionRefillsBothBitrateListsKeepingPositions)
     EXPECT_EQ(settings.bitrate, -1);
 }
 
-TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
+TEST_F(SettingsWindowTest, FolderPickerStartsAtTheOutputFolderAndCancelKeepsIt)
 {
+    put("[MAIN]\r\nDIRECTORYMP3=" + folders.output.toUtf8() + "\r\n");
     start();
-    shell.directoryAnswers = {folders.output, ""};
+    shell.directoryAnswers = {folders.root.path(), ""};
     click("BtnBrowseWAV_MP3");
-    EXPECT_EQ(settings.directoryMp3, folders.output + "/");
-    click("BtnBrowseWAV_MP3");  // cancelled: the field empties
-    EXPECT_EQ(edit("Edt_Directory_WAV_MP3")->text(), "");
+    EXPECT_EQ(settings.directoryMp3, folders.root.path() + "/");
+    click("BtnBrowseWAV_MP3");  // cancelled: the folder stays
+    EXPECT_EQ(edit("Edt_Directory_WAV_MP3")->text(), folders.root.path() + "/");
+    EXPECT_EQ(settings.directoryMp3, folders.root.path() + "/");
+    EXPECT_EQ(shell.directoryStarts, (QStringList{folders.output, folders.root.path() + "/"}));
+    // An empty field opens the picker at the new user's folder.
+    edit("Edt_Directory_WAV_MP3")->clear();
+    click("BtnBrowseWAV_MP3");
+    EXPECT_EQ(shell.directoryStarts.value(2), defaultOutputDirectory());
     // A run moves the output directory on; another control must not write the field's older text over it.
     settings.directoryMp3 = "/run/Artist/";
     combo("Quality")->setCurrentIndex(0);

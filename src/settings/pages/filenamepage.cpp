@@ -3,6 +3,7 @@
 
 #include "pagewidgets.h"
 #include "platform/systemservices.h"
+#include "settings/settingstable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -109,8 +110,9 @@ NamingSettings FileNamePage::namingSettings() const
 
 QString FileNamePage::Browse()
 {
-    // The whole file system, as the drives folder was the root before.
-    QString folder = m_shell.selectDirectory(QStringLiteral("Select directory:"), QStringLiteral("/"));
+    const QString current = m_directory->text();
+    QString folder = m_shell.selectDirectory(QStringLiteral("Select directory:"),
+                                             current.isEmpty() ? defaultOutputDirectory() : current);
     if (folder.isEmpty())
         return QString();
     if (!folder.endsWith(QLatin1Char('/')))
@@ -120,8 +122,9 @@ QString FileNamePage::Browse()
 
 void FileNamePage::BtnBrowseWAV_MP3Click()
 {
-    // A cancelled picker empties the field: the program's own directory.
-    m_directory->setText(Browse());
+    const QString folder = Browse();
+    if (!folder.isEmpty())
+        m_directory->setText(folder);
 }
 
 }

@@ -24,10 +24,12 @@ public:
     // The naming settings as the controls hold them now.
     NamingSettings namingSettings() const;
 
-    // The folder picker: the chosen folder with a trailing "/", or empty
-    // when the user cancelled.
+    // The folder picker, opened at the folder the output directory field
+    // shows (the new user's music folder while the field is empty): the
+    // chosen folder with a trailing "/", or empty when the user cancelled.
     QString Browse();
-    // The Browse button: the picked folder into the output directory field.
+    // The Browse button: a chosen folder goes into the output directory
+    // field; a cancelled picker leaves the field as it was.
     void BtnBrowseWAV_MP3Click();
 
 private:
