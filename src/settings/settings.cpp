@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "settings.h"
+#include "settingstable.h"
 
 #include "platform/inifile.h"
 
@@ -36,7 +37,6 @@ QByteArray entryText(const QStringList& names, int index)
     return index >= 0 && index < names.size() ? names[index].toLatin1() : QByteArray();
 }
 
-// Exact comparison: "Joint stereo" or " Stereo" select nothing.
 // A directory we may search, as the batch checks it before it starts.
 bool isEnterableDirectory(const QString& directory)
 {
@@ -48,6 +48,7 @@ bool isEnterableDirectory(const QString& directory)
            && ::access(native.constData(), X_OK) == 0;
 }
 
+// Exact comparison: "Joint stereo" or " Stereo" select nothing.
 int entryIndex(const QStringList& names, const QByteArray& stored, int current)
 {
     for (int i = 0; i < names.size(); ++i) {
@@ -100,151 +101,156 @@ QByteArray Settings::bitrateText(MpegVersion version, int index)
 
 void Settings::load(const IniFile& file, const QString& programDir)
 {
+    load(file, programDir, settingsTable());
+}
+
+void Settings::load(const IniFile& file, const QString& programDir, std::span<const SettingEntry> table)
+{
     const IniDocument doc = file.load();
-    const auto boolean = [&](QByteArrayView key, bool defaultValue) {
-        return doc.intValue(kMain, key, defaultValue ? 1 : 0) != 0;
-    };
-    const auto trackBar = [&](QByteArrayView key) {
-        return std::clamp(doc.intValue(kMain, key, 0), 0, kTrackBarMax);
-    };
-    // An index outside the list selects no entry.
-    const auto listIndex = [&](QByteArrayView key, int count) {
-        const int index = doc.intValue(kMain, key, 0);
-        return index >= 0 && index < count ? index : -1;
-    };
-    const auto lookUpBitrate = [&](QByteArrayView key, int current) {
-        if (!doc.hasKey(kMain, key))
-            return current;
-        const QByteArray stored = doc.value(kMain, key);
-        for (int i = 0; i < bitrateTable(mpegVersion).size(); ++i) {
-            if (bitrateText(mpegVersion, i) == stored)
-                return i;
+    using Type = SettingEntry::Type;
+    // Set by VERSION_MPEG, which comes before the bitrates: any other
+    // version leaves the lists as they are and skips their lookups.
+    bool versionRead = false;
+    for (const SettingEntry* e : settingsLoadOrder(table)) {
+        const QByteArrayView section(e->section);
+        const QByteArrayView key(e->key);
+        const int fallback = e->defaultText ? QByteArray(e->defaultText).toInt() : 0;
+        switch (e->type) {
+        case Type::Flag:
+            this->*e->as<bool>() = doc.intValue(section, key, fallback) != 0;
+            break;
+        case Type::TrackBar:
+            this->*e->as<int>() = std::clamp(doc.intValue(section, key, fallback), 0, kTrackBarMax);
+            break;
+        case Type::ListIndex:
+        case Type::Choice: {
+            // An index outside the list selects no entry, or the default one.
+            const int index = doc.intValue(section, key, fallback);
+            const bool inside = index >= 0 && index < e->count;
+            this->*e->as<int>() = inside ? index : e->type == Type::Choice ? fallback : -1;
+            break;
         }
-        return current;
-    };
-
-    // Any other version leaves the lists as they are and skips the lookups.
-    const int version = doc.intValue(kMain, "VERSION_MPEG", 0);
-    if (version == 1 || version == 2) {
-        mpegVersion = MpegVersion(version);
-        bitrate = lookUpBitrate("BITRATE", bitrate);
-        bitrateMax = lookUpBitrate("BITRATE_MAX", bitrateMax);
+        case Type::Level: {
+            int& value = this->*e->as<int>();
+            const int level = doc.intValue(section, key, value);
+            if (level >= 0 && level < e->count)
+                value = level;
+            break;
+        }
+        case Type::Name:
+            if (doc.hasKey(section, key))
+                this->*e->as<int>() = entryIndex(e->names(), doc.value(section, key), this->*e->as<int>());
+            break;
+        case Type::MpegVersion: {
+            const int version = doc.intValue(section, key, fallback);
+            versionRead = version == 1 || version == 2;
+            if (versionRead)
+                this->*e->as<MpegVersion>() = MpegVersion(version);
+            break;
+        }
+        case Type::Bitrate: {
+            int& value = this->*e->as<int>();
+            if (!versionRead || !doc.hasKey(section, key))
+                break;
+            const QByteArray stored = doc.value(section, key);
+            for (int i = 0; i < bitrateTable(mpegVersion).size(); ++i) {
+                if (bitrateText(mpegVersion, i) == stored) {
+                    value = i;
+                    break;
+                }
+            }
+            break;
+        }
+        case Type::Text:
+            this->*e->as<QString>() = QString::fromUtf8(doc.value(section, key, QByteArray(e->defaultText)));
+            break;
+        case Type::Directory:
+            loadOutputDirectory(QString::fromUtf8(doc.value(section, key, QByteArray(e->defaultText))), programDir,
+                                this->*e->as<QString>());
+            break;
+        case Type::Language:
+            break;
+        }
     }
-    if (doc.hasKey(kMain, "QUALITY"))
-        quality = entryIndex(qualityNames(), doc.value(kMain, "QUALITY"), quality);
-    const int level = doc.intValue(kMain, "VBR", vbr);
-    if (level >= 0 && level < kVbrLevels)
-        vbr = level;
-    priority = listIndex("PRIORITY", kPriorityCount);
-    if (doc.hasKey(kMain, "EMPHASIS"))
-        emphasis = entryIndex(emphasisNames(), doc.value(kMain, "EMPHASIS"), emphasis);
-    onTheFly = boolean("ON_THE_FLY_ENCODING", true);
-    deleteWav = boolean("DELETE", true);
-    usePsy = boolean("USEPSY", true);
-    useLpf16 = boolean("USELPF16", true);
-    vbrRatio = boolean("VBRRATIO", true);
-    extendedFilterCbr = boolean("USE_EXTENDED_FILTER_CBR", true);
-    filterCbrLow = trackBar("Filter_CBR_LOW");
-    filterCbrHigh = trackBar("Filter_CBR_HIGH");
-    extendedFilterMsStereo = boolean("USE_EXTENDED_FILTER_MSTEREO", true);
-    filterMsThreshold = trackBar("Filter_MSSTEREO_THRESHOLD");
-    filterMsPower = trackBar("Filter_MSSTEREO_POWER");
-    multiCpu = boolean("MULTI_CPU_SUPPORT", true);
+}
 
-    // A directory that cannot be entered, or none, shows the program's own
+void Settings::loadOutputDirectory(const QString& stored, const QString& programDir, QString& directory)
+{
+    // Nothing chosen yet (a new user, or the shipped file's empty value):
+    // the user's music folder. The error flag still tells the batch when
+    // that folder cannot be entered, and the batch says which and why.
+    if (stored.isEmpty()) {
+        directory = defaultOutputDirectory();
+        outputDirectoryError = !isEnterableDirectory(directory);
+        return;
+    }
+    // A chosen directory that cannot be entered shows the program's own
     // directory and sets the error flag. The process's current directory is
     // not moved into it: the batch resolves a relative text against the
     // current directory again, which would then name a different folder.
-    const QString directory = QString::fromUtf8(doc.value(kMain, "DIRECTORYMP3"));
-    if (isEnterableDirectory(directory)) {
-        directoryMp3 = directory;
+    if (isEnterableDirectory(stored)) {
+        directory = stored;
         outputDirectoryError = false;
     } else {
-        directoryMp3 = programDir.endsWith(QLatin1Char('/')) ? programDir
-                                                              : programDir + QLatin1Char('/');
+        directory = programDir.endsWith(QLatin1Char('/')) ? programDir : programDir + QLatin1Char('/');
         outputDirectoryError = true;
     }
-
-    selectAll = boolean("SELECTALL", true);
-    useCdPlayerIni = boolean("USECDPLAYERINI", true);
-    ejectCdAudio = boolean("EJECTCDAUDIO", true);
-    useId3v1 = boolean("USEID3v1", true);
-    useId3v2 = boolean("USEID3v2", true);
-    artistAsDirectory = boolean("ARTIST_AS_DIRECTORY", true);
-    albumAsDirectory = boolean("ALBUM_AS_DIRECTORY", true);
-    artistAndAlbumAsDirectory = boolean("ARTIST_AND_ALBUM_AS_DIRECTORY", true);
-    split = boolean("SPLIT", true);
-    fileName = listIndex("FILENAME", kFileNameCount);
-    autoConnectFreedb = boolean("AUTO_CONNECT_FREEDB", true);
-    artistAlbumYearAsDirectory = boolean("ARTIST_ALBUM_YEAR_AS_DIRECTORY", true);
-    useMmx3dnow = boolean("USE_MMX_3DNOW", true);
-    replaceSpaces = boolean("REPLACE_SPACES_BY_UNDERSCORES", true);
-    preventScreensaver = boolean("PREVENT_SCREENSAVER", true);
-    autoStoreCdPlayerIni = boolean("AUTO_STORE_CDPLAYER_INI", true);
-    // Only 0 to 2 name an action; anything else (3 included) is "None",
-    // so a stray value can never leave the after-run choice undefined.
-    const int action = doc.intValue(kMain, "AFTER_EXECUTE", 0);
-    afterExecute = action >= 0 && action < kAfterExecuteCount ? action : 0;
-    encodeWavToMp3 = boolean("ENCODE_WAV_TO_MP3", true);
-    useProxy = boolean("USE_PROXY", false);
-    serverProxy = QString::fromUtf8(doc.value(kMain, "SERVER_PROXY"));
-    portProxy = QString::fromUtf8(doc.value(kMain, "PORT_PROXY"));
 }
 
 bool Settings::save(IniFile& file)
 {
+    return save(file, settingsTable());
+}
+
+bool Settings::save(IniFile& file, std::span<const SettingEntry> table)
+{
     m_error.clear();
-    const bool written = file.update([this](IniDocument& doc) {
-        const auto put = [&doc](QByteArrayView key, const QByteArray& value) {
-            doc.setValue(kMain, key, value);
-        };
-        // No version chosen writes 0, which the loader ignores, rather than
-        // turning a fresh start into MPEG-2.
-        put("VERSION_MPEG", QByteArray::number(int(mpegVersion)));
-        // No entry selected writes an empty value, which matches no entry.
-        put("BITRATE", bitrateText(mpegVersion, bitrate));
-        put("BITRATE_MAX", bitrateText(mpegVersion, bitrateMax));
-        put("QUALITY", entryText(qualityNames(), quality));
-        put("VBR", vbr >= 0 && vbr < kVbrLevels ? QByteArray::number(vbr) : QByteArray());
-        put("PRIORITY", QByteArray::number(priority));
-        put("EMPHASIS", entryText(emphasisNames(), emphasis));
-        put("ON_THE_FLY_ENCODING", flag(onTheFly));
-        put("DELETE", flag(deleteWav));
-        put("USEPSY", flag(usePsy));
-        put("UseLPF16", flag(useLpf16));
-        put("VBRRatio", flag(vbrRatio));
-        put("Filter_CBR_LOW", QByteArray::number(filterCbrLow));
-        put("Filter_CBR_HIGH", QByteArray::number(filterCbrHigh));
-        put("Filter_MSSTEREO_THRESHOLD", QByteArray::number(filterMsThreshold));
-        put("Filter_MSSTEREO_POWER", QByteArray::number(filterMsPower));
-        put("MULTI_CPU_SUPPORT", flag(multiCpu));
-        put("DIRECTORYMP3", directoryMp3.toUtf8());
-        put("SELECTALL", flag(selectAll));
-        put("USECDPLAYERINI", flag(useCdPlayerIni));
-        put("EJECTCDAUDIO", flag(ejectCdAudio));
-        put("USEID3v1", flag(useId3v1));
-        put("USEID3v2", flag(useId3v2));
-        put("ARTIST_AS_DIRECTORY", flag(artistAsDirectory));
-        put("ALBUM_AS_DIRECTORY", flag(albumAsDirectory));
-        put("ARTIST_AND_ALBUM_AS_DIRECTORY", flag(artistAndAlbumAsDirectory));
-        put("ARTIST_ALBUM_YEAR_AS_DIRECTORY", flag(artistAlbumYearAsDirectory));
-        put("SPLIT", flag(split));
-        put("FILENAME", QByteArray::number(fileName));
-        put("AUTO_CONNECT_FREEDB", flag(autoConnectFreedb));
-        put("AUTO_STORE_CDPLAYER_INI", flag(autoStoreCdPlayerIni));
-        put("USE_PROXY", flag(useProxy));
-        put("SERVER_PROXY", serverProxy.toUtf8());
-        put("PORT_PROXY", portProxy.toUtf8());
-        put("USE_MMX_3DNOW", flag(useMmx3dnow));
-        put("USE_EXTENDED_FILTER_CBR", flag(extendedFilterCbr));
-        put("USE_EXTENDED_FILTER_MSTEREO", flag(extendedFilterMsStereo));
-        // Nobody chose a language yet: keep the stored one instead of
-        // wiping the user's language with an empty name.
-        put("LANGUAGE", language.isEmpty() ? doc.value(kMain, "LANGUAGE") : language.toUtf8());
-        put("REPLACE_SPACES_BY_UNDERSCORES", flag(replaceSpaces));
-        put("PREVENT_SCREENSAVER", flag(preventScreensaver));
-        put("ENCODE_WAV_TO_MP3", flag(encodeWavToMp3));
-        put("AFTER_EXECUTE", QByteArray::number(afterExecute));
+    const bool written = file.update([this, table](IniDocument& doc) {
+        using Type = SettingEntry::Type;
+        for (const SettingEntry* e : settingsSaveOrder(table)) {
+            const QByteArrayView section(e->section);
+            const QByteArrayView key(e->key);
+            QByteArray value;
+            switch (e->type) {
+            case Type::Flag:
+                value = flag(this->*e->as<bool>());
+                break;
+            case Type::TrackBar:
+            case Type::ListIndex:
+            case Type::Choice:
+                value = QByteArray::number(this->*e->as<int>());
+                break;
+            case Type::Level: {
+                const int level = this->*e->as<int>();
+                // No entry selected writes an empty value, which matches no entry.
+                value = level >= 0 && level < e->count ? QByteArray::number(level) : QByteArray();
+                break;
+            }
+            case Type::Name:
+                value = entryText(e->names(), this->*e->as<int>());
+                break;
+            case Type::MpegVersion:
+                // MPEG-1 when its button is checked, else MPEG-2: the saved
+                // version always names one of the two lists.
+                value = this->*e->as<MpegVersion>() == MpegVersion::Mpeg1 ? "1" : "2";
+                break;
+            case Type::Bitrate:
+                value = bitrateText(mpegVersion, this->*e->as<int>());
+                break;
+            case Type::Text:
+            case Type::Directory:
+                value = (this->*e->as<QString>()).toUtf8();
+                break;
+            case Type::Language: {
+                // Nobody chose a language yet: keep the stored one instead of
+                // wiping the user's language with an empty name.
+                const QString& language = this->*e->as<QString>();
+                value = language.isEmpty() ? doc.value(section, key) : language.toUtf8();
+                break;
+            }
+            }
+            doc.setValue(section, key, value);
+        }
     });
     if (!written)
         m_error = QStringLiteral("Unable to write to %1").arg(QFileInfo(file.path()).absoluteFilePath());

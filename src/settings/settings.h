@@ -5,15 +5,19 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <span>
 
 class QLocale;
 
 namespace trackmill {
 
 class IniFile;
+struct SettingEntry;
 
 // The user's settings: the 42 keys of section MAIN of Trackmill.INI, held
-// as the settings window shows them. List choices are entry indexes, -1 when
+// as the settings window shows them. Each key is declared once, in
+// settingsTable() (settingstable.h), which load(), save() and the settings
+// window walk. List choices are entry indexes, -1 when
 // no entry is selected. The window edits this object directly, so a value
 // changed and then cancelled stays in effect until the next load(), and
 // load() and save() see exactly what the window shows.
@@ -86,14 +90,18 @@ public:
 
     // Reads every key but LANGUAGE, in the order of the design. Values that
     // match no entry leave the current choice alone; a missing key takes
-    // its default. A DIRECTORYMP3 that cannot be entered (or is empty) shows
-    // programDir + "/" instead and sets the error flag; the process's
+    // its default. A DIRECTORYMP3 that is missing or empty shows the user's
+    // music folder (defaultOutputDirectory()); one that cannot be entered
+    // shows programDir + "/" instead and sets the error flag. The process's
     // current directory is left alone.
     void load(const IniFile& file, const QString& programDir);
     // Writes all 42 keys in the save order in one atomic replacement; other
     // lines of the file stay as they are. On failure the file is unchanged
     // and errorString() is "Unable to write to <full path>".
     bool save(IniFile& file);
+    // The same over another table (tests, and sections of later features).
+    void load(const IniFile& file, const QString& programDir, std::span<const SettingEntry> table);
+    bool save(IniFile& file, std::span<const SettingEntry> table);
     QString errorString() const { return m_error; }
 
     // One boolean of MAIN, true when missing (used for SELECTALL and
@@ -115,6 +123,8 @@ public:
     bool operator==(const Settings&) const = default;
 
 private:
+    void loadOutputDirectory(const QString& stored, const QString& programDir, QString& directory);
+
     QString m_error;
 };
 

@@ -9,21 +9,23 @@
 #include <QLocale>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QPushButton;
-class QRadioButton;
-class QSlider;
 class QTabWidget;
 
 namespace trackmill {
 
 class CdDrives;
+class CdRomPage;
 class DesktopShell;
+class EncoderPage;
+class FileNamePage;
+class FreedbPage;
+class LanguagePage;
+struct SettingEntry;
+class TrackNamePage;
 class DriveList;
 class MessageBoxes;
 class Settings;
@@ -39,6 +41,10 @@ class TrackList;
 // and then cancelled stays in effect until the settings file is loaded
 // again, which the Settings button does before it shows the window. Code
 // that changes the Settings object itself calls showSettings() to show it.
+//
+// Each tab is a page class of its own (src/settings/pages/); the binding of
+// controls to values walks the settings table (settingstable.h), which names
+// each value's control by its objectName.
 //
 // The window is made once, after the main window, and only hidden when it
 // closes. It wires the main window's Settings button and the main window's
@@ -145,8 +151,9 @@ public:
     // "128kbps": the table value of the checked MPEG version (MPEG-2 unless
     // MPEG1 is checked) at index; empty for an index outside the table.
     QString GetBitrate(int index) const;
-    // The folder picker: the chosen folder with a trailing "/", or empty
-    // when the user cancelled.
+    // The folder picker, opened at the output folder the window shows: the
+    // chosen folder with a trailing "/", or empty when the user cancelled
+    // (the Browse button then leaves the output folder as it was).
     QString Browse();
 
     // Selects the Cmb_Language entry named exactly so; another name leaves
@@ -160,23 +167,20 @@ public:
     // The naming settings as the controls hold them now.
     NamingSettings namingSettings() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    void buildEncoderPage(QTabWidget* pages);
-    void buildCdRomPage(QTabWidget* pages);
-    void buildFreedbPage(QTabWidget* pages);
-    void buildFileNamePage(QTabWidget* pages);
-    void buildTrackNamePage(QTabWidget* pages);
-    void buildLanguagePage(QTabWidget* pages);
+    // A stored value and the control of this window that shows it.
+    struct BoundControl
+    {
+        const SettingEntry* entry;
+        QWidget* control;
+    };
+
     void bindControls();
     void storeListIndexes();
     void wireMainWindow();
     void wireTagEditor();
     void showDriveList();
     void applyEnablingRules();
-    void setMpegButtons();
     NamesForTagEditor namesForTagEditor(bool withYear) const;
     QString selectedDrivePath() const;
 
@@ -185,97 +189,22 @@ private:
     // Set while showSettings() fills the controls, so that their change
     // signals do not write half-shown values back.
     bool m_showing = false;
-    QString m_availableTracksText = QStringLiteral("Available tracks:");
-    QString m_trackText = QStringLiteral("Track");
     QString m_selectedDriveLetter;
     // The tag editor's part of the refresh's first step, run before ours.
     std::function<void()> m_previousClearNames;
 
     QTabWidget* m_pages = nullptr;
-    QTabWidget* m_encoderPages = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_cancel = nullptr;
-
-    // Encoder.
-    QComboBox* m_bitrate = nullptr;
-    QComboBox* m_bitrateMax = nullptr;
-    QComboBox* m_quality = nullptr;
-    QComboBox* m_vbr = nullptr;
-    QComboBox* m_priority = nullptr;
-    QComboBox* m_emphasis = nullptr;
-    QLabel* m_labelBitrate = nullptr;
-    QLabel* m_labelBitrateMax = nullptr;
-    QLabel* m_labelVbr = nullptr;
-    QRadioButton* m_mpeg1 = nullptr;
-    QRadioButton* m_mpeg2 = nullptr;
-    QCheckBox* m_onTheFly = nullptr;
-    QCheckBox* m_deleteBox = nullptr;
-    QCheckBox* m_usePsy = nullptr;
-    QCheckBox* m_useLpf16 = nullptr;
-    QCheckBox* m_vbrRatio = nullptr;
-    QCheckBox* m_useMmx = nullptr;
-    QCheckBox* m_useMultiCpu = nullptr;
-    QCheckBox* m_encodeWav = nullptr;
-    QCheckBox* m_extendedFilterCbr = nullptr;
-    QSlider* m_cbrLow = nullptr;
-    QSlider* m_cbrHigh = nullptr;
-    QLabel* m_labelCbrLow = nullptr;
-    QLabel* m_labelCbrHigh = nullptr;
-    QLabel* m_cbrLowValue = nullptr;
-    QLabel* m_cbrHighValue = nullptr;
-    QCheckBox* m_msStereo = nullptr;
-    QSlider* m_threshold = nullptr;
-    QSlider* m_power = nullptr;
-    QLabel* m_labelThreshold = nullptr;
-    QLabel* m_labelPower = nullptr;
-    QLabel* m_thresholdValue = nullptr;
-    QLabel* m_powerValue = nullptr;
-
-    // CD ROM.
-    QComboBox* m_cdromUnit = nullptr;
-    QComboBox* m_cd = nullptr;
-    QCheckBox* m_selectAll = nullptr;
+    EncoderPage* m_encoder = nullptr;
+    CdRomPage* m_cdRom = nullptr;
+    FreedbPage* m_freedb = nullptr;
+    FileNamePage* m_fileName = nullptr;
+    TrackNamePage* m_trackName = nullptr;
+    LanguagePage* m_language = nullptr;
+    // In load order, as bindControls() found them.
+    std::vector<BoundControl> m_bound;
     QCheckBox* m_useCdPlayerIni = nullptr;
-    QCheckBox* m_eject = nullptr;
-    QCheckBox* m_screensaver = nullptr;
-    QComboBox* m_execute = nullptr;
-
-    // FreeDB.
-    QCheckBox* m_autoStore = nullptr;
-    QCheckBox* m_autoConnect = nullptr;
-    QCheckBox* m_useProxy = nullptr;
-    QLabel* m_labelServerProxy = nullptr;
-    QLabel* m_labelPortProxy = nullptr;
-    QLineEdit* m_serverProxy = nullptr;
-    QLineEdit* m_portProxy = nullptr;
-
-    // FileName.
-    QComboBox* m_fileName = nullptr;
-    QCheckBox* m_artistDir = nullptr;
-    QCheckBox* m_albumDir = nullptr;
-    QCheckBox* m_artistAlbumDir = nullptr;
-    QCheckBox* m_artistAlbumYearDir = nullptr;
-    QCheckBox* m_split = nullptr;
-    QLineEdit* m_character = nullptr;
-    QCheckBox* m_replaceSpaces = nullptr;
-    QLineEdit* m_replacements[9] = {};
-    QLineEdit* m_directory = nullptr;
-
-    // TrackName.
-    QLineEdit* m_artist = nullptr;
-    QLineEdit* m_album = nullptr;
-    QLineEdit* m_year = nullptr;
-    QComboBox* m_genre = nullptr;
-    QListWidget* m_tracksList = nullptr;
-    QLabel* m_labelAvailableTracks = nullptr;
-    QLabel* m_labelTrack = nullptr;
-    QLineEdit* m_currentTrack = nullptr;
-    QPushButton* m_setName = nullptr;
-
-    // Language.
-    QComboBox* m_language = nullptr;
-    QLabel* m_emailTranslator = nullptr;
-    QLabel* m_www = nullptr;
 };
 
 }

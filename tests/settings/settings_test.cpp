@@ -13,8 +13,10 @@
 #include "programfolders.h"
 #include "recordingmessageboxes.h"
 #include "settings/settings.h"
+#include "settings/settingstable.h"
 #include "settings/settingswindow.h"
 #include "metadata/discnames.h"
+#include "testenvironment.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 #include "tags/tagfields.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -36,6 +39,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sys/resource.h>
 #include <tuple>
 
@@ -145,11 +149,67 @@ TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
     EXPECT_EQ(settings.directoryMp3, music);
     EXPECT_FALSE(settings.outputDirectoryError);
     EXPECT_EQ(QDir::currentPath(), cwd);  // checked without moving there
-    // Missing, a file, or nothing: the program's folder and the error flag.
-    for (const QByteArray& stored : {folders.root.filePath("gone").toUtf8(), path().toUtf8(), QByteArray()}) {
+    // Missing or a file: the program's folder and the error flag.
+    for (const QByteArray& stored : {folders.root.filePath("gone").toUtf8(), path().toUtf8()}) {
         settings = loaded("[MAIN]\nDIRECTORYMP3=" + stored + "\n", settings);
         EXPECT_EQ(settings.directoryMp3, "/opt/trackmill/") << stored.constData();
         EXPECT_TRUE(settings.outputDirectoryError) << stored.constData();
+    }
+}
+
+// A user-dirs.dirs of the test's own configuration home, removed afterwards.
+class UserDirs
+{
+public:
+    explicit UserDirs(const QByteArray& musicLine)
+        : m_path(QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs")
+    {
+        QFile file(m_path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("# written by the test\n" + musicLine + "\n");
+    }
+    ~UserDirs() { QFile::remove(m_path); }
+
+private:
+    QString m_path;
+};
+
+TEST_F(SettingsFile, NewUserWritesIntoTheMusicFolder)
+{
+    // The test main points HOME and XDG_CONFIG_HOME into a temporary folder.
+    const QString home = test::isolatedRoot();
+    ASSERT_FALSE(home.isEmpty());
+    ASSERT_EQ(QDir::homePath(), home);
+    const QString music = home + "/Music/";
+    QDir(music).removeRecursively();
+
+    // No key, an empty key (the shipped file), no settings file at all.
+    for (const QByteArray& file : {QByteArray("[MAIN]\nSPLIT=0\n"), QByteArray("[MAIN]\nDIRECTORYMP3=\n"),
+                                   QByteArray()}) {
+        QFile::remove(path());
+        if (!file.isNull())
+            put(file);
+        Settings settings;
+        settings.load(IniFile(path()), kProgramDir);
+        EXPECT_EQ(settings.directoryMp3, music) << file.constData();
+        // Not made by loading; the batch says so when it cannot be entered.
+        EXPECT_TRUE(settings.outputDirectoryError) << file.constData();
+    }
+    ASSERT_TRUE(QDir().mkpath(music));
+    Settings settings = loaded(shipped());
+    EXPECT_EQ(settings.directoryMp3, music);
+    EXPECT_FALSE(settings.outputDirectoryError);
+
+    // The XDG music directory wins; one equal to the home folder means none.
+    ASSERT_TRUE(QDir().mkpath(home + "/Tunes"));
+    {
+        const UserDirs dirs("XDG_MUSIC_DIR=\"$HOME/Tunes\"");
+        EXPECT_EQ(loaded("").directoryMp3, home + "/Tunes/");
+        EXPECT_EQ(defaultOutputDirectory(), home + "/Tunes/");
+    }
+    {
+        const UserDirs dirs("XDG_MUSIC_DIR=\"$HOME/\"");
+        EXPECT_EQ(loaded("").directoryMp3, music);
     }
 }
 
@@ -258,10 +318,89 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(Settings::bitrateText(settings.mpegVersion, settings.bitrate), "128kbps");
     EXPECT_EQ(Settings::qualityNames().value(settings.quality), "Joint Stereo");
     EXPECT_FALSE(settings.encodeWavToMp3 || settings.autoConnectFreedb || settings.vbrRatio);
+    EXPECT_EQ(settings.directoryMp3, defaultOutputDirectory());  // not the program's folder
     // The shipped file is exactly what a save of those values writes.
     settings.directoryMp3.clear();
     ASSERT_TRUE(save(settings));
     EXPECT_EQ(contents(), bytes);
+}
+
+TEST_F(SettingsFile, VersionIsSavedAsOneForMpeg1AndTwoOtherwise)
+{
+    const std::pair<Mpeg, const char*> cases[] = {{Mpeg::None, "2"}, {Mpeg::Mpeg1, "1"}, {Mpeg::Mpeg2, "2"}};
+    for (const auto& [version, text] : cases) {
+        Settings settings;
+        settings.mpegVersion = version;
+        ASSERT_TRUE(save(settings));
+        EXPECT_EQ(stored("VERSION_MPEG"), text) << int(version);
+    }
+    // A fresh start saved and loaded again comes back on MPEG-2 with no bitrate chosen.
+    Settings fresh;
+    ASSERT_TRUE(save(fresh));
+    const Settings again = loaded(contents());
+    EXPECT_EQ(std::tuple(again.mpegVersion, again.bitrate, again.bitrateMax), std::tuple(Mpeg::Mpeg2, -1, -1));
+}
+
+TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
+{
+    QByteArrayList loadOrder;
+    for (const SettingEntry* e : settingsLoadOrder())
+        loadOrder << e->key;
+    EXPECT_EQ(loadOrder.join(' '),
+              "VERSION_MPEG BITRATE BITRATE_MAX QUALITY VBR PRIORITY EMPHASIS ON_THE_FLY_ENCODING DELETE USEPSY "
+              "UseLPF16 VBRRatio USE_EXTENDED_FILTER_CBR Filter_CBR_LOW Filter_CBR_HIGH "
+              "USE_EXTENDED_FILTER_MSTEREO Filter_MSSTEREO_THRESHOLD Filter_MSSTEREO_POWER MULTI_CPU_SUPPORT "
+              "DIRECTORYMP3 SELECTALL USECDPLAYERINI EJECTCDAUDIO USEID3v1 USEID3v2 ARTIST_AS_DIRECTORY "
+              "ALBUM_AS_DIRECTORY ARTIST_AND_ALBUM_AS_DIRECTORY SPLIT FILENAME AUTO_CONNECT_FREEDB "
+              "ARTIST_ALBUM_YEAR_AS_DIRECTORY USE_MMX_3DNOW REPLACE_SPACES_BY_UNDERSCORES PREVENT_SCREENSAVER "
+              "AUTO_STORE_CDPLAYER_INI AFTER_EXECUTE ENCODE_WAV_TO_MP3 USE_PROXY SERVER_PROXY PORT_PROXY");
+    // The save order is checked byte for byte by the saved files above;
+    // here: 42 keys of MAIN, each once, each position once, the table in load order.
+    std::set<QByteArray> keys;
+    std::set<int> loads, saves;
+    int previousLoad = -1;
+    for (const SettingEntry& e : settingsTable()) {
+        if (QByteArrayView(e.section) != "MAIN")
+            continue;
+        keys.insert(QByteArray(e.key).toUpper());
+        saves.insert(e.saveOrder);
+        if (e.loadOrder >= 0) {
+            loads.insert(e.loadOrder);
+            EXPECT_GT(e.loadOrder, previousLoad) << e.key;
+            previousLoad = e.loadOrder;
+        }
+    }
+    EXPECT_EQ(keys.size(), 42u);
+    EXPECT_EQ(saves.size(), 42u);
+    EXPECT_EQ(loads.size(), 41u);
+    EXPECT_EQ(*saves.rbegin(), 41);
+    EXPECT_EQ(*loads.rbegin(), 40);
+}
+
+// A later feature's section, walked by the same load and save.
+TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
+{
+    const SettingEntry table[] = {
+        {"READING", "RETRIES", SettingEntry::Type::TrackBar, "20", 0, 1, &Settings::filterCbrLow, "TrackBarCBR_Low"},
+        {"READING", "PROXY_NAME", SettingEntry::Type::Text, "", 1, 0, &Settings::serverProxy, "Edt_Server_Proxy"},
+    };
+    put(kSavedFresh);
+    Settings settings;
+    settings.load(IniFile(path()), kProgramDir, table);
+    EXPECT_EQ(settings.filterCbrLow, 20);  // the default of a missing key
+    settings.serverProxy = "p";
+    IniFile file(path());
+    ASSERT_TRUE(settings.save(file, table));
+    const QByteArray written = contents();
+    EXPECT_TRUE(written.startsWith(kSavedFresh));
+    EXPECT_EQ(written.mid(kSavedFresh.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
+
+    put(kSavedFresh + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
+    settings.load(IniFile(path()), kProgramDir, table);
+    EXPECT_EQ(std::tuple(settings.filterCbrLow, settings.serverProxy), std::tuple(7, QString("q")));
+    // MAIN, loaded by the whole table, does not see them.
+    settings.load(IniFile(path()), kProgramDir);
+    EXPECT_EQ(settings.filterCbrLow, 0);
 }
 
 TEST(SettingsValueDisplay, RatioInTheLocaleAndPowerSplitWithHalvesToEven)
@@ -463,18 +602,85 @@ TEST_F(SettingsWindowTest, MpegVersionRefillsBothBitrateListsKeepingPositions)
     EXPECT_EQ(settings.bitrate, -1);
 }
 
-TEST_F(SettingsWindowTest, FolderPickerAppendsASlashAndCancelEmptiesTheField)
+TEST_F(SettingsWindowTest, FolderPickerStartsAtTheOutputFolderAndCancelKeepsIt)
 {
+    put("[MAIN]\r\nDIRECTORYMP3=" + folders.output.toUtf8() + "\r\n");
     start();
-    shell.directoryAnswers = {folders.output, ""};
+    shell.directoryAnswers = {folders.root.path(), ""};
     click("BtnBrowseWAV_MP3");
-    EXPECT_EQ(settings.directoryMp3, folders.output + "/");
-    click("BtnBrowseWAV_MP3");  // cancelled: the field empties
-    EXPECT_EQ(edit("Edt_Directory_WAV_MP3")->text(), "");
+    EXPECT_EQ(settings.directoryMp3, folders.root.path() + "/");
+    click("BtnBrowseWAV_MP3");  // cancelled: the folder stays
+    EXPECT_EQ(edit("Edt_Directory_WAV_MP3")->text(), folders.root.path() + "/");
+    EXPECT_EQ(settings.directoryMp3, folders.root.path() + "/");
+    EXPECT_EQ(shell.directoryStarts, (QStringList{folders.output, folders.root.path() + "/"}));
+    // An empty field opens the picker at the new user's folder.
+    edit("Edt_Directory_WAV_MP3")->clear();
+    click("BtnBrowseWAV_MP3");
+    EXPECT_EQ(shell.directoryStarts.value(2), defaultOutputDirectory());
     // A run moves the output directory on; another control must not write the field's older text over it.
     settings.directoryMp3 = "/run/Artist/";
     combo("Quality")->setCurrentIndex(0);
     EXPECT_EQ(settings.directoryMp3, "/run/Artist/");
+}
+
+// Every value the table gives this window: its control shows it, and a
+// change of the control changes that value and no other.
+TEST_F(SettingsWindowTest, EachControlOfTheTableHoldsItsOwnValue)
+{
+    put(shipped());
+    start();
+    click("MPEG1");
+    for (const SettingEntry& e : settingsTable()) {
+        if (e.holder != SettingEntry::Holder::SettingsWindow || e.type == SettingEntry::Type::MpegVersion
+            || e.type == SettingEntry::Type::Language)
+            continue;
+        QWidget* control = find<QWidget>(e.control);
+        ASSERT_TRUE(control) << e.key;
+        Settings expected = settings;
+        if (bool Settings::*flag = e.as<bool>()) {
+            auto* box = qobject_cast<QAbstractButton*>(control);
+            ASSERT_TRUE(box) << e.key;
+            EXPECT_EQ(box->isChecked(), settings.*flag) << e.key;
+            box->toggle();
+            expected.*flag = !(expected.*flag);
+        } else if (int Settings::*number = e.as<int>()) {
+            if (auto* box = qobject_cast<QComboBox*>(control)) {
+                EXPECT_EQ(box->currentIndex(), settings.*number) << e.key;
+                const int other = (box->currentIndex() + 1) % box->count();
+                box->setCurrentIndex(other);
+                expected.*number = other;
+            } else {
+                auto* slider = qobject_cast<QSlider*>(control);
+                ASSERT_TRUE(slider) << e.key;
+                EXPECT_EQ(slider->value(), settings.*number) << e.key;
+                slider->setValue(slider->value() + 7);
+                expected.*number = slider->value();
+            }
+        } else {
+            auto* field = qobject_cast<QLineEdit*>(control);
+            ASSERT_TRUE(field && e.as<QString>()) << e.key;
+            EXPECT_EQ(field->text(), settings.*e.as<QString>()) << e.key;
+            field->setText(QString::fromLatin1(e.key));
+            expected.*e.as<QString>() = QString::fromLatin1(e.key);
+        }
+        EXPECT_EQ(settings, expected) << e.key;
+        settings = expected;
+    }
+    // Shown again from the object, each control takes its value back.
+    const Settings changed = settings;
+    form->showSettings();
+    EXPECT_EQ(settings, changed);
+}
+
+TEST_F(SettingsWindowTest, NoVersionChosenIsSavedAsMpeg2)
+{
+    start();  // no settings file: neither radio button checked
+    ASSERT_FALSE(find<QRadioButton>("MPEG1")->isChecked() || find<QRadioButton>("MPEG2")->isChecked());
+    ASSERT_TRUE(form->saveSettings());
+    EXPECT_EQ(stored("VERSION_MPEG"), "2");
+    form->loadSettings();
+    EXPECT_TRUE(find<QRadioButton>("MPEG2")->isChecked());
+    EXPECT_EQ(combo("Bitrate")->count(), 14);
 }
 
 TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)

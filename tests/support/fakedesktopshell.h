@@ -13,8 +13,9 @@ namespace trackmill::test {
 class FakeDesktopShell : public DesktopShell
 {
 public:
-    QString selectDirectory(const QString&, const QString&) override
+    QString selectDirectory(const QString&, const QString& start) override
     {
+        directoryStarts.append(start);
         return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
     }
     QStringList selectFiles(const QString&, const QString&, const QString&) override
@@ -24,6 +25,7 @@ public:
     void openUrl(const QString& url) override { openedUrls.append(url); }
 
     QStringList directoryAnswers;
+    QStringList directoryStarts;  // the folder each folder dialog opened at
     QList<QStringList> fileAnswers;
     QStringList openedUrls;
 };
