@@ -212,14 +212,14 @@ TEST_F(AkripTest, ImageCutShortOrRemovedUnderAnOpenHandle)
 // when the BIN is cut short under an open handle and the TOC read again.
 TEST_F(AkripTest, ImageCutShortIsAReadErrorOfItsTracks)
 {
-    const discimage::DiscSpec spec = audioSpec({2352 * 100, 2352 * 100, 2352 * 100});
-    const discimage::DiscLayout layout = writeDisc("disc", spec);
+    const discimage::DiscSpec three = audioSpec({2352 * 100, 2352 * 100, 2352 * 100});
+    const discimage::DiscLayout layout = writeDisc("disc", three);
     fs::resize_file(layout.binPath, 2352 * 150); // within track 2
     const HCDROM h = open(0);
     TOC toc {};
     ASSERT_EQ(readToc(h, false, toc), kOk);
     EXPECT_EQ(addresses(toc), (std::vector<uint32_t> {0, 100, 200, 200 + 300})) << "track 3 gets the shortest length";
-    EXPECT_EQ(rip(h, 0, 100).pcm, discimage::trackPcm(spec, 1));
+    EXPECT_EQ(rip(h, 0, 100).pcm, discimage::trackPcm(three, 1));
     const RipResult second = rip(h, 100, 100);
     EXPECT_EQ(second.lastStatus, kErr);
     EXPECT_EQ(second.pcm.size(), 26u * 2352) << "whole reads up to the first that needs a missing sector";
