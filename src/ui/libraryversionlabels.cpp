@@ -23,6 +23,19 @@ void showRipLibraryLines(QWidget& settingsWindow, const QString& line)
     setLabel(settingsWindow, "LibraryRipCDDB", line);
 }
 
+void showRipLibraryLines(QWidget& settingsWindow, const RipLibraryLines& lines)
+{
+    showRipLibraryLines(settingsWindow, lines.library);
+    if (!lines.company.isEmpty()) {
+        setLabel(settingsWindow, "CompanyRip", lines.company);
+        setLabel(settingsWindow, "Label13", lines.company);
+    }
+    if (!lines.copyright.isEmpty()) {
+        setLabel(settingsWindow, "CopyrightRip", lines.copyright);
+        setLabel(settingsWindow, "Label14", lines.copyright);
+    }
+}
+
 void showEncoderLibraryLines(QWidget& settingsWindow, const EncoderLibraryLines& lines)
 {
     setLabel(settingsWindow, "MyCompany", lines.company);

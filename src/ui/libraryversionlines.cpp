@@ -54,6 +54,29 @@ QString ripLibraryLine(const AppPaths& paths, const QLocale& locale)
     return ripLibraryLine(GetAKRipDllVersion(), ripLibraryPath(paths), locale);
 }
 
+RipLibraryLines ripLibraryLines(const QString& versionText, const QString& libraryFile,
+                                const QLocale& locale)
+{
+    RipLibraryLines lines;
+    lines.library = ripLibraryLine(versionText, libraryFile, locale);
+    try {
+        const TVerInfoRes info(libraryFile);
+        const QString company = info.value(TVerInfoRes::CompanyName);
+        const QString description = info.value(TVerInfoRes::FileDescription);
+        const QString copyright = info.value(TVerInfoRes::LegalCopyRight);
+        if (!company.isEmpty())
+            lines.company = QStringLiteral("Company: ") + company
+                            + (description.isEmpty() ? QString() : QStringLiteral(", ") + description);
+        if (!copyright.isEmpty())
+            lines.copyright = QStringLiteral("Copyright: ") + copyright;
+    } catch (const ENoVerInfoError&) {
+        // A library without a note: the window's fixed lines stay.
+    } catch (const EverInfoError&) {
+        // A damaged file tells nothing reliable either.
+    }
+    return lines;
+}
+
 LibraryIdentity LibraryIdentity::encoderLibrary()
 {
     return {
@@ -93,13 +116,13 @@ EncoderLibraryLines encoderLibraryLines(EncoderVersionSource& source,
     QString copyright = identity.legalCopyright;
     try {
         const TVerInfoRes info(version->fileName);
-        // A library that has version resources speaks for itself, empty strings included.
+        // A library with version information speaks for itself, empty strings included.
         company = info.value(TVerInfoRes::CompanyName);
         comments = info.value(TVerInfoRes::Comments);
         originalName = info.value(TVerInfoRes::OriginalFileName);
         copyright = info.value(TVerInfoRes::LegalCopyRight);
     } catch (const ENoVerInfoError&) {
-        // Every ELF library: keep what we know of it.
+        // Neither a version resource nor a version note: keep what we know of it.
     } catch (const EverInfoError&) {
         // A damaged block tells nothing reliable either.
     }

@@ -10,10 +10,10 @@ class EncoderVersionSource;
 struct AppPaths;
 
 // The settings window's lines about the two outside libraries: which file
-// is used, its version and the date of the file. Version resources exist
-// only in PE files, so for our ELF libraries the name, the version and the
-// fixed lines come from the library itself and from what we know of it;
-// no part of a line is left empty.
+// is used, its version and the date of the file. A PE file speaks through
+// its version resource, our ELF libraries through their version note;
+// where a file has neither, what we know of the library stands in, so no
+// part of a line is left empty.
 
 inline constexpr char kRipLibraryFile[] = "libakrip32.so";
 inline constexpr char kEncoderLibraryFile[] = "libgogo.so";
@@ -40,6 +40,20 @@ QString ripLibraryPath(const AppPaths& paths);
 // The line for the ripping library this program is linked with: its own
 // version number and the date of its file beside the program.
 QString ripLibraryLine(const AppPaths& paths, const QLocale& locale = QLocale());
+
+// The ripping library's three lines on the CD ROM and FreeDB pages.
+struct RipLibraryLines
+{
+    QString library;    // ripLibraryLine
+    QString company;    // "Company: " + CompanyName + ", " + FileDescription; empty without version information
+    QString copyright;  // "Copyright: " + LegalCopyRight; empty without version information
+};
+
+// The lines for the given version text and library file; the company and
+// copyright lines come from the file's version information, and stay empty
+// (the window keeps its fixed lines) when the file has none.
+RipLibraryLines ripLibraryLines(const QString& versionText, const QString& libraryFile,
+                                const QLocale& locale = QLocale());
 
 // What a library without version resources shows in place of the strings
 // of its version block.

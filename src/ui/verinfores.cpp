@@ -51,6 +51,18 @@ TVerInfoRes::TVerInfoRes(QIODevice& device, const QString& fileName) : m_fileNam
 void TVerInfoRes::load(QIODevice& device)
 {
     const PeVersionResource resource = PeVersionResource::read(device);
+    if (resource.status == PeVersionResource::Status::NotPe) {
+        m_elf = ElfVersionNote::read(device);
+        switch (m_elf.status) {
+        case ElfVersionNote::Status::Found:
+            return;
+        case ElfVersionNote::Status::NotElf:
+        case ElfVersionNote::Status::NoNote:
+            throw ENoVerInfoError(noVersionMessage());
+        case ElfVersionNote::Status::Unreadable:
+            throw EverInfoError(noVersionMessage());
+        }
+    }
     switch (resource.status) {
     case PeVersionResource::Status::NotPe:
     case PeVersionResource::Status::NoVersion:
@@ -84,6 +96,8 @@ QString TVerInfoRes::value(StringIndex index) const
 {
     if (index < 0 || index >= stringCount)
         return QString();
+    if (isElfNote())
+        return m_elf.value(QLatin1String(stringName(index)));
     const auto found = m_block.query(queryKey(index));
     return found ? VersionBlock::text(*found) : QString();
 }

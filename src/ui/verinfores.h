@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "elfversionnote.h"
 #include "verinfoerrors.h"
 #include "versionblock.h"
 
@@ -11,10 +12,12 @@ class QIODevice;
 namespace trackmill {
 
 // The version information of one file: the version resource of a PE image
-// with its first translation. Construction loads it at once and throws
-// ENoVerInfoError when the file has none (every file that is not a PE
-// image, ELF libraries included) or EverInfoError when the block or its
-// translation table cannot be read; no instance results then.
+// with its first translation, or the version note of an ELF file (our two
+// libraries, see ElfVersionNote). Construction loads it at once and throws
+// ENoVerInfoError when the file has none (neither a PE image with a version
+// resource nor an ELF file with our note) or EverInfoError when the block,
+// its translation table or the ELF file's headers cannot be read; no
+// instance results then.
 class TVerInfoRes
 {
 public:
@@ -39,8 +42,9 @@ public:
     TVerInfoRes(QIODevice& device, const QString& fileName);
 
     const QString& fileName() const { return m_fileName; }
-    qsizetype size() const { return m_block.size(); }
-    // The first entry of the translation table.
+    qsizetype size() const { return isElfNote() ? m_elf.size : m_block.size(); }
+    // The first entry of the translation table; 0 for an ELF note, which
+    // has a single set of UTF-8 strings.
     quint16 languageId() const { return m_languageId; }
     quint16 codePage() const { return m_codePage; }
 
@@ -50,6 +54,7 @@ public:
     QString queryKey(StringIndex index) const;
     // The string of the first translation; empty when the block has none.
     QString value(StringIndex index) const;
+    bool isElfNote() const { return m_elf.status == ElfVersionNote::Status::Found; }
 
     static QString noVersionMessage();
     static QString noLanguageMessage();
@@ -59,6 +64,7 @@ private:
 
     QString m_fileName;
     VersionBlock m_block;
+    ElfVersionNote m_elf;
     quint16 m_languageId = 0;
     quint16 m_codePage = 0;
 };

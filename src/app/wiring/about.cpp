@@ -32,8 +32,8 @@ void TrackmillApp::wireAbout()
     });
 
     // TForm2.Version_AKRIP32_DLL, once now that the settings window exists.
-    showRipLibraryLines(*m_form2, ripLibraryLine(m_drives->GetVersionOfAkrip(),
-                                                 ripLibraryPath(m_services.paths)));
+    showRipLibraryLines(*m_form2, ripLibraryLines(m_drives->GetVersionOfAkrip(),
+                                                  ripLibraryPath(m_services.paths)));
     // TForm1.Version_GOGO_DLL, before every opening of the settings window.
     m_form2->hooks().refreshEncoderVersionLines = [this] {
         GogoVersionProbe probe = GogoVersionProbe::forProgram(m_services.paths);
