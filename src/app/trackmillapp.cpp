@@ -2,6 +2,7 @@
 #include "trackmillapp.h"
 
 #include "platform/hiddenlog.h"
+#include "platform/inifile.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
 #include "app/tracklist.h"
@@ -36,6 +37,7 @@ TrackmillApp::TrackmillApp(Services services)
     , m_genres(std::make_unique<GenreList>())
 {
     const AppPaths& paths = m_services.paths;
+    IniFile::removeStaleTemporaryFiles({paths.settingsFile(), paths.cdPlayerIni()});
     m_drives = std::make_unique<CdDrives>(*m_library, *m_log, *m_driveList,
                                           CdDrives::Options{paths.discsDir(), m_services.listPhysicalDrives});
     m_tracks = std::make_unique<TrackList>(*m_drives, *m_log);
