@@ -16,6 +16,8 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace trackmill;
 
@@ -66,6 +68,24 @@ TEST(LanguageFileLookup, FindsFileWhateverTheLetterCaseButNeverOutsideTheFolder)
     EXPECT_TRUE(LanguageFile::exists(dir, "German.LNG") && !LanguageFile::exists(dir, "German"));
     // The folder in another letter case is found too.
     EXPECT_EQ(LanguageFile::open(root.path() + "/LANGUAGES", "German.LNG").text("MAIN", "WAV"), "Rippen");
+}
+
+TEST(LanguageFileLookup, AFifoOrDeviceNamedLikeALanguageFileReadsAsMissing)
+{
+    QTemporaryDir root;
+    const QString dir = root.path();
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir + "/English.LNG").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir + "/German.LNG"));
+    alarm(20);  // a reader that blocks fails instead of hanging the suite
+    for (const char* name : {"English.LNG", "german.lng"}) {
+        const LanguageFile f = LanguageFile::open(dir, name);
+        EXPECT_FALSE(f.isLoaded()) << name;
+        EXPECT_EQ(f.text("MAIN", "WAV"), "") << name;
+        EXPECT_EQ(f.charset(), 255) << name;
+        EXPECT_TRUE(f.error().endsWith(": not a regular file")) << f.error().toStdString();
+    }
+    alarm(0);
+    EXPECT_TRUE(LanguageFile::open(dir, "Czech.LNG").error().isEmpty());
 }
 
 TEST(LanguageFileTexts, ComposedForms)

@@ -11,11 +11,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <map>
 #include <stdexcept>
 #include <tuple>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace trackmill {
 namespace {
@@ -136,9 +139,12 @@ TEST_F(CdPlayerDatabaseTest, StoreWritesTheSectionInOrderAndLeavesNoOlderTrackNa
     writeFile("; discs\r\n[1234]\r\nartist=Other\r\n0=Keep\r\n\r\n[C0C67]\r\nARTIST=Old\r\n0=old one\r\n"
               "1=old two\r\n2=old three\r\n\r\n[FFFF]\r\nartist=Last\r\n");
     ASSERT_TRUE(db.store("C0C67", {"New", "Album", "", 3, {"new one"}}));
+    // Fewer names than before: the old ones beyond the new count go, those
+    // of other discs stay.
     EXPECT_EQ(fileBytes(), "; discs\r\n[1234]\r\nartist=Other\r\n0=Keep\r\n\r\n[C0C67]\r\nARTIST=New\r\n"
                            "0=new one\r\nEntryTypeInt=1\r\ntitle=Album\r\nyear=\r\n"
                            "genre=3\r\nnumtracks=1\r\n\r\n[FFFF]\r\nartist=Last\r\n");
+    EXPECT_EQ(db.namesForTrackNameTab("C0C67", 4, false).tracks, (QStringList{"new one", "", ""}));
     // Stored again, a ten-name disc with a final data track keeps ten.
     writeFile(kKnownDisc);
     const TrackNameTabNames tab = db.namesForTrackNameTab("C0C67", 12, true);
@@ -150,6 +156,37 @@ TEST_F(CdPlayerDatabaseTest, StoreWritesTheSectionInOrderAndLeavesNoOlderTrackNa
     QDir().mkpath(path); // a folder where the file should be
     EXPECT_FALSE(db.store("C0C67", {"A", "B", "", 0, {}}));
     EXPECT_FALSE(db.errorString().isEmpty());
+}
+
+TEST_F(CdPlayerDatabaseTest, NamesBeyondTheStoredCountAreNoTrackNames)
+{
+    // As earlier versions left them: a three-track store over a five-track entry.
+    writeFile("[C0C67]\r\nartist=A\r\nnumtracks=3\r\n0=a\r\n1=b\r\n2=c\r\n3=stale\r\n4=stale\r\n");
+    const CdPlayerDatabase db(path);
+    EXPECT_EQ(db.namesForTrackNameTab("C0C67", 6, false).tracks, (QStringList{"a", "b", "c", "", ""}));
+    EXPECT_EQ(db.namesForMainWindow("C0C67", 6)->rowNames, (QStringList{"a", "b", "c", "", "DataTrack"}));
+    // Without a count every stored name is read, as the design has it.
+    writeFile("[C0C67]\r\nartist=A\r\n0=a\r\n1=b\r\n");
+    EXPECT_EQ(db.namesForTrackNameTab("C0C67", 3, false).tracks, (QStringList{"a", "b"}));
+}
+
+TEST_F(CdPlayerDatabaseTest, AFifoOrDeviceIsADamagedDatabaseNotAHang)
+{
+    QDir().mkpath(dir);
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    alarm(20);  // a reader that blocks fails instead of hanging the suite
+    CdPlayerDatabase db(path);
+    EXPECT_FALSE(db.isKnown("C0C67"));
+    EXPECT_FALSE(db.namesForMainWindow("C0C67", 3));
+    EXPECT_FALSE(db.store("C0C67", {"A", "B", "", 0, {"x"}}));
+    EXPECT_EQ(db.errorString(), "Unable to write to " + path + ": not a regular file");
+    EXPECT_TRUE(QFileInfo(path).isFile() == false && QFileInfo::exists(path));  // still the FIFO
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    EXPECT_EQ(db.namesForTrackNameTab("C0C67", 3, false).tracks, (QStringList{"AudioTrack 01", "AudioTrack 02"}));
+    EXPECT_FALSE(db.store("C0C67", {"A", "B", "", 0, {"x"}}));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    alarm(0);
 }
 
 TEST_F(CdPlayerDatabaseTest, NamesSurviveTheRoundTrip)

@@ -3,6 +3,9 @@
 // bytes they write back, and what a failed write leaves on disk.
 #include "platform/inifile.h"
 
+#include "inifileio.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +15,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using trackmill::IniDocument;
 using trackmill::IniFile;
@@ -169,6 +173,54 @@ TEST_F(IniFileTest, FailedWriteLeavesOldFileIntact)
     // The next write that fits succeeds and clears the error.
     EXPECT_TRUE(ini.writeString("MAIN", "A", "64kbps"));
     EXPECT_TRUE(ini.errorString().isEmpty());
+}
+
+TEST_F(IniFileTest, FifoDeviceOrHugeFileReadsAsDamagedAndIsNotReplaced)
+{
+    alarm(20);  // a reader that blocks fails instead of hanging the suite
+    const QString fifo = dir.filePath("fifo.ini");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath("zero.ini");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    QFile huge(path);
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(trackmill::ini::kMaxFileBytes) + 1));  // sparse: no disk space
+    huge.close();
+
+    const std::pair<QString, QString> cases[] = {
+        {fifo, "not a regular file"}, {zero, "not a regular file"},
+        {path, QStringLiteral("larger than %1 bytes").arg(trackmill::ini::kMaxFileBytes)}};
+    for (const auto& [file, reason] : cases) {
+        IniFile ini(file);
+        QString error;
+        EXPECT_TRUE(ini.load(&error).sections().isEmpty());
+        EXPECT_EQ(error, file + ": " + reason);
+        EXPECT_EQ(ini.readInteger("MAIN", "K", 7), 7);
+        EXPECT_FALSE(ini.writeInteger("MAIN", "K", 1));
+        EXPECT_EQ(ini.errorString(), "Unable to write to " + file + ": " + reason);
+    }
+    EXPECT_TRUE(QFileInfo(zero).isSymLink());
+    EXPECT_EQ(QFileInfo(path).size(), qint64(trackmill::ini::kMaxFileBytes) + 1);
+    alarm(0);
+}
+
+TEST_F(IniFileTest, StaleTemporaryFilesGoAtStart)
+{
+    IniFile(path).writeString("MAIN", "A", "1");
+    const QString stale = dir.filePath(".Trackmill.INI.k3j9x0a");
+    const QString other = dir.filePath(".CDPLAYER.INI.k3j9x0a");
+    for (const QString& file : {stale, other}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[MAIN]\r\nA=");
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    IniFile::removeStaleTemporaryFiles({path, dir.filePath("CDPLAYER.INI")});
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_EQ(contents(), "[MAIN]\r\nA=1\r\n");
 }
 
 TEST_F(IniFileTest, UnreadableFileOrMissingFolderIsNotWritten)

@@ -2,6 +2,7 @@
 #include "app/trackmillapp.h"
 
 #include "platform/hiddenlog.h"
+#include "platform/inifile.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
 #include "cd/tracklist.h"
@@ -42,6 +43,7 @@ TrackmillApp::TrackmillApp(Services services)
     , m_tagFields(std::make_unique<TagFields>(*m_genres))
 {
     const AppPaths& paths = m_services.paths;
+    IniFile::removeStaleTemporaryFiles({paths.settingsFile(), paths.cdPlayerIni()});
     m_drives = std::make_unique<CdDrives>(*m_library, *m_log, *m_driveList,
                                           CdDrives::Options{paths.discsDir(), m_services.listPhysicalDrives});
     m_tracks = std::make_unique<TrackList>(*m_drives, *m_log);

@@ -14,6 +14,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace akrip::cddb {
 namespace {
@@ -210,6 +214,52 @@ TEST_F(CddbClient, EntryNeverOverrunsTheBuffer)
         EXPECT_TRUE(length == 0 || buffer[length - 1] == '\n') << "whole lines only";
         EXPECT_EQ(std::string(buffer.begin() + maxLen, buffer.end()), std::string(64, '#')) << maxLen;
     }
+}
+
+// The CD Player database as the library stores into it: through a link that
+// stays a link, keeping the file's mode, and with no names of an earlier,
+// longer entry left over; one that is a FIFO is refused, not waited on.
+TEST_F(CddbClient, StoredNamesReplaceTheSectionsNumberedKeysThroughALink)
+{
+    namespace fs = std::filesystem;
+    const fs::path config = std::getenv("XDG_CONFIG_HOME");
+    const fs::path database = config / "Trackmill" / "CDPLAYER.INI", real = config / "shared" / "cd.ini";
+    fs::create_directories(database.parent_path());
+    fs::create_directories(real.parent_path());
+    std::ofstream(real, std::ios::binary) << "[C0C67]\r\nEntryTypeInt=1\r\nartist=Old\r\ntitle=Old\r\nnumtracks=5\r\n"
+                                             "0=o0\r\n1=o1\r\n2=o2\r\n3=o3\r\n4=o4\r\n";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("../shared/cd.ini", database);
+
+    CDDBSetOption(CDDB_OPT_USECDPLAYERINI, "", 1);
+    server.setQueryAnswer(CddbServer::exactMatch("rock", id, "The Band / First Album"));
+    server.setReadAnswer("rock", id, CddbServer::entry("rock", id, {"DTITLE=The Band / First Album", "DYEAR=1999",
+                                                                    "TTITLE0=One", "TTITLE1=Two", "TTITLE2=Three"}));
+    const auto fetch = [&] {
+        char buffer[1000];
+        ASSERT_EQ(query(), 1u);
+        ASSERT_EQ(CDDBGetDiskInfo(&items[0], buffer, sizeof buffer), 1u);
+    };
+    fetch();
+    const auto contents = [&] {
+        std::ifstream in(real, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(contents(), "[C0C67]\r\nEntryTypeInt=1\r\nartist=The Band\r\ntitle=First Album\r\nnumtracks=3\r\n"
+                          "0=One\r\n1=Two\r\n2=Three\r\nyear=1999\r\n");
+    EXPECT_TRUE(fs::is_symlink(database));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), {}), 1) << "no temporary file left";
+
+    fs::remove(database);
+    ASSERT_EQ(mkfifo(database.c_str(), 0600), 0);
+    alarm(20);  // a writer that waits on the FIFO fails instead of hanging
+    fetch();
+    alarm(0);
+    EXPECT_EQ(std::string(AkripTestCddbLastError()), "could not write " + database.string() + ": not a regular file");
+    EXPECT_TRUE(fs::is_fifo(database));
+    fs::remove_all(database.parent_path());
+    fs::remove_all(real.parent_path());
 }
 
 TEST_F(CddbClient, StalledOrMissingServerEndsWithinTheTimeout)

@@ -163,6 +163,10 @@ TEST(CddbCdPlayerIni, SetKeysTable)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(setIniKeys(c.before, "C0C67", c.keys), c.after);
     }
+    // The numbered keys of the section from the given count on go; a header
+    // without its bracket is the section (it once got a second one).
+    EXPECT_EQ(setIniKeys("[C0C67\nnumtracks=3\n0=a\n1=b\n2=c\n[X]\n2=x\n", "C0C67", {{"numtracks", "1"}, {"0", "A"}}, 1),
+              "[C0C67\nnumtracks=1\n0=A\n[X]\n2=x\n");
 }
 
 }
