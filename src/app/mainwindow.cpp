@@ -10,6 +10,7 @@
 #include "cd/tracklist.h"
 #include "tracksgriddelegate.h"
 #include "ui/pictures.h"
+#include "ui/readablecolour.h"
 #include "ui/toolbarbutton.h"
 #include "ui/tstatusbarpro.h"
 
@@ -284,7 +285,8 @@ void TForm1::buildGrid()
     for (int c = 0; c < TrackList::kColumns; ++c)
         header->resizeSection(c, kColumnWidths[c]);
     QPalette headerPalette = header->palette();
-    headerPalette.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+    headerPalette.setColor(QPalette::ButtonText,
+                           readableOn(QColor(0, 0, 128), headerPalette.color(QPalette::Button)));
     header->setPalette(headerPalette);
     setEditing(false);
     m_grid->installEventFilter(this);

@@ -2,6 +2,7 @@
 #include "tracksgriddelegate.h"
 
 #include "ui/pictures.h"
+#include "ui/readablecolour.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,7 +30,10 @@ void TracksGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect r = option.rect;
     const QString text = index.data(Qt::DisplayRole).toString();
     if (index.column() == 0) {
-        painter->fillRect(r, Qt::white);
+        // White as designed; on a dark palette the grid's own base, so the
+        // column is no glaring stripe and the boxes keep their contrast.
+        painter->fillRect(r, isDarkPalette(option.palette) ? option.palette.color(QPalette::Base)
+                                                           : QColor(Qt::white));
         if (m_audioDisc()) {
             static const QPixmap ticked = pictures::selectedRow();
             static const QPixmap empty = pictures::unselectedRow();
@@ -41,11 +45,13 @@ void TracksGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     }
     const bool focusedName = index.column() == 1 && (option.state & QStyle::State_HasFocus);
     if (focusedName) {
-        painter->fillRect(r, option.palette.color(QPalette::ToolTipBase));
-        painter->setPen(kGreen);
+        const QColor background = option.palette.color(QPalette::ToolTipBase);
+        painter->fillRect(r, background);
+        painter->setPen(readableOn(kGreen, background));
     } else {
-        painter->fillRect(r, option.palette.color(QPalette::Base));
-        painter->setPen(kNavy);
+        const QColor background = option.palette.color(QPalette::Base);
+        painter->fillRect(r, background);
+        painter->setPen(readableOn(kNavy, background));
     }
     painter->setFont(option.font);
     painter->drawText(r.adjusted(1, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,

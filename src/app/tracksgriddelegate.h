@@ -10,6 +10,8 @@ namespace trackmill {
 // Navy text on the grid colour; the selection column is white and shows a
 // ticked or an empty box while an audio disc is in the drive; the focused
 // name cell is drawn on the tooltip colour in green with a focus rectangle.
+// On a palette where navy or green would not read, the nearest readable
+// shade of each is used, and the selection column takes the grid colour.
 // The editor writes each change of its text straight into the model.
 class TracksGridDelegate : public QStyledItemDelegate
 {
