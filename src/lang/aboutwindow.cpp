@@ -7,6 +7,7 @@
 #include "languagelist.h"
 #include "platform/systemservices.h"
 #include "ui/pictures.h"
+#include "ui/pixelpicture.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -143,9 +144,13 @@ QWidget* TForm5::buildAuthorPage()
     LabelLanguage->setObjectName(QStringLiteral("LabelLanguage"));
     LabelFreeware = plainLine(QStringLiteral("Freeware - September 2001"), GroupBox2);
     LabelFreeware->setObjectName(QStringLiteral("LabelFreeware"));
-    auto* picture = new QLabel(GroupBox2);
-    picture->setObjectName(QStringLiteral("ImageLogo"));
-    picture->setPixmap(discPicture());
+    // The flag of the language in use (GetInformationAboutLNG); the disc
+    // until a language file has been named.
+    ImageLogo = new PixelPicture(GroupBox2);
+    ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
+    ImageLogo->setFixedSize(48, 48);
+    ImageLogo->setPixmap(discPicture());
+    auto* picture = ImageLogo;
     auto* authorLines = new QVBoxLayout;
     authorLines->addWidget(LabelAuthor);
     authorLines->addWidget(LabelLanguage);
@@ -272,6 +277,11 @@ void TForm5::GetInformationAboutLNG(const QString& fileName)
     Grb_Thanks_Translators->setTitle(texts.thanksTranslators);
     PageControl1->setTabText(PageControl1->indexOf(TabSheet1), texts.authorTab);
     PageControl1->setTabText(PageControl1->indexOf(TabSheet2), texts.translatorsTab);
+    for (int i = 0; i < languageCount; ++i)
+        if (fileName.compare(QLatin1String(languageList()[size_t(i)].fileName), Qt::CaseInsensitive) == 0) {
+            ImageLogo->setPixmap(pictures::flag(QLatin1String(kFlags[i].stem)));
+            break;
+        }
 }
 
 QPixmap TForm5::flagPicture(int languageIndex) const

@@ -60,6 +60,7 @@ private:
     QLabel* LabelAuthor = nullptr;
     QLabel* LabelLanguage = nullptr;
     QLabel* LabelFreeware = nullptr;
+    QLabel* ImageLogo = nullptr;
     QGroupBox* Grb_Thanks_Developers = nullptr;
     QGroupBox* Grb_Thanks_Others = nullptr;
     QGroupBox* GroupBox1 = nullptr;

@@ -22,6 +22,7 @@
 #include "tags/tageditorwindow.h"
 #include "ui/libraryversionlines.h"
 #include "ui/pictures.h"
+#include "ui/pixelpicture.h"
 #include "ui/tstatusbarpro.h"
 #include "../ui/qstringprinter.h"
 
@@ -95,6 +96,19 @@ struct Program
     std::unique_ptr<TrackmillApp> app;
 };
 
+// Each pixel of `source` a factor-by-factor square of `shown`: the flag
+// enlarged without smoothing.
+bool enlargedCrisply(const QImage& source, const QImage& shown, int factor)
+{
+    if (shown.size() != source.size() * factor)
+        return false;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (shown.pixel(x, y) != source.pixel(x / factor, y / factor))
+                return false;
+    return true;
+}
+
 TEST(LanguageApplierTest, CentringPutsTheOddBlankOnTheLeft)
 {
     EXPECT_EQ(LanguageApplier::AddSpaceToString("WAV", 11), "    WAV    ");
@@ -133,6 +147,11 @@ TEST(LanguageApplierTest, MenuAppliesMarksAndSavesTheLanguageAndListsKeepTheirSe
     EXPECT_EQ(p.languagePanel()->text(), "German");
     EXPECT_EQ(p.languagePanel()->picture().toImage(), pictures::flag("de").toImage());
     EXPECT_EQ(p.list("Cmb_Language")->currentText(), "German");
+    // The settings window's flag: three times its size, not stretched.
+    const QImage flag = pictures::flag("de").toImage().convertToFormat(QImage::Format_ARGB32);
+    const auto* country = p.app->form2().findChild<PixelPicture*>("ImageCountry");
+    ASSERT_NE(country, nullptr);
+    EXPECT_TRUE(enlargedCrisply(flag, country->shownPicture().toImage().convertToFormat(QImage::Format_ARGB32), 3));
     EXPECT_EQ(p.stored(), "German");
     EXPECT_EQ(p.list("Priority")->currentIndex(), 5);
     EXPECT_EQ(p.list("Priority")->currentText(), Program::textFor(german, "TForm2.Priority#5"));
@@ -209,6 +228,37 @@ TEST(AboutWindowTest, FillsFromTheFileAtEveryOpeningAndOpensLinksThroughTheShell
     }
     EXPECT_EQ(shell.openedUrls, links);
     EXPECT_TRUE(links.contains(QStringLiteral("https://www.qt.io/")));
+}
+
+TEST(AboutWindowTest, ShowsTheFlagOfTheLanguageInUseEnlargedByAWholeFactor)
+{
+    const AppPaths paths{QStringLiteral(TRACKMILL_BIN_DIR), QStringLiteral(TRACKMILL_BIN_DIR "/no-config")};
+    test::FakeDesktopShell shell;
+    TForm5 form{paths, shell};
+    auto* logo = form.findChild<PixelPicture*>(QStringLiteral("ImageLogo"));
+    ASSERT_NE(logo, nullptr);
+    for (const auto& [file, stem] : {std::pair{"German.LNG", "de"}, {"japanese.lng", "jp"}, {"English.LNG", "gb"}}) {
+        SCOPED_TRACE(file);
+        form.GetInformationAboutLNG(QLatin1String(file));
+        const QImage flag = pictures::flag(QLatin1String(stem)).toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(logo->pixmap().toImage().convertToFormat(QImage::Format_ARGB32), flag);
+        EXPECT_TRUE(enlargedCrisply(flag, logo->shownPicture().toImage().convertToFormat(QImage::Format_ARGB32), 3));
+    }
+    // A file that is no language of the list keeps the flag shown before.
+    form.GetInformationAboutLNG(QStringLiteral("Klingon.LNG"));
+    EXPECT_EQ(logo->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              pictures::flag(QStringLiteral("gb")).toImage().convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST(PixelPictureTest, WholeFactorFitsTheRoom)
+{
+    const struct { QSize picture, room; int factor; } cases[] = {
+        {{16, 11}, {48, 33}, 3}, {{16, 11}, {48, 32}, 2}, {{16, 11}, {96, 66}, 6},
+        {{16, 11}, {10, 10}, 1}, {{0, 0}, {48, 33}, 1}, {{16, 11}, {0, 0}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PixelPicture::wholeFactor(c.picture, c.room), c.factor)
+            << c.picture.width() << "x" << c.picture.height() << " in " << c.room.width() << "x" << c.room.height();
 }
 
 }

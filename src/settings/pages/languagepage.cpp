@@ -3,6 +3,7 @@
 
 #include "pagewidgets.h"
 #include "platform/systemservices.h"
+#include "ui/pixelpicture.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -39,9 +40,9 @@ LanguagePage::LanguagePage(DesktopShell& shell, QWidget* parent) : QWidget(paren
         names << QString::fromLatin1(name);
     m_language = list("Cmb_Language", names, 15, group);
     m_language->setCurrentIndex(-1);  // the applied language selects its entry
-    auto* flag = label("ImageCountry", QString(), group);
-    flag->setScaledContents(true);
-    flag->setFixedSize(48, 32);
+    auto* flag = new PixelPicture(group);
+    flag->setObjectName(QStringLiteral("ImageCountry"));
+    flag->setFixedSize(48, 33);  // the 16 by 11 flag three times
     grid->addWidget(label("LabelLanguage", QStringLiteral("Language:"), group), 0, 0);
     grid->addWidget(m_language, 0, 1);
     grid->addWidget(flag, 0, 2);
