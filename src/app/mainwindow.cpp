@@ -28,6 +28,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -213,9 +215,35 @@ void TForm1::buildToolbar()
         button->setIconSize(QSize(50, 40));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
-        button->setFixedSize(57, 60);
         m_toolBar->addWidget(button);
     }
+    // The usual keys of a desktop program for the commands that have one;
+    // a key does what a click does, so a disabled button ignores it too.
+    const struct
+    {
+        const char* button;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {"Refresh", QKeySequence(Qt::Key_F5)},
+        {"Settings", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+    };
+    for (const auto& s : shortcuts) {
+        auto* button = m_toolBar->findChild<ToolbarButton*>(QString::fromLatin1(s.button));
+        button->setShortcutHint(s.keys);
+        auto* shortcut = new QShortcut(s.keys, this);
+        shortcut->setObjectName(QStringLiteral("Shortcut") + QString::fromLatin1(s.button));
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setObjectName(QStringLiteral("ShortcutQuit"));
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
+    // Captions of another language may make the toolbar wider than the
+    // window: the window grows rather than hide buttons behind the
+    // toolbar's overflow arrow.
+    m_toolBar->installEventFilter(this);
     // Every command but Refresh belongs to a subsystem that wires and
     // enables its button; until then the button stays disabled.
     for (const char* name : {"WAV", "MP3", "FreeDB", "Settings", "ID3", "About"})
@@ -284,6 +312,8 @@ void TForm1::buildGrid()
     header->setMinimumSectionSize(10);
     for (int c = 0; c < TrackList::kColumns; ++c)
         header->resizeSection(c, kColumnWidths[c]);
+    // A translated header longer than the designed column widens it.
+    connect(&m_c.tracks, &QAbstractItemModel::headerDataChanged, this, &TForm1::fitColumnsToHeaders);
     QPalette headerPalette = header->palette();
     headerPalette.setColor(QPalette::ButtonText,
                            readableOn(QColor(0, 0, 128), headerPalette.color(QPalette::Button)));
@@ -500,8 +530,32 @@ bool TForm1::TracksGridKeyDown(int key)
     return false;
 }
 
+void TForm1::fitColumnsToHeaders()
+{
+    QHeaderView* header = m_grid->horizontalHeader();
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    for (int c = 0; c < TrackList::kColumns && c < int(std::size(kColumnWidths)); ++c) {
+        const QString text = m_c.tracks.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int need = header->fontMetrics().horizontalAdvance(text) + margin;
+        if (header->sectionSize(c) < need)
+            header->resizeSection(c, need);
+    }
+}
+
+void TForm1::growToFitToolbar()
+{
+    const int need = m_toolBar->sizeHint().width();
+    if (width() < need)
+        resize(need, height());
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_toolBar) {
+        if (event->type() == QEvent::LayoutRequest)
+            growToFitToolbar();
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_grid->viewport()) {
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
             // The cell under the pointer is the one the press makes current.

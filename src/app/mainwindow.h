@@ -183,6 +183,8 @@ private:
     void buildLanguageMenu();
     void FormCreate();
     void setEditing(bool on);
+    void fitColumnsToHeaders();
+    void growToFitToolbar();
     void rememberSelectedDrive();
     void showSelectedDrive();
     int currentRow() const;

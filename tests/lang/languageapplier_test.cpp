@@ -11,6 +11,7 @@
 #include "lang/languageapplier.h"
 #include "lang/languagefile.h"
 #include "lang/languagekeys.h"
+#include "lang/languagelist.h"
 #include "metadata/freedbwindow.h"
 #include "platform/inifile.h"
 #include "programfolders.h"
@@ -23,10 +24,17 @@
 #include "ui/libraryversionlines.h"
 #include "ui/pictures.h"
 #include "ui/pixelpicture.h"
+#include "ui/toolbarbutton.h"
 #include "ui/tstatusbarpro.h"
 #include "../ui/qstringprinter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QStyle>
+#include <QHeaderView>
+#include <QToolBar>
+#include <QTableView>
+#include <QShortcut>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -259,6 +267,72 @@ TEST(PixelPictureTest, WholeFactorFitsTheRoom)
     for (const auto& c : cases)
         EXPECT_EQ(PixelPicture::wholeFactor(c.picture, c.room), c.factor)
             << c.picture.width() << "x" << c.picture.height() << " in " << c.room.width() << "x" << c.room.height();
+}
+
+TEST(LanguageApplierTest, NoToolbarCaptionOrGridHeaderIsCutInAnyLanguage)
+{
+    Program p;
+    TForm1& form1 = p.app->form1();
+    form1.show();
+    QHeaderView* header = form1.findChild<QTableView*>("TracksGrid")->horizontalHeader();
+    auto* toolbar = form1.findChild<QToolBar*>("ToolBar1");
+    const int headerMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int i = 0; i < languageCount; ++i) {
+        const char* language = languageList()[size_t(i)].name;
+        SCOPED_TRACE(language);
+        p.app->form2().Cmb_LanguageClick(i);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
+        ASSERT_EQ(p.languagePanel()->text(), QLatin1String(language));
+        for (ToolbarButton* button : toolbar->findChildren<ToolbarButton*>()) {
+            EXPECT_FALSE(button->captionElided()) << button->objectName().toStdString() << ": "
+                                                  << button->text().toStdString() << " in " << button->width();
+            // Not pushed behind the toolbar's overflow arrow either.
+            EXPECT_TRUE(button->isVisible()) << button->objectName().toStdString();
+            EXPECT_LE(button->geometry().right(), toolbar->contentsRect().right());
+        }
+        for (int c = 0; c < header->count(); ++c) {
+            const QString text = header->model()->headerData(c, Qt::Horizontal).toString();
+            EXPECT_GE(header->sectionSize(c), header->fontMetrics().horizontalAdvance(text) + headerMargin)
+                << "column " << c << ": " << text.toStdString();
+        }
+    }
+}
+
+TEST(LanguageApplierTest, ToolbarButtonsTellTheirCaptionAndKeysRunTheirCommands)
+{
+    Program p("German");
+    TForm1& form1 = p.app->form1();
+    form1.show();
+    QApplication::processEvents();
+    const LanguageFile german = p.file("German.LNG");
+    const auto tip = [&](const char* button) {
+        return form1.findChild<ToolbarButton*>(button)->toolTipText();
+    };
+    EXPECT_EQ(tip("WAV"), german.text("MAIN", "WAV").trimmed());
+    EXPECT_EQ(tip("Refresh"), german.text("MAIN", "REFRESH").trimmed() + " (F5)");
+    EXPECT_EQ(tip("Settings"), german.text("MAIN", "SETTINGS").trimmed() + " (Ctrl+,)");
+    for (ToolbarButton* button : form1.findChildren<ToolbarButton*>())
+        EXPECT_FALSE(button->toolTipText().isEmpty()) << button->objectName().toStdString();
+
+    // Ctrl+, clicks the Settings button (whose window is modal, so only
+    // the click is counted here).
+    int settingsClicks = 0;
+    QObject::connect(form1.findChild<ToolbarButton*>("Settings"), &QToolButton::pressed, [&] { ++settingsClicks; });
+    auto* settingsKey = form1.findChild<QShortcut*>("ShortcutSettings");
+    ASSERT_NE(settingsKey, nullptr);
+    EXPECT_EQ(settingsKey->key(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    EXPECT_EQ(form1.findChild<QShortcut*>("ShortcutRefresh")->key(), QKeySequence(Qt::Key_F5));
+    form1.findChild<ToolbarButton*>("Settings")->setEnabled(false);
+    settingsKey->activated();
+    EXPECT_EQ(settingsClicks, 0) << "a disabled button ignores its key";
+    // Ctrl+Q closes the main window, saving the settings as closing does.
+    QFile::remove(p.paths.settingsFile());
+    form1.findChild<QShortcut*>("ShortcutQuit")->activated();
+    QApplication::processEvents();
+    EXPECT_FALSE(form1.isVisible());
+    EXPECT_TRUE(QFile::exists(p.paths.settingsFile()));
 }
 
 }
