@@ -5,6 +5,17 @@
 # (.note.trackmill), made from cmake/versionnote.c.in. ProductName and
 # ProductVersion are the program's; Date is the day of the build (UTC, or
 # SOURCE_DATE_EPOCH when set, so builds can be reproduced).
+# trackmill_header_version(<out> <header> <prefix>)
+# "<major>.<minor>" from the header's #define <prefix>_VERSION_MAJOR and
+# _MINOR lines, so a library's note and its C interface say the same.
+function(trackmill_header_version out header prefix)
+  file(STRINGS ${header} major REGEX "^#define ${prefix}_VERSION_MAJOR ")
+  file(STRINGS ${header} minor REGEX "^#define ${prefix}_VERSION_MINOR ")
+  string(REGEX REPLACE ".* " "" major "${major}")
+  string(REGEX REPLACE ".* " "" minor "${minor}")
+  set(${out} "${major}.${minor}" PARENT_SCOPE)
+endfunction()
+
 function(trackmill_version_note target)
   cmake_parse_arguments(N "" "FILE;VERSION;COMPANY;DESCRIPTION;COPYRIGHT;COMMENTS" "" ${ARGN})
   string(TIMESTAMP date "%Y-%m-%d" UTC)
