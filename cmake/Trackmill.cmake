@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Helpers shared by the CMake files of the subsystems and the tests.
 
-# trackmill_add_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI] [LABELS <labels...>])
+# trackmill_add_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI] [LABELS <labels...>]
+#                    [ENVIRONMENT <VAR=value>])
 # One small executable per test unit, registered with CTest through
 # gtest_discover_tests. GUI tests link the widget library and use the
 # QApplication main, which sets the offscreen platform before Qt starts.
 function(trackmill_add_test name)
-  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES
     AUTOMOC ON
@@ -21,7 +22,13 @@ function(trackmill_add_test name)
   if(T_LABELS)
     set(labels ${T_LABELS})
   endif()
+  # One variable at most: the property list takes no second one. Window
+  # tests set the offscreen platform in their main anyway.
+  set(environment "QT_QPA_PLATFORM=offscreen")
+  if(T_ENVIRONMENT)
+    set(environment "${T_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "${environment}")
 endfunction()

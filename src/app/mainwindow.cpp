@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QTableView>
@@ -352,6 +353,9 @@ void TForm1::buildStatusBar()
     }
     m_statusBar->panel(0)->setPicture(pictures::selectAll());
     m_statusBar->panel(1)->setPicture(pictures::selectNone());
+    // The disc summary takes the room left; the other panels their text's.
+    m_statusBar->setStretchPanel(2);
+    connect(m_statusBar, &TStatusBarPro::sizeHintChanged, this, &TForm1::growToFitBars);
     m_statusBar->panel(0)->setObjectName(QStringLiteral("Panels0"));
     m_statusBar->panel(1)->setObjectName(QStringLiteral("Panels1"));
     connect(m_statusBar->panel(0), &TStatusPanelPro::click, this,
@@ -542,9 +546,14 @@ void TForm1::fitColumnsToHeaders()
     }
 }
 
-void TForm1::growToFitToolbar()
+void TForm1::growToFitBars()
 {
-    const int need = m_toolBar->sizeHint().width();
+    int need = std::max(m_toolBar->sizeHint().width(), m_statusBar->sizeHint().width());
+    if (const QScreen* s = screen()) {
+        // The frame's borders come on top of the client width.
+        const int frame = frameGeometry().width() - width();
+        need = std::min(need, s->availableGeometry().width() - frame);
+    }
     if (width() < need)
         resize(need, height());
 }
@@ -553,7 +562,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_toolBar) {
         if (event->type() == QEvent::LayoutRequest)
-            growToFitToolbar();
+            growToFitBars();
         return QWidget::eventFilter(watched, event);
     }
     if (watched == m_grid->viewport()) {

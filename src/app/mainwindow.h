@@ -184,7 +184,9 @@ private:
     void FormCreate();
     void setEditing(bool on);
     void fitColumnsToHeaders();
-    void growToFitToolbar();
+    // Widens the window to what the toolbar and the status bar need (after
+    // a language change, a longer disc summary), never beyond the screen.
+    void growToFitBars();
     void rememberSelectedDrive();
     void showSelectedDrive();
     int currentRow() const;

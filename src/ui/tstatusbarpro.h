@@ -8,10 +8,12 @@
 
 namespace trackmill {
 
-// A status bar of fixed-width panels drawn side by side from the left. A
-// left click on a panel emits its click(), a right click opens its popup
-// menu. The last panel does not stretch; the rest of the bar stays empty.
-// A text too long for its panel is elided and shown whole as a tool tip.
+// A status bar of panels drawn side by side from the left. A panel with a
+// text is as wide as the text needs (a long translation, a long system
+// name), an empty one keeps its designed width; one panel may stretch over the room
+// left and gives room back first when the bar is too narrow. A left click
+// on a panel emits its click(), a right click opens its popup menu. A text
+// still too long for its panel is elided and shown whole as a tool tip.
 class TStatusBarPro : public QWidget
 {
     Q_OBJECT
@@ -25,7 +27,20 @@ public:
     QRect panelRect(int index) const;
     int panelAt(const QPoint& pos) const;
 
+    // The panel that takes the room left over (-1: none, the rest of the
+    // bar stays empty).
+    void setStretchPanel(int index);
+    // The width the panel's picture and whole text need, in pixels.
+    int neededWidth(int index) const;
+    // Whether the panel's text is shown cut short.
+    bool textElided(int index) const;
+
+    // Every panel at its needed width.
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // A panel's text or picture changed what the bar needs.
+    void sizeHintChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -35,8 +50,12 @@ protected:
 private:
     // Where the panel's text goes: inside the bevel, after its picture.
     QRect textRect(int index) const;
+    // The panels' widths as drawn in the bar's present width.
+    QList<int> panelWidths() const;
+    int preferredWidth(int index) const;
 
     QList<TStatusPanelPro*> m_panels;
+    int m_stretch = -1;
 };
 
 }

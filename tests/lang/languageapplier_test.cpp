@@ -276,6 +276,10 @@ TEST(LanguageApplierTest, NoToolbarCaptionOrGridHeaderIsCutInAnyLanguage)
     form1.show();
     QHeaderView* header = form1.findChild<QTableView*>("TracksGrid")->horizontalHeader();
     auto* toolbar = form1.findChild<QToolBar*>("ToolBar1");
+    auto* bar = form1.findChild<TStatusBarPro*>("StatusBarPro1");
+    ASSERT_NE(bar, nullptr);
+    // Panel 5's own text stands for a long system name.
+    bar->panel(5)->setText("Debian GNU/Linux 12 (bookworm)");
     const int headerMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int i = 0; i < languageCount; ++i) {
         const char* language = languageList()[size_t(i)].name;
@@ -296,6 +300,10 @@ TEST(LanguageApplierTest, NoToolbarCaptionOrGridHeaderIsCutInAnyLanguage)
             const QString text = header->model()->headerData(c, Qt::Horizontal).toString();
             EXPECT_GE(header->sectionSize(c), header->fontMetrics().horizontalAdvance(text) + headerMargin)
                 << "column " << c << ": " << text.toStdString();
+        }
+        for (int i = 0; i < bar->panelCount(); ++i) {
+            EXPECT_FALSE(bar->textElided(i)) << "panel " << i << ": " << bar->panel(i)->text().toStdString();
+            EXPECT_LE(bar->panelRect(i).right(), bar->width()) << "panel " << i;
         }
     }
 }
