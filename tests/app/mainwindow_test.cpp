@@ -8,7 +8,9 @@
 #include "cd/drivelist.h"
 #include "discimage.h"
 #include "programfolders.h"
+#include "metadata/discnames.h"
 #include "recordingmessageboxes.h"
+#include "recordingwindowsteps.h"
 #include "ui/tstatusbarpro.h"
 
 #include <QAction>
@@ -39,7 +41,7 @@ protected:
         tracks->setDecimalPoint(QLatin1Char('.'));
         watcher = std::make_unique<MediaWatcher>(MediaWatcher::Options{paths.discsDir(), false, 100});
         form = std::make_unique<TForm1>(
-            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, watcher.get()});
+            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, names, steps, watcher.get()});
         form->show();
         grid = form->findChild<QTableView*>("TracksGrid");
         bar = form->findChild<TStatusBarPro*>("StatusBarPro1");
@@ -66,6 +68,8 @@ protected:
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
     std::unique_ptr<MediaWatcher> watcher;
+    DiscNames names;
+    test::RecordingMainWindowSteps steps;
     std::unique_ptr<TForm1> form;
     QTableView* grid = nullptr;
     TStatusBarPro* bar = nullptr;
@@ -169,8 +173,7 @@ TEST_F(MainWindowTest, PanelsOfferTheLanguageMenuAndShowTextsCutShortAsToolTips)
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(actions.size(), 30);
     EXPECT_EQ(bar->panel(4)->popupMenu(), menu);
-    QStringList applied;
-    form->hooks().applyLanguageFile = [&](const QString& file) { applied << file; };
+    const QStringList& applied = steps.languages;
     actions.at(5)->trigger();  // Brazilian
     EXPECT_EQ(applied, QStringList({"PortugueseBr.LNG"}));
     EXPECT_TRUE(actions.at(5)->isChecked() && !actions.at(0)->isChecked());
