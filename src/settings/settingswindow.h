@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QLocale>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class QCheckBox;
