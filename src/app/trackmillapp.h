@@ -120,7 +120,7 @@ private:
     void wireAbout();
     // Start-up, after the language: the disc's names from CDPLAYER.INI.
     void readDiscNamesAtStartUp();
-    // The end of start-up and the main window's closing (src/app/startupwiring.cpp).
+    // The end of start-up and the main window's closing (wiring/startup.cpp).
     void wireStartUp();
     void saveOnClose();
 

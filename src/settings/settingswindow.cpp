@@ -17,12 +17,14 @@
 #include "settings.h"
 #include "settingstable.h"
 #include "tags/tageditorwindow.h"
+#include "ui/libraryversionlines.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -108,6 +110,34 @@ void TForm2::setLanguageFlag(const QPixmap& flag)
 bool TForm2::useCdPlayerIniTicked() const
 {
     return m_useCdPlayerIni->isChecked();
+}
+
+void TForm2::setLabel(const char* name, const QString& text)
+{
+    auto* label = findChild<QLabel*>(QLatin1String(name));
+    Q_ASSERT(label);
+    label->setText(text);
+}
+
+void TForm2::showRipLibraryLines(const RipLibraryLines& lines)
+{
+    setLabel("LibraryRipCDROM", lines.library);
+    setLabel("LibraryRipCDDB", lines.library);
+    if (!lines.company.isEmpty()) {
+        setLabel("CompanyRip", lines.company);
+        setLabel("Label13", lines.company);
+    }
+    if (!lines.copyright.isEmpty()) {
+        setLabel("CopyrightRip", lines.copyright);
+        setLabel("Label14", lines.copyright);
+    }
+}
+
+void TForm2::showEncoderLibraryLines(const EncoderLibraryLines& lines)
+{
+    setLabel("MyCompany", lines.company);
+    setLabel("MyLibrary", lines.library);
+    setLabel("MyCopyright", lines.copyright);
 }
 
 void TForm2::bindControls()

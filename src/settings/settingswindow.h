@@ -22,6 +22,8 @@ namespace trackmill {
 class CdDrives;
 class CdRomPage;
 class DesktopShell;
+struct EncoderLibraryLines;
+struct RipLibraryLines;
 class DiscNames;
 class EncoderPage;
 class FileNamePage;
@@ -84,6 +86,14 @@ public:
     void setLanguageFlag(const QPixmap& flag);
     // Whether the UseCDPlayerINI box is ticked.
     bool useCdPlayerIniTicked() const;
+
+    // The ripping library's lines (once, when the window is made):
+    // LibraryRipCDROM and LibraryRipCDDB, and the company and copyright
+    // lines of both pages (CompanyRip, CopyrightRip, Label13, Label14)
+    // where the library's version information gave them.
+    void showRipLibraryLines(const RipLibraryLines& lines);
+    // MyCompany, MyLibrary and MyCopyright (before every opening).
+    void showEncoderLibraryLines(const EncoderLibraryLines& lines);
 
     // The Settings button of the main window: refreshes the encoder's
     // version lines, loads the settings file, shows the window modally.
@@ -149,6 +159,8 @@ private:
     };
 
     void bindControls();
+    // A label of the pages, by its objectName, shows text.
+    void setLabel(const char* name, const QString& text);
     void storeListIndexes();
     void showDriveList();
     void applyEnablingRules();

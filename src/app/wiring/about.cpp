@@ -9,7 +9,6 @@
 #include "lang/aboutwindow.h"
 #include "settings/settingswindow.h"
 #include "ui/gogoversionprobe.h"
-#include "ui/libraryversionlabels.h"
 #include "ui/libraryversionlines.h"
 
 #include <QComboBox>
@@ -31,7 +30,7 @@ void TrackmillApp::wireAbout()
     });
 
     // TForm2.Version_AKRIP32_DLL, once now that the settings window exists.
-    showRipLibraryLines(*m_form2, ripLibraryLines(m_drives->GetVersionOfAkrip(),
+    m_form2->showRipLibraryLines(ripLibraryLines(m_drives->GetVersionOfAkrip(),
                                                   ripLibraryPath(m_services.paths)));
 }
 
@@ -39,7 +38,7 @@ void TrackmillApp::wireAbout()
 void TrackmillApp::refreshEncoderVersionLines()
 {
     GogoVersionProbe probe = GogoVersionProbe::forProgram(m_services.paths);
-    showEncoderLibraryLines(*m_form2, encoderLibraryLines(probe));
+    m_form2->showEncoderLibraryLines(encoderLibraryLines(probe));
 }
 
 }
