@@ -12,6 +12,7 @@
 #include "fakedesktopshell.h"
 #include "metadata/cdplayerdatabase.h"
 #include "metadata/cdplayernames.h"
+#include "metadata/discnames.h"
 #include "metadata/freedbwindow.h"
 #include "platform/inifile.h"
 #include "programfolders.h"
@@ -259,9 +260,10 @@ TEST_F(DiscNamesTest, TypedInOneWindowShownInTheOtherTwo)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit + QString::number(c.window).toStdString());
+        app->discNames().clear();
         QLineEdit* typed = field(c.window, c.edit);
-        typed->clear();
         QTest::keyClicks(typed, QStringLiteral("Typed"));
+        ASSERT_EQ(typed->text(), "Typed");
         for (const Field& other : c.others)
             EXPECT_EQ(field(other.window, other.edit)->text(), "Typed") << other.edit;
         EXPECT_EQ(typed->cursorPosition(), 5);  // the echoes did not move it
