@@ -70,13 +70,15 @@ public:
         MessageBoxes& messageBoxes;
         AppPaths paths;
         // The tag editor, made before this window. When given, it holds
-        // USEID3v1 and USEID3v2 and receives the names of Apply and Cancel.
+        // USEID3v1 and USEID3v2.
         TForm4* tagEditor = nullptr;
     };
 
     explicit TForm2(Collaborators collaborators, QWidget* parent = nullptr);
     ~TForm2() override;
 
+    // The steps it was given (the version lines are refreshed through
+    // them before every opening).
     SettingsWindowSteps& steps() { return m_c.steps; }
 
     // Cmb_Language of the Language page (the About window and a refresh
