@@ -7,6 +7,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "discimage.h"
+#include "platform/inifile.h"
 #include "programfolders.h"
 #include "metadata/discnames.h"
 #include "recordingmessageboxes.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -163,6 +165,43 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindowAndKeepTheSelecti
     EXPECT_TRUE(QTest::qWaitFor([&] { return !tracks->CD(); }, 1000));
     EXPECT_EQ(cell(1, 1), "Insert CD Audio to CD-ROM drive");
     EXPECT_EQ(panel(3), "");
+}
+
+TEST_F(MainWindowTest, RefreshEmptiesTheNamesAndRunsTheLaterStepsInOrder)
+{
+    const struct
+    {
+        const char* name;
+        bool disc;
+        const char* useCdPlayerIni;  // the stored USECDPLAYERINI
+        bool ticked;                 // the settings window's box
+        QStringList calls;
+    } cases[] = {
+        {"database by the file", true, "1", false, {"database Demo.cue", "tags", "reload language", "names Demo.cue"}},
+        {"database by the box", true, "0", true, {"database Demo.cue", "tags", "reload language", "names Demo.cue"}},
+        {"no database", true, "0", false, {"tags", "reload language", "names Demo.cue"}},
+        {"no disc", false, "1", true, {"tags", "reload language"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(paths.discsDir() + "/Demo.cue");
+        if (c.disc)
+            folders.writeDisc("Demo", {3, 4});
+        IniFile(paths.settingsFile()).writeString("MAIN", "USECDPLAYERINI", c.useCdPlayerIni);
+        start();
+        steps.ticked = c.ticked;
+        steps.calls.clear();
+        names.setArtist("Old");
+        names.setYear("1999");
+        names.setTrackNames({"old"});
+        form->findChild<QToolButton*>("Refresh")->click();
+        EXPECT_EQ(steps.calls, c.calls);
+        EXPECT_EQ(form->findChild<QLineEdit*>("Artist")->text(), "");
+        EXPECT_EQ(QStringList({names.artist(), names.year()}), QStringList({"", ""}));
+        EXPECT_TRUE(names.trackNames().isEmpty());
+        form.reset();
+        watcher.reset();
+    }
 }
 
 TEST_F(MainWindowTest, PanelsOfferTheLanguageMenuAndShowTextsCutShortAsToolTips)
