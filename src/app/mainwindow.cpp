@@ -8,6 +8,7 @@
 #include "mediawatcher.h"
 #include "platform/inifile.h"
 #include "cd/tracklist.h"
+#include "metadata/discnames.h"
 #include "tracksgriddelegate.h"
 #include "ui/pictures.h"
 #include "ui/readablecolour.h"
@@ -187,14 +188,33 @@ QString TForm1::album() const
 
 void TForm1::setArtist(const QString& text)
 {
-    if (m_artist->text() != text)
-        m_artist->setText(text);
+    m_c.names.setArtist(text);
 }
 
 void TForm1::setAlbum(const QString& text)
 {
-    if (m_album->text() != text)
-        m_album->setText(text);
+    m_c.names.setAlbum(text);
+}
+
+void TForm1::bindNames()
+{
+    // Written only when the text differs, so an echo from another window
+    // never moves the cursor of an edit the user is typing in.
+    const auto show = [](QLineEdit* edit) {
+        return [edit](const QString& text) {
+            if (edit->text() != text)
+                edit->setText(text);
+        };
+    };
+    m_artist->setText(m_c.names.artist());
+    m_album->setText(m_c.names.album());
+    connect(m_artist, &QLineEdit::textChanged, &m_c.names, &DiscNames::setArtist);
+    connect(m_album, &QLineEdit::textChanged, &m_c.names, &DiscNames::setAlbum);
+    connect(&m_c.names, &DiscNames::artistChanged, m_artist, show(m_artist));
+    connect(&m_c.names, &DiscNames::albumChanged, m_album, show(m_album));
+    // Names typed into the grid are the disc's track names too.
+    connect(this, &TForm1::trackNameEdited, &m_c.names,
+            [this](int row, const QString& text) { m_c.names.setTrackName(row - 1, text); });
 }
 
 void TForm1::buildToolbar()
@@ -279,8 +299,7 @@ void TForm1::buildToolbar()
     grid->addWidget(labelAlbum, 1, 0, Qt::AlignRight);
     grid->addWidget(m_album, 1, 1);
     m_toolBar->addWidget(panel);
-    connect(m_artist, &QLineEdit::textChanged, this, &TForm1::artistChanged);
-    connect(m_album, &QLineEdit::textChanged, this, &TForm1::albumChanged);
+    bindNames();
 }
 
 void TForm1::buildGrid()
@@ -295,7 +314,7 @@ void TForm1::buildGrid()
     m_grid->setFont(gridFont);
     auto* delegate = new TracksGridDelegate([this] { return m_c.tracks.CD(); }, m_grid);
     m_grid->setItemDelegate(delegate);
-    // Names typed into the grid go on to the settings window's track list.
+    // Names typed into the grid go on to the disc's track names.
     connect(delegate, &TracksGridDelegate::nameTyped, this, &TForm1::trackNameEdited);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -409,10 +428,8 @@ void TForm1::RefreshClick()
 
 void TForm1::MyRefresh()
 {
-    m_artist->clear();
-    m_album->clear();
-    if (m_hooks.clearOtherWindowsNames)
-        m_hooks.clearOtherWindowsNames();
+    // Step 1: the disc's names go in every window.
+    m_c.names.clear();
 
     if (m_c.drives.FGetCloseHandle()) {
         m_c.drives.openSelectedDrive();
@@ -421,11 +438,10 @@ void TForm1::MyRefresh()
         const QString drivePath =
             m_c.drives.driveTable().value(m_c.driveList.selectedIndex());
         const bool useDatabase = GetUse(m_c.paths.settingsFile(), QStringLiteral("USECDPLAYERINI"))
-                                 || (m_hooks.useCdPlayerIniTicked && m_hooks.useCdPlayerIniTicked());
-        if (useDatabase && m_c.tracks.CD() && m_hooks.lookUpCdPlayerDatabase)
-            m_hooks.lookUpCdPlayerDatabase(drivePath);
-        if (m_hooks.resetTagEditor)
-            m_hooks.resetTagEditor();
+                                 || m_c.steps.useCdPlayerIniTicked();
+        if (useDatabase && m_c.tracks.CD())
+            m_c.steps.lookUpCdPlayerDatabase(drivePath);
+        m_c.steps.resetTagEditor();
     }
 
     ShowInformationStatusBar();
@@ -433,17 +449,16 @@ void TForm1::MyRefresh()
                         GetUse(m_c.paths.settingsFile(), QStringLiteral("SELECTALL"))
                             ? QLatin1Char('1')
                             : QLatin1Char('0'));
-    if (m_hooks.reloadLanguage)
-        m_hooks.reloadLanguage();
-    if (m_c.tracks.CD() && m_hooks.readDiscNames)
-        m_hooks.readDiscNames(m_c.drives.GetLetterSelectedCDROM(m_c.driveList.selectedIndex() + 1));
+    m_c.steps.reloadLanguage();
+    if (m_c.tracks.CD())
+        m_c.steps.readDiscNames(m_c.drives.GetLetterSelectedCDROM(m_c.driveList.selectedIndex() + 1));
 }
 
 void TForm1::GetCDTOC()
 {
     if (!m_c.tracks.GetCDTOC()) {
-        m_artist->clear();
-        m_album->clear();
+        m_c.names.setArtist(QString());
+        m_c.names.setAlbum(QString());
     }
 }
 
@@ -615,8 +630,7 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::FormClose()
 {
-    if (m_hooks.formClose)
-        m_hooks.formClose();
+    m_c.steps.formClose();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -671,17 +685,14 @@ void TForm1::mediaChanged(const QString& arrivedDrive)
 
 void TForm1::SetLanguage(const QString& name)
 {
-    if (m_hooks.applyLanguageFile)
-        m_hooks.applyLanguageFile(name + QStringLiteral(".LNG"));
+    m_c.steps.applyLanguageFile(name + QStringLiteral(".LNG"));
     if (!m_c.tracks.CD())
         GetCDTOC();
     CheckTextLanguage(name);
     m_statusBar->panel(4)->setText(name);
     ShowInformationStatusBar();
-    if (m_hooks.saveSettings)
-        m_hooks.saveSettings();
-    if (m_hooks.rebuildCountingLabels)
-        m_hooks.rebuildCountingLabels();
+    m_c.steps.saveSettings();
+    m_c.steps.rebuildCountingLabels();
 }
 
 void TForm1::CheckTextLanguage(const QString& name)

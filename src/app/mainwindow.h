@@ -2,6 +2,7 @@
 // TForm1: the main window.
 #pragma once
 
+#include "mainwindowsteps.h"
 #include "platform/apppaths.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ class QToolButton;
 namespace trackmill {
 
 class CdDrives;
+class DiscNames;
 class DriveList;
 class HiddenLog;
 class MediaWatcher;
@@ -43,51 +45,28 @@ public:
         HiddenLog& log;
         MessageBoxes& messageBoxes;
         AppPaths paths;
+        // The disc's names: Artist, Album and the grid's typed names show
+        // and edit them.
+        DiscNames& names;
+        MainWindowSteps& steps;
         MediaWatcher* mediaWatcher = nullptr;  // may be null: no media events
-    };
-
-    // The steps of a refresh and of a language change that belong to the
-    // windows and subsystems made after this one. Each is empty until the
-    // owner of the step installs it; an empty hook is skipped.
-    struct Hooks
-    {
-        // Clears the tag editor's Artist/Album and the settings window's
-        // Edt_Artist, Edt_Album, Edt_Year, Tracks and CurrentTrack (refresh step 1).
-        std::function<void()> clearOtherWindowsNames;
-        // Whether the settings window's UseCDPlayerINI box is ticked.
-        std::function<bool()> useCdPlayerIniTicked;
-        // Looks the disc up in the CD Player database by drive path and puts
-        // the names into the Track list (refresh step 2).
-        std::function<void(const QString& drivePath)> lookUpCdPlayerDatabase;
-        // Resets the tag editor's fields from the new disc (refresh step 2).
-        std::function<void()> resetTagEditor;
-        // Applies the language file of the selected Cmb_Language entry (refresh step 5).
-        std::function<void()> reloadLanguage;
-        // Reads the disc's names from CDPLAYER.INI into the settings window (refresh step 6).
-        std::function<void(const QString& drivePath)> readDiscNames;
-        // Applies a language file, given its file name ("German.LNG").
-        std::function<void(const QString& fileName)> applyLanguageFile;
-        // Saves the settings (after a language was picked from the menu).
-        std::function<void()> saveSettings;
-        // Rebuilds the settings window's counting labels.
-        std::function<void()> rebuildCountingLabels;
-        // The work of closing the main window (settings and disc names saved).
-        std::function<void()> formClose;
     };
 
     explicit TForm1(Collaborators collaborators, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    Hooks& hooks() { return m_hooks; }
+    // The status bar (panel 4 names the language, panel 5 the system) and
+    // the language menu, for the language and start-up wiring.
+    TStatusBarPro& statusBar() const { return *m_statusBar; }
+    QMenu& languageMenu() const { return *m_languageMenu; }
 
     // Connects a toolbar button (by its design name, "WAV", "ID3", ...) to
     // its command and enables it. Subsystems call this when they wire in.
     void setCommand(const QString& button, std::function<void()> handler);
 
+    // The disc's artist and album, as the edits show them.
     QString artist() const;
     QString album() const;
-    // Write only when the text differs, so an echo from another window
-    // never moves the cursor of an edit the user is typing in.
     void setArtist(const QString& text);
     void setAlbum(const QString& text);
 
@@ -106,7 +85,7 @@ public:
     bool TracksGridKeyDown(int key);
     bool GetUse(const QString& fileName, const QString& key) const;
     void FormEnabled(bool enabled);
-    // The close handler: runs the formClose hook; the program ends after it.
+    // The close handler: runs the formClose step; the program ends after it.
     void FormClose();
     // Flashes the task bar entry every periodMs until AppActivate.
     void MakeBlinking(int periodMs);
@@ -164,11 +143,8 @@ public:
     QString lastArrivalDrive() const { return m_lastArrivalDrive; }
 
 Q_SIGNALS:
-    // Edits of the names, for the tag editor and the settings window.
-    void artistChanged(const QString& text);
-    void albumChanged(const QString& text);
-    // A track name edited in place: row r is entry r - 1 of the settings
-    // window's Tracks list.
+    // A track name edited in place: row r is entry r - 1 of the disc's
+    // track names.
     void trackNameEdited(int row, const QString& text);
 
 protected:
@@ -181,6 +157,7 @@ private:
     void buildGrid();
     void buildStatusBar();
     void buildLanguageMenu();
+    void bindNames();
     void FormCreate();
     void setEditing(bool on);
     void fitColumnsToHeaders();
@@ -193,7 +170,6 @@ private:
     int currentColumn() const;
 
     Collaborators m_c;
-    Hooks m_hooks;
     bool m_blinking = false;
     bool m_editing = false;
     QString m_selectedDrivePath;

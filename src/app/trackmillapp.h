@@ -4,10 +4,12 @@
 // services; whole-flow tests make one over recording fakes.
 #pragma once
 
+#include "app/mainwindowsteps.h"
 #include "lang/languagetexts.h"
 #include "metadata/freedblookup.h"
 #include "platform/apppaths.h"
 #include "rip/namingsettings.h"
+#include "settings/settingswindowsteps.h"
 
 #include <QString>
 #include <functional>
@@ -23,6 +25,7 @@ class DiscNames;
 class DriveList;
 class DriveTray;
 class FreedbConnection;
+class FreedbViews;
 class GenreList;
 class HiddenLog;
 class MediaWatcher;
@@ -37,15 +40,18 @@ class TForm1;
 class TForm2;
 class TForm3;
 class TForm4;
+class TForm5;
 class TForm7;
 class LanguageApplier;
 class TGogoTea;
 class TagFields;
 class TrackEncoder;
 class TrackList;
-class TrackNameFields;
 
-class TrackmillApp
+// The composition root also carries out the steps the main window and the
+// settings window leave to the rest of the program; each wiring file
+// defines the steps of its subsystem.
+class TrackmillApp final : private MainWindowSteps, private SettingsWindowSteps
 {
 public:
     struct Services
@@ -63,7 +69,7 @@ public:
     };
 
     explicit TrackmillApp(Services services);
-    ~TrackmillApp();
+    ~TrackmillApp() override;
 
     TrackmillApp(const TrackmillApp&) = delete;
     TrackmillApp& operator=(const TrackmillApp&) = delete;
@@ -114,9 +120,34 @@ private:
     void wireAbout();
     // Start-up, after the language: the disc's names from CDPLAYER.INI.
     void readDiscNamesAtStartUp();
-    // The end of start-up and the main window's closing (src/app/startupwiring.cpp).
+    // The end of start-up and the main window's closing (wiring/startup.cpp).
     void wireStartUp();
     void saveOnClose();
+
+    // The language's marks in the settings window (list entry and flag)
+    // and its name in the main window's panel 4.
+    void markSettingsWindowLanguage(int index);
+    void nameLanguageInStatusBar(const QString& name);
+
+    // MainWindowSteps and SettingsWindowSteps, by the wiring files of
+    // their subsystems. The steps both windows have are the same step.
+    bool useCdPlayerIniTicked() const override;
+    void lookUpCdPlayerDatabase(const QString& drivePath) override;
+    void resetTagEditor() override;
+    void reloadLanguage() override;
+    void readDiscNames(const QString& drivePath) override;
+    void applyLanguageFile(const QString& fileName) override;
+    void saveSettings() override;
+    void rebuildCountingLabels() override;
+    void formClose() override;
+    void refreshEncoderVersionLines() override;
+    bool switchToDrive(int index) override;
+    void rereadDiscToc() override;
+    void markLanguage(const QString& name) override;
+    void storeDiscNames(const QString& drivePath) override;
+    void resetTagEditorGenres() override;
+    void copyToTagEditor(const NamesForTagEditor& names) override;
+    void languagePicked(int index) override;
 
     Services m_services;
     std::unique_ptr<HiddenLog> m_log;
@@ -142,11 +173,13 @@ private:
 
     // The current language's program-wide texts (empty until one is applied).
     LanguageTexts m_languageTexts;
-    // Disc names: the TrackName page's values, the database, the freedb window.
-    std::unique_ptr<TrackNameFields> m_trackNameFields;
+    // The About window, a child of the main window (wireAbout).
+    TForm5* m_form5 = nullptr;
+    // Disc names: the database, the freedb commands and their window.
     std::unique_ptr<CdPlayerNames> m_cdPlayerNames;
-    std::unique_ptr<FreedbConnection> m_freedb;
     std::unique_ptr<TForm7> m_form7;
+    std::unique_ptr<FreedbViews> m_freedbViews;
+    std::unique_ptr<FreedbConnection> m_freedb;
     // The encoder component GogoTea1 and the run's encoder over it (null
     // when the encoder library could not be loaded), the run controller of
     // the WAV and MP3 commands and what it needs from the program

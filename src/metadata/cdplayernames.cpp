@@ -2,12 +2,12 @@
 #include "cdplayernames.h"
 
 #include "platform/hiddenlog.h"
-#include "app/mainwindow.h"
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cdplayerdatabase.h"
 #include "discid.h"
-#include "tracknamefields.h"
+#include "tags/genrelist.h"
+#include "discnames.h"
 
 namespace trackmill {
 
@@ -15,6 +15,7 @@ namespace {
 
 // Minute/second/frame addressing of the TOC (parameter 36 = 1).
 constexpr DWORD kMsfAddressing = 1;
+constexpr int kGenreCount = GenreList::Count;
 
 }
 
@@ -49,8 +50,8 @@ void CdPlayerNames::GetFromCDPlayerINI(const QString&)
         CdPlayerDatabase(m_c.databasePath).namesForMainWindow(*id, rowCount);
     if (!names)
         return;
-    m_c.mainWindow.setArtist(names->artist);
-    m_c.mainWindow.setAlbum(names->album);
+    m_c.names.setArtist(names->artist);
+    m_c.names.setAlbum(names->album);
     for (int row = 1; row < rowCount && row - 1 < names->rowNames.size(); ++row)
         m_c.tracks.setCell(1, row, names->rowNames[row - 1]);
 }
@@ -64,11 +65,13 @@ void CdPlayerNames::GetAlbumFromFile(const QString&)
     const bool lastIsData = audioDisc && m_c.tracks.GetCDAudioInfo();
     const TrackNameTabNames names =
         CdPlayerDatabase(m_c.databasePath).namesForTrackNameTab(*id, m_c.tracks.RowCount(), lastIsData);
+    m_c.names.setArtist(names.artist);
+    m_c.names.setAlbum(names.album);
     if (names.known) {
-        m_c.mainWindow.setArtist(names.artist);
-        m_c.mainWindow.setAlbum(names.album);
+        m_c.names.setYear(names.year);
+        m_c.names.setGenre(names.genre >= 0 && names.genre < kGenreCount ? names.genre : -1);
     }
-    m_c.trackNames.showStoredNames(names, audioDisc);
+    m_c.names.setTrackNames(names.tracks);
 }
 
 bool CdPlayerNames::SetAlbumToFile(const QString&)
@@ -76,9 +79,7 @@ bool CdPlayerNames::SetAlbumToFile(const QString&)
     const std::optional<QString> id = GetCD_ID_Audio(m_c.drives);
     if (!id)
         return false;
-    const DiscEntry names = m_c.trackNames.names();
-    m_c.mainWindow.setArtist(names.artist);
-    m_c.mainWindow.setAlbum(names.album);
+    const DiscEntry names = m_c.names.entry();
     CdPlayerDatabase database(m_c.databasePath);
     if (database.store(*id, names))
         return true;

@@ -7,15 +7,14 @@
 namespace trackmill {
 
 class CdDrives;
+class DiscNames;
 class HiddenLog;
-class TForm1;
 class TrackList;
-class TrackNameFields;
 
 // The CD Player database at the moments the program reads and writes it:
-// the disc id of the open drive, the names read into the main window and
-// into the settings window's TrackName page, the genre for the tag editor,
-// and the write from the TrackName page. Each operation opens the file
+// the disc id of the open drive, the names read into the disc's names and
+// the grid, the genre for the tag editor, and the write of the disc's
+// names. Each operation opens the file
 // for itself. Without an open drive handle there is no disc id: the
 // handle check logs "Need valid CD handle first!" and the database is
 // left alone (the drive path is never used as a section name).
@@ -27,8 +26,7 @@ public:
         CdDrives& drives;
         TrackList& tracks;
         HiddenLog& log;
-        TForm1& mainWindow;
-        TrackNameFields& trackNames;
+        DiscNames& names;
         QString databasePath;  // CDPLAYER.INI
     };
 
@@ -43,12 +41,13 @@ public:
     // stored 0 or none); 0 without a disc id.
     static int GetGenreFromCDPlayerINI(CdDrives& drives, const QString& databasePath);
 
-    // Main window: Artist, Album and the grid's names, when the disc is known.
+    // Artist, album and the grid's names, when the disc is known.
     void GetFromCDPlayerINI(const QString& drive);
-    // TrackName page, and the main window's Artist and Album when known.
+    // Artist, album and track names, and year and genre when the disc is
+    // known; an unknown disc empties artist and album (in every window)
+    // and gets the default track names.
     void GetAlbumFromFile(const QString& drive);
-    // Writes the TrackName page's names; the main window's Artist and Album
-    // take the page's. A failed write is logged.
+    // Writes the disc's names. A failed write is logged.
     bool SetAlbumToFile(const QString& drive);
 
 private:

@@ -19,4 +19,54 @@ void DiscNames::setAlbum(const QString& text)
     Q_EMIT albumChanged(text);
 }
 
+void DiscNames::setYear(const QString& text)
+{
+    if (m_year == text)
+        return;
+    m_year = text;
+    Q_EMIT yearChanged(text);
+}
+
+void DiscNames::setGenre(int position)
+{
+    if (m_genre == position)
+        return;
+    m_genre = position;
+    Q_EMIT genreChanged(position);
+}
+
+void DiscNames::setTrackNames(const QStringList& names)
+{
+    // Sent even when equal: a list shown again goes back to its first entry.
+    m_tracks = names;
+    Q_EMIT trackNamesChanged(m_tracks);
+}
+
+void DiscNames::setTrackName(int index, const QString& text)
+{
+    if (index < 0 || index >= m_tracks.size() || m_tracks.at(index) == text)
+        return;
+    m_tracks[index] = text;
+    Q_EMIT trackNameChanged(index, text);
+}
+
+void DiscNames::clear()
+{
+    setArtist(QString());
+    setAlbum(QString());
+    setYear(QString());
+    setTrackNames({});
+}
+
+DiscEntry DiscNames::entry() const
+{
+    DiscEntry e;
+    e.artist = m_artist;
+    e.album = m_album;
+    e.year = m_year;
+    e.genre = qMax(0, m_genre);
+    e.tracks = m_tracks;
+    return e;
+}
+
 }

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "cdplayerdatabase.h"
+
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace trackmill {
 
-// The names of the disc in the drive as the program holds them: the album
-// artist and the album title that the main window's Artist and Album edits
-// show, the settings window's TrackName page and the tag editor follow,
-// and the runs name folders and files after. Every source of names (the
-// user, the CD Player database, a lookup) writes here; windows listen.
+// The names of the disc in the drive as the program holds them, once: the
+// album artist and title, the year, the genre and the names of the audio
+// tracks. The main window's Artist and Album edits, the settings window's
+// TrackName page and the tag editor bind to it; the runs name folders and
+// files after it; the CD Player database and a lookup write into it and
+// the database is written from it. Every writer goes through the setters;
+// every window listens to the signals.
 class DiscNames : public QObject
 {
     Q_OBJECT
@@ -19,18 +24,47 @@ public:
 
     const QString& artist() const { return m_artist; }
     const QString& album() const { return m_album; }
-    // A text equal to the current one changes nothing and says nothing, so
-    // an echo from a window never moves the cursor of the edit being typed in.
+    const QString& year() const { return m_year; }
+    // Position in the alphabetically sorted genre list; -1: none chosen.
+    int genre() const { return m_genre; }
+    // One name per audio track, first track first (a final data track of
+    // an enhanced disc has none).
+    const QStringList& trackNames() const { return m_tracks; }
+
+    // A value equal to the current one changes nothing and says nothing,
+    // so an echo from a window never moves the cursor of the edit being
+    // typed in.
     void setArtist(const QString& text);
     void setAlbum(const QString& text);
+    void setYear(const QString& text);
+    void setGenre(int position);
+    void setTrackNames(const QStringList& names);
+    // Entry index (grid row - 1); an index without an entry changes nothing.
+    void setTrackName(int index, const QString& text);
+
+    // Artist, album, year and the track names emptied (a refresh, before
+    // the disc is read again); the genre stays.
+    void clear();
+
+    // The names as the CD Player database stores them; no genre chosen is
+    // stored as the first entry.
+    DiscEntry entry() const;
 
 Q_SIGNALS:
     void artistChanged(const QString& text);
     void albumChanged(const QString& text);
+    void yearChanged(const QString& text);
+    void genreChanged(int position);
+    // The list as a whole was replaced.
+    void trackNamesChanged(const QStringList& names);
+    void trackNameChanged(int index, const QString& text);
 
 private:
     QString m_artist;
     QString m_album;
+    QString m_year;
+    int m_genre = -1;
+    QStringList m_tracks;
 };
 
 }

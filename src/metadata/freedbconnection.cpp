@@ -2,32 +2,32 @@
 #include "freedbconnection.h"
 
 #include "akripcddbservice.h"
-#include "platform/hiddenlog.h"
-#include "app/mainwindow.h"
-#include "cd/tracklist.h"
 #include "backgroundcddbservice.h"
 #include "cd/cddrives.h"
+#include "cd/tracklist.h"
 #include "cdplayernames.h"
-#include "freedbwindow.h"
+#include "discnames.h"
+#include "freedbviews.h"
+#include "platform/hiddenlog.h"
 #include "platform/messageboxes.h"
 #include "settings/settings.h"
-#include "tags/tageditorwindow.h"
-#include "tracknamefields.h"
-
-#include <QApplication>
+#include "tags/tagfields.h"
 
 namespace trackmill {
 
 namespace {
 
-// The hourglass for as long as the request runs, however it ends.
-class WaitCursor
+// The busy pointer for as long as the request runs, however it ends.
+class BusyViews
 {
 public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    explicit BusyViews(FreedbViews& views) : m_views(views) { m_views.setBusy(true); }
+    ~BusyViews() { m_views.setBusy(false); }
+    BusyViews(const BusyViews&) = delete;
+    BusyViews& operator=(const BusyViews&) = delete;
+
+private:
+    FreedbViews& m_views;
 };
 
 }
@@ -48,10 +48,9 @@ void FreedbConnection::warnNoDisc()
     m_c.messageBoxes.warning(QStringLiteral("  ") + m_c.texts().noDisc + QStringLiteral(".  "));
 }
 
-void FreedbConnection::setStatus(const QString& text)
+void FreedbConnection::resetTags()
 {
-    if (m_window)
-        m_window->setStatus(text);
+    m_c.tags.initialize(m_c.names.artist(), m_c.names.album());
 }
 
 void FreedbConnection::FreeDBClick()
@@ -60,44 +59,35 @@ void FreedbConnection::FreeDBClick()
         warnNoDisc();
         return;
     }
-    if (!m_window)
-        return;
-    m_window->setStatus(QString());
-    m_window->showCentred();
+    m_c.views.showConnectionWindow();
 }
 
 void FreedbConnection::Connect()
 {
     // 1. The disc as it is now, and the selection by the stored setting.
-    m_c.mainWindow.GetCDTOC();
-    m_c.mainWindow.ShowInformationStatusBar();
-    m_c.mainWindow.CheckOrNotAllTracks(
-        m_c.tracks.RowCount() - 1,
-        m_c.mainWindow.GetUse(m_c.paths.settingsFile(), QStringLiteral("SELECTALL")) ? QLatin1Char('1')
-                                                                                      : QLatin1Char('0'));
+    m_c.views.rereadDisc();
     // 2. The names the database has, before the request.
     if (m_c.tracks.CD()) {
-        m_c.cdPlayerNames.GetFromCDPlayerINI(m_c.mainWindow.lastArrivalDrive());
+        m_c.cdPlayerNames.GetFromCDPlayerINI(m_c.views.lastArrivalDrive());
     } else {
-        m_c.trackNames.clearYearAndGenre();
-        m_c.tagEditor.setGenrePosition(0);
+        m_c.names.setGenre(0);
+        m_c.names.setYear(QString());
+        m_c.tags.setGenrePosition(0);
     }
     // 3.
-    m_c.tagEditor.ID3Initialization();
+    resetTags();
 
     // 4. Nothing to look up.
     const int rowCount = m_c.tracks.RowCount();
     if (rowCount <= 2) {
         warnNoDisc();
-        m_c.tagEditor.ID3Initialization();
+        resetTags();
         return;
     }
 
     // 5. The status shows before the request goes out.
-    setStatus(m_c.texts().freedbConnect + QStringLiteral("..."));
-    if (m_window)
-        m_window->repaint();
-    m_c.mainWindow.repaint();
+    m_c.views.setStatus(m_c.texts().freedbConnect + QStringLiteral("..."));
+    m_c.views.repaintNow();
     m_c.log.clear();
 
     // 6.
@@ -106,7 +96,7 @@ void FreedbConnection::Connect()
 
     {
         // 7. to 11.
-        WaitCursor wait;
+        BusyViews busy(m_c.views);
         FreedbSettings settings;
         settings.useProxy = m_c.settings.useProxy;
         settings.proxyHost = m_c.settings.serverProxy;
@@ -117,25 +107,25 @@ void FreedbConnection::Connect()
         FreedbLookup lookup(*service, m_c.log, m_c.server);
         const FreedbResult result = lookup.run(settings, rowCount);
         if (result.status == FreedbResult::Status::Found) {
-            m_c.mainWindow.setArtist(result.artist);
-            m_c.mainWindow.setAlbum(result.album);
-            m_c.tagEditor.setArtist(result.artist);
-            m_c.tagEditor.setAlbum(result.album);
-            m_c.trackNames.setArtist(result.artist);
-            m_c.trackNames.setAlbum(result.album);
-            setStatus(m_c.texts().freedbFound);
+            m_c.names.setArtist(result.artist);
+            m_c.names.setAlbum(result.album);
+            // The tag fields take them even when the disc's names had them
+            // already: the tag's own edits give way to the match.
+            m_c.tags.setArtist(result.artist);
+            m_c.tags.setAlbum(result.album);
+            m_c.views.setStatus(m_c.texts().freedbFound);
             // An entry without TTITLE0 leaves the track names as they are.
             if (!result.trackNames.isEmpty())
                 GetTrackName(rowCount, result.trackNames);
         } else {
             // Nothing found, no disc information, or a proxy port that is
             // no number (logged; nothing was sent).
-            setStatus(m_c.texts().freedbNotFound);
+            m_c.views.setStatus(m_c.texts().freedbNotFound);
         }
     }
 
     // 12.
-    m_c.tagEditor.ID3Initialization();
+    resetTags();
 }
 
 void FreedbConnection::GetTrackName(int count, const QStringList& names)
@@ -149,7 +139,7 @@ void FreedbConnection::GetTrackName(int count, const QStringList& names)
         if (k < audioRows)
             list.append(m_c.tracks.trackName(row));
     }
-    m_c.trackNames.setTrackNames(list);
+    m_c.names.setTrackNames(list);
 }
 
 }

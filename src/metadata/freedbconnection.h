@@ -4,7 +4,6 @@
 #include "cddbservice.h"
 #include "freedblookup.h"
 #include "lang/languagetexts.h"
-#include "platform/apppaths.h"
 
 #include <QStringList>
 #include <functional>
@@ -14,20 +13,19 @@ namespace trackmill {
 
 class CdDrives;
 class CdPlayerNames;
+class DiscNames;
+class FreedbViews;
 class HiddenLog;
 class MessageBoxes;
 class Settings;
-class TForm1;
-class TForm4;
-class TForm7;
+class TagFields;
 class TrackList;
-class TrackNameFields;
 
 // The main window's freedb commands: the FreeDB button (TForm1.FreeDBClick)
 // and the lookup the connection window starts (TForm1.Connect), which takes
-// the names of one match into the main window, the tag editor and the
-// settings window's TrackName page. The status label and the hidden log
-// are its only reports.
+// the names of one match into the disc's names (every window shows them)
+// and the tag fields. The status line and the hidden log are its only
+// reports.
 class FreedbConnection
 {
 public:
@@ -36,16 +34,15 @@ public:
 
     struct Collaborators
     {
-        TForm1& mainWindow;
+        FreedbViews& views;
         TrackList& tracks;
         CdDrives& drives;
         HiddenLog& log;
         MessageBoxes& messageBoxes;
-        TForm4& tagEditor;
-        TrackNameFields& trackNames;
+        DiscNames& names;
+        TagFields& tags;
         CdPlayerNames& cdPlayerNames;
         Settings& settings;
-        AppPaths paths;
         // The current language's texts, read at the moment of use.
         std::function<const LanguageTexts&()> texts;
         FreedbServer server;
@@ -55,9 +52,6 @@ public:
 
     explicit FreedbConnection(Collaborators collaborators);
     ~FreedbConnection();
-
-    // The connection window, made after this object.
-    void setWindow(TForm7* window) { m_window = window; }
 
     void FreeDBClick();
     void Connect();
@@ -69,10 +63,10 @@ public:
 
 private:
     void warnNoDisc();
-    void setStatus(const QString& text);
+    // The tag editor's fields from the disc's names (TForm4.ID3Initialization).
+    void resetTags();
 
     Collaborators m_c;
-    TForm7* m_window = nullptr;
 };
 
 }

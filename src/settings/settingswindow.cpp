@@ -2,10 +2,10 @@
 // TForm2: the settings window.
 #include "settingswindow.h"
 
-#include "app/mainwindow.h"
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "metadata/discnames.h"
 #include "pages/cdrompage.h"
 #include "pages/encoderpage.h"
 #include "pages/filenamepage.h"
@@ -17,30 +17,24 @@
 #include "settings.h"
 #include "settingstable.h"
 #include "tags/tageditorwindow.h"
+#include "ui/libraryversionlines.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace trackmill {
 
 namespace {
-
-// This window's hook, else the main window's hook for the same step.
-template <typename F>
-const F& either(const F& own, const F& mainWindows)
-{
-    return own ? own : mainWindows;
-}
 
 [[noreturn]] void badControl(const SettingEntry& entry, const char* problem)
 {
@@ -86,15 +80,13 @@ TForm2::TForm2(Collaborators collaborators, QWidget* parent)
     m_pages->addTab(m_freedb, QStringLiteral("FreeDB"));
     m_fileName = new FileNamePage(m_c.shell, m_pages);
     m_pages->addTab(m_fileName, QStringLiteral("FileName"));
-    m_trackName = new TrackNamePage(m_c.tracks, m_pages);
+    m_trackName = new TrackNamePage(m_c.tracks, m_c.names, m_pages);
     m_pages->addTab(m_trackName, QStringLiteral("TrackName"));
     m_language = new LanguagePage(m_c.shell, m_pages);
     m_pages->addTab(m_language, QStringLiteral("Language"));
 
     bindControls();
     showDriveList();
-    wireMainWindow();
-    wireTagEditor();
 
     // FormCreate: the lists start on "Stereo", VBR 4, "Normal", "None",
     // scheme 0 and "None" (the Settings object's start values); then the
@@ -103,13 +95,49 @@ TForm2::TForm2(Collaborators collaborators, QWidget* parent)
     rebuildCountingLabels();
 }
 
-TForm2::~TForm2()
+TForm2::~TForm2() = default;
+
+const QComboBox& TForm2::languageBox() const
 {
-    TForm1::Hooks& h = m_c.mainWindow.hooks();
-    h.useCdPlayerIniTicked = nullptr;
-    h.saveSettings = nullptr;
-    h.rebuildCountingLabels = nullptr;
-    h.clearOtherWindowsNames = m_previousClearNames;
+    return *m_language->languages();
+}
+
+void TForm2::setLanguageFlag(const QPixmap& flag)
+{
+    m_language->setFlag(flag);
+}
+
+bool TForm2::useCdPlayerIniTicked() const
+{
+    return m_useCdPlayerIni->isChecked();
+}
+
+void TForm2::setLabel(const char* name, const QString& text)
+{
+    auto* label = findChild<QLabel*>(QLatin1String(name));
+    Q_ASSERT(label);
+    label->setText(text);
+}
+
+void TForm2::showRipLibraryLines(const RipLibraryLines& lines)
+{
+    setLabel("LibraryRipCDROM", lines.library);
+    setLabel("LibraryRipCDDB", lines.library);
+    if (!lines.company.isEmpty()) {
+        setLabel("CompanyRip", lines.company);
+        setLabel("Label13", lines.company);
+    }
+    if (!lines.copyright.isEmpty()) {
+        setLabel("CopyrightRip", lines.copyright);
+        setLabel("Label14", lines.copyright);
+    }
+}
+
+void TForm2::showEncoderLibraryLines(const EncoderLibraryLines& lines)
+{
+    setLabel("MyCompany", lines.company);
+    setLabel("MyLibrary", lines.library);
+    setLabel("MyCopyright", lines.copyright);
 }
 
 void TForm2::bindControls()
@@ -234,52 +262,9 @@ void TForm2::storeListIndexes()
     }
 }
 
-void TForm2::wireMainWindow()
-{
-    if (auto* button = m_c.mainWindow.findChild<QToolButton*>(QStringLiteral("Settings"))) {
-        button->setEnabled(true);
-        connect(button, &QToolButton::clicked, this, &TForm2::SettingsClick);
-    }
-    TForm1::Hooks& h = m_c.mainWindow.hooks();
-    h.useCdPlayerIniTicked = [this] { return m_useCdPlayerIni->isChecked(); };
-    h.saveSettings = [this] { saveSettings(); };
-    h.rebuildCountingLabels = [this] { rebuildCountingLabels(); };
-    // This window's part of the refresh's first step; the tag editor's
-    // part is chained in front when it is installed first.
-    m_previousClearNames = h.clearOtherWindowsNames;
-    h.clearOtherWindowsNames = [this] {
-        if (m_previousClearNames)
-            m_previousClearNames();
-        m_trackName->clearNames();
-    };
-    connect(&m_c.mainWindow, &TForm1::artistChanged, m_trackName->artist(), &QLineEdit::setText);
-    connect(&m_c.mainWindow, &TForm1::albumChanged, m_trackName->album(), &QLineEdit::setText);
-    connect(&m_c.mainWindow, &TForm1::trackNameEdited, this, [this](int row, const QString& text) {
-        if (QListWidgetItem* item = m_trackName->trackNames()->item(row - 1))
-            item->setText(text);
-    });
-}
-
-void TForm2::wireTagEditor()
-{
-    TForm4* tags = m_c.tagEditor;
-    if (!tags)
-        return;
-    m_hooks.copyToTagEditor = [tags](const NamesForTagEditor& names) {
-        if (names.withYear)
-            tags->setYears(names.year);
-        tags->applySettingsNames(names.artist, names.album, names.genre);
-    };
-    m_hooks.resetTagEditorGenres = [tags] { tags->setGenrePosition(0); };
-    m_hooks.resetTagEditor = [tags] { tags->ID3Initialization(); };
-    connect(tags, &TForm4::artistChanged, m_trackName->artist(), &QLineEdit::setText);
-    connect(tags, &TForm4::albumChanged, m_trackName->album(), &QLineEdit::setText);
-}
-
 void TForm2::SettingsClick()
 {
-    if (m_hooks.refreshEncoderVersionLines)
-        m_hooks.refreshEncoderVersionLines();
+    m_c.steps.refreshEncoderVersionLines();
     loadSettings();
     // The designed size, widened to what the language's captions and the
     // library lines need: check box texts would otherwise be cut.
@@ -389,50 +374,45 @@ void TForm2::CDROMUnitClick(int index)
     // The main window's part: close the open drive (when that is refused,
     // nothing changes), open the chosen one, read its TOC, write the summary,
     // select all tracks or none, show the drive in status bar panel 3.
-    if (!m_c.mainWindow.switchToDrive(index)) {
+    SettingsWindowSteps& steps = m_c.steps;
+    if (!steps.switchToDrive(index)) {
         showDriveList();  // the list shows the drive that is still open
         return;
     }
     m_selectedDriveLetter = selectedDrivePath();
-    m_trackName->clearTrackNames();
+    // The names of the tracks of the disc that was in the drive go.
+    m_c.names.setTrackNames({});
 
-    const TForm1::Hooks& mainHooks = m_c.mainWindow.hooks();
-    const auto lookUp = either(m_hooks.lookUpCdPlayerDatabase, mainHooks.lookUpCdPlayerDatabase);
-    const auto readNames = either(m_hooks.readDiscNames, mainHooks.readDiscNames);
-    const auto applyLanguage = either(m_hooks.applyLanguageFile, mainHooks.applyLanguageFile);
-    const auto resetTags = either(m_hooks.resetTagEditor, mainHooks.resetTagEditor);
     if (m_c.tracks.CD()) {
-        if (lookUp)
-            lookUp(m_selectedDriveLetter);
+        steps.lookUpCdPlayerDatabase(m_selectedDriveLetter);
     } else {
-        m_trackName->genre()->setCurrentIndex(0);
-        if (m_hooks.resetTagEditorGenres)
-            m_hooks.resetTagEditorGenres();
-        m_trackName->year()->clear();
+        m_c.names.setGenre(0);
+        steps.resetTagEditorGenres();
+        m_c.names.setYear(QString());
     }
 
     const QComboBox* languages = m_language->languages();
-    if (languages->currentIndex() >= 0 && applyLanguage)
-        applyLanguage(languages->currentText().toUpper() + QStringLiteral(".LNG"));
+    if (languages->currentIndex() >= 0)
+        steps.applyLanguageFile(languages->currentText().toUpper() + QStringLiteral(".LNG"));
 
     if (!m_c.tracks.CD())
-        m_c.mainWindow.GetCDTOC();
-    else if (readNames)
-        readNames(m_selectedDriveLetter);
+        steps.rereadDiscToc();
+    else
+        steps.readDiscNames(m_selectedDriveLetter);
     rebuildCountingLabels();
 
-    if (resetTags)
-        resetTags();
+    steps.resetTagEditor();
 }
 
-TForm2::NamesForTagEditor TForm2::namesForTagEditor(bool withYear) const
+NamesForTagEditor TForm2::namesForTagEditor(bool withYear) const
 {
     NamesForTagEditor names;
-    names.artist = m_trackName->artist()->text();
-    names.album = m_trackName->album()->text();
+    const DiscNames& disc = m_c.names;
+    names.artist = disc.artist();
+    names.album = disc.album();
     names.withYear = withYear;
-    names.year = withYear ? m_trackName->year()->text() : QString();
-    names.genre = m_trackName->genre()->currentIndex();
+    names.year = withYear ? disc.year() : QString();
+    names.genre = disc.genre();
     return names;
 }
 
@@ -442,14 +422,12 @@ void TForm2::ApplyClick()
     const bool audioDisc = m_c.tracks.CD();
     const QString drivePath = audioDisc ? selectedDrivePath() : QString();
     // The disc's names reach the database before the settings file.
-    if (audioDisc && m_hooks.storeDiscNames)
-        m_hooks.storeDiscNames(drivePath);
-    if (m_hooks.copyToTagEditor)
-        m_hooks.copyToTagEditor(namesForTagEditor(true));
+    if (audioDisc)
+        m_c.steps.storeDiscNames(drivePath);
+    m_c.steps.copyToTagEditor(namesForTagEditor(true));
     saveSettings();
-    const auto lookUp = either(m_hooks.lookUpCdPlayerDatabase, m_c.mainWindow.hooks().lookUpCdPlayerDatabase);
-    if (audioDisc && lookUp)
-        lookUp(drivePath);
+    if (audioDisc)
+        m_c.steps.lookUpCdPlayerDatabase(drivePath);
 }
 
 void TForm2::CancelClick()
@@ -461,15 +439,12 @@ void TForm2::CancelClick()
     const QString stored = QString::fromUtf8(
         IniFile(m_c.paths.settingsFile()).readString("MAIN", "LANGUAGE"));
     if (!stored.isEmpty()) {
-        const auto applyLanguage = either(m_hooks.applyLanguageFile, m_c.mainWindow.hooks().applyLanguageFile);
-        if (applyLanguage)
-            applyLanguage(stored + QStringLiteral(".LNG"));
+        m_c.steps.applyLanguageFile(stored + QStringLiteral(".LNG"));
         rebuildCountingLabels();
         selectLanguage(stored);
-        m_c.mainWindow.CheckTextLanguage(stored);
+        m_c.steps.markLanguage(stored);
     }
-    if (m_hooks.copyToTagEditor)
-        m_hooks.copyToTagEditor(namesForTagEditor(false));
+    m_c.steps.copyToTagEditor(namesForTagEditor(false));
 }
 
 void TForm2::PageControl1Change(int index)
@@ -497,8 +472,7 @@ void TForm2::LabelwwwClick()
 
 void TForm2::Cmb_LanguageClick(int index)
 {
-    if (m_hooks.languagePicked)
-        m_hooks.languagePicked(index);
+    m_c.steps.languagePicked(index);
 }
 
 void TForm2::selectLanguage(const QString& name)

@@ -4,14 +4,16 @@
 
 #include "platform/apppaths.h"
 #include "rip/namingsettings.h"
+#include "settingswindowsteps.h"
 
 #include <QDialog>
 #include <QLocale>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
+class QPixmap;
 class QPushButton;
 class QTabWidget;
 
@@ -20,6 +22,9 @@ namespace trackmill {
 class CdDrives;
 class CdRomPage;
 class DesktopShell;
+struct EncoderLibraryLines;
+struct RipLibraryLines;
+class DiscNames;
 class EncoderPage;
 class FileNamePage;
 class FreedbPage;
@@ -29,7 +34,6 @@ class TrackNamePage;
 class DriveList;
 class MessageBoxes;
 class Settings;
-class TForm1;
 class TForm4;
 class TrackList;
 
@@ -47,8 +51,8 @@ class TrackList;
 // each value's control by its objectName.
 //
 // The window is made once, after the main window, and only hidden when it
-// closes. It wires the main window's Settings button and the main window's
-// hooks that concern it.
+// closes. What its handlers need of other windows goes through the
+// SettingsWindowSteps it is given.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -57,7 +61,8 @@ public:
     struct Collaborators
     {
         Settings& settings;
-        TForm1& mainWindow;
+        SettingsWindowSteps& steps;
+        DiscNames& names;
         CdDrives& drives;
         DriveList& driveList;
         TrackList& tracks;
@@ -65,52 +70,32 @@ public:
         MessageBoxes& messageBoxes;
         AppPaths paths;
         // The tag editor, made before this window. When given, it holds
-        // USEID3v1 and USEID3v2 and receives the names of Apply and Cancel.
+        // USEID3v1 and USEID3v2.
         TForm4* tagEditor = nullptr;
-    };
-
-    // The disc's names as Apply and Cancel copy them into the tag editor.
-    struct NamesForTagEditor
-    {
-        QString artist;
-        QString album;
-        bool withYear = false;  // Cancel leaves the tag editor's years alone
-        QString year;
-        int genre = -1;  // position in the sorted genre list; -1: none selected
-    };
-
-    // Steps of Apply, Cancel, choosing a drive and opening the window that
-    // belong to other windows and subsystems. Each stays empty until its
-    // owner installs it. An empty hook that the main window also has
-    // (lookUpCdPlayerDatabase, readDiscNames, resetTagEditor,
-    // applyLanguageFile) runs the main window's; otherwise it is skipped.
-    struct Hooks
-    {
-        // Updates the encoder library's version lines (before every opening).
-        std::function<void()> refreshEncoderVersionLines;
-        // Reads the disc's names from the CD Player database into the main
-        // window, by drive path.
-        std::function<void(const QString& drivePath)> lookUpCdPlayerDatabase;
-        // Reads the disc's names from the CD Player database into this
-        // window's TrackName page, by drive path.
-        std::function<void(const QString& drivePath)> readDiscNames;
-        // Stores this window's disc names in the CD Player database.
-        std::function<void(const QString& drivePath)> storeDiscNames;
-        // Selects the first entry of the tag editor's lists Genre and Genre2.
-        std::function<void()> resetTagEditorGenres;
-        // Resets the tag editor's fields from the disc.
-        std::function<void()> resetTagEditor;
-        std::function<void(const NamesForTagEditor& names)> copyToTagEditor;
-        // Applies a language file, given its file name ("GERMAN.LNG").
-        std::function<void(const QString& fileName)> applyLanguageFile;
-        // The user picked entry index of Cmb_Language.
-        std::function<void(int index)> languagePicked;
     };
 
     explicit TForm2(Collaborators collaborators, QWidget* parent = nullptr);
     ~TForm2() override;
 
-    Hooks& hooks() { return m_hooks; }
+    // The steps it was given (the version lines are refreshed through
+    // them before every opening).
+    SettingsWindowSteps& steps() { return m_c.steps; }
+
+    // Cmb_Language of the Language page (the About window and a refresh
+    // read the language selected there).
+    const QComboBox& languageBox() const;
+    // The flag of the selected language beside the list (ImageCountry).
+    void setLanguageFlag(const QPixmap& flag);
+    // Whether the UseCDPlayerINI box is ticked.
+    bool useCdPlayerIniTicked() const;
+
+    // The ripping library's lines (once, when the window is made):
+    // LibraryRipCDROM and LibraryRipCDDB, and the company and copyright
+    // lines of both pages (CompanyRip, CopyrightRip, Label13, Label14)
+    // where the library's version information gave them.
+    void showRipLibraryLines(const RipLibraryLines& lines);
+    // MyCompany, MyLibrary and MyCopyright (before every opening).
+    void showEncoderLibraryLines(const EncoderLibraryLines& lines);
 
     // The Settings button of the main window: refreshes the encoder's
     // version lines, loads the settings file, shows the window modally.
@@ -176,22 +161,19 @@ private:
     };
 
     void bindControls();
+    // A label of the pages, by its objectName, shows text.
+    void setLabel(const char* name, const QString& text);
     void storeListIndexes();
-    void wireMainWindow();
-    void wireTagEditor();
     void showDriveList();
     void applyEnablingRules();
     NamesForTagEditor namesForTagEditor(bool withYear) const;
     QString selectedDrivePath() const;
 
     Collaborators m_c;
-    Hooks m_hooks;
     // Set while showSettings() fills the controls, so that their change
     // signals do not write half-shown values back.
     bool m_showing = false;
     QString m_selectedDriveLetter;
-    // The tag editor's part of the refresh's first step, run before ours.
-    std::function<void()> m_previousClearNames;
 
     QTabWidget* m_pages = nullptr;
     QPushButton* m_apply = nullptr;

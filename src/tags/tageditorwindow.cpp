@@ -184,8 +184,6 @@ void TForm4::buildControls()
     connect(m_save, &QPushButton::clicked, this, &TForm4::SaveClick);
     connect(m_cancel, &QPushButton::clicked, this, &TForm4::CancelClick);
     connect(&m_tags, &TagFields::changed, this, &TForm4::showFields);
-    connect(&m_tags, &TagFields::artistEdited, this, &TForm4::artistChanged);
-    connect(&m_tags, &TagFields::albumEdited, this, &TForm4::albumChanged);
 }
 
 void TForm4::FormCreate()
@@ -291,16 +289,6 @@ void TForm4::AlbumChange()
 {
     if (!m_showing)
         m_tags.editAlbum(m_album->text());
-}
-
-void TForm4::setArtist(const QString& text)
-{
-    m_tags.setArtist(text);
-}
-
-void TForm4::setAlbum(const QString& text)
-{
-    m_tags.setAlbum(text);
 }
 
 void TForm4::ID3Initialization()

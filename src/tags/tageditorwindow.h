@@ -64,17 +64,6 @@ public:
     // into Album and Album2 and its genre position (-1: none chosen).
     void applySettingsNames(const QString& artist, const QString& album, int genrePosition);
 
-public Q_SLOTS:
-    // Names from elsewhere: Artist and Artist2, Album and Album2.
-    void setArtist(const QString& text);
-    void setAlbum(const QString& text);
-
-Q_SIGNALS:
-    // The user's artist and album, as typed here (for the settings window's
-    // Edt_Artist and Edt_Album).
-    void artistChanged(const QString& text);
-    void albumChanged(const QString& text);
-
 private:
     struct SavedValues
     {

@@ -7,12 +7,16 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "discimage.h"
+#include "platform/inifile.h"
 #include "programfolders.h"
+#include "metadata/discnames.h"
 #include "recordingmessageboxes.h"
+#include "recordingwindowsteps.h"
 #include "ui/tstatusbarpro.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,7 +43,7 @@ protected:
         tracks->setDecimalPoint(QLatin1Char('.'));
         watcher = std::make_unique<MediaWatcher>(MediaWatcher::Options{paths.discsDir(), false, 100});
         form = std::make_unique<TForm1>(
-            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, watcher.get()});
+            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, names, steps, watcher.get()});
         form->show();
         grid = form->findChild<QTableView*>("TracksGrid");
         bar = form->findChild<TStatusBarPro*>("StatusBarPro1");
@@ -66,6 +70,8 @@ protected:
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
     std::unique_ptr<MediaWatcher> watcher;
+    DiscNames names;
+    test::RecordingMainWindowSteps steps;
     std::unique_ptr<TForm1> form;
     QTableView* grid = nullptr;
     TStatusBarPro* bar = nullptr;
@@ -161,6 +167,43 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindowAndKeepTheSelecti
     EXPECT_EQ(panel(3), "");
 }
 
+TEST_F(MainWindowTest, RefreshEmptiesTheNamesAndRunsTheLaterStepsInOrder)
+{
+    const struct
+    {
+        const char* name;
+        bool disc;
+        const char* useCdPlayerIni;  // the stored USECDPLAYERINI
+        bool ticked;                 // the settings window's box
+        QStringList calls;
+    } cases[] = {
+        {"database by the file", true, "1", false, {"database Demo.cue", "tags", "reload language", "names Demo.cue"}},
+        {"database by the box", true, "0", true, {"database Demo.cue", "tags", "reload language", "names Demo.cue"}},
+        {"no database", true, "0", false, {"tags", "reload language", "names Demo.cue"}},
+        {"no disc", false, "1", true, {"tags", "reload language"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(paths.discsDir() + "/Demo.cue");
+        if (c.disc)
+            folders.writeDisc("Demo", {3, 4});
+        IniFile(paths.settingsFile()).writeString("MAIN", "USECDPLAYERINI", c.useCdPlayerIni);
+        start();
+        steps.ticked = c.ticked;
+        steps.calls.clear();
+        names.setArtist("Old");
+        names.setYear("1999");
+        names.setTrackNames({"old"});
+        form->findChild<QToolButton*>("Refresh")->click();
+        EXPECT_EQ(steps.calls, c.calls);
+        EXPECT_EQ(form->findChild<QLineEdit*>("Artist")->text(), "");
+        EXPECT_EQ(QStringList({names.artist(), names.year()}), QStringList({"", ""}));
+        EXPECT_TRUE(names.trackNames().isEmpty());
+        form.reset();
+        watcher.reset();
+    }
+}
+
 TEST_F(MainWindowTest, PanelsOfferTheLanguageMenuAndShowTextsCutShortAsToolTips)
 {
     start();
@@ -169,8 +212,7 @@ TEST_F(MainWindowTest, PanelsOfferTheLanguageMenuAndShowTextsCutShortAsToolTips)
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(actions.size(), 30);
     EXPECT_EQ(bar->panel(4)->popupMenu(), menu);
-    QStringList applied;
-    form->hooks().applyLanguageFile = [&](const QString& file) { applied << file; };
+    const QStringList& applied = steps.languages;
     actions.at(5)->trigger();  // Brazilian
     EXPECT_EQ(applied, QStringList({"PortugueseBr.LNG"}));
     EXPECT_TRUE(actions.at(5)->isChecked() && !actions.at(0)->isChecked());

@@ -198,7 +198,7 @@ TEST(LanguageApplierTest, SettingsWindowShowsTheLibrariesInUse)
     EXPECT_EQ(p.settingsText("LibraryRipCDROM"), rip);
     EXPECT_EQ(p.settingsText("LibraryRipCDDB"), rip);
     // The encoder library is found by name on the test's run path.
-    p.app->form2().hooks().refreshEncoderVersionLines();
+    p.app->form2().steps().refreshEncoderVersionLines();
     const QRegularExpression library(QStringLiteral(
         "^Used Library: libgogo\\.so, version v\\d+\\.\\d\\d, Last modified: \\d{1,2} \\S+ \\d{4}$"));
     EXPECT_TRUE(library.match(p.settingsText("MyLibrary")).hasMatch()) << p.settingsText("MyLibrary").toStdString();

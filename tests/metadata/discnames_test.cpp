@@ -12,6 +12,7 @@
 #include "fakedesktopshell.h"
 #include "metadata/cdplayerdatabase.h"
 #include "metadata/cdplayernames.h"
+#include "metadata/discnames.h"
 #include "metadata/freedbwindow.h"
 #include "platform/inifile.h"
 #include "programfolders.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -226,6 +228,70 @@ TEST_F(DiscNamesTest, EditedNamesAreWhatIsStored)
     EXPECT_EQ(stored.tracks, (QStringList{"AudioTrack 01", "Typed Track", "AudioTrack 03"}));
     EXPECT_EQ(stored.year, "2001");
     EXPECT_EQ(stored.genre, 7);
+}
+
+TEST_F(DiscNamesTest, TypedInOneWindowShownInTheOtherTwo)
+{
+    folders.writeDisc("disc", {3, 4});
+    start();
+    QWidget* windows[] = {&app->form1(), &app->form2(), &app->form4()};
+    struct Field
+    {
+        int window;  // index into windows
+        const char* edit;
+    };
+    const struct
+    {
+        int window;
+        const char* edit;
+        Field others[2];
+    } cases[] = {
+        {0, "Artist", {{1, "Edt_Artist"}, {2, "Artist"}}},
+        {1, "Edt_Artist", {{0, "Artist"}, {2, "Artist2"}}},
+        {2, "Artist", {{0, "Artist"}, {1, "Edt_Artist"}}},
+        {0, "Album", {{1, "Edt_Album"}, {2, "Album"}}},
+        {1, "Edt_Album", {{0, "Album"}, {2, "Album2"}}},
+        {2, "Album", {{0, "Album"}, {1, "Edt_Album"}}},
+    };
+    const auto field = [&](int window, const char* name) {
+        auto* edit = windows[window]->findChild<QLineEdit*>(QLatin1String(name));
+        EXPECT_TRUE(edit) << name;
+        return edit;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit + QString::number(c.window).toStdString());
+        app->discNames().clear();
+        QLineEdit* typed = field(c.window, c.edit);
+        QTest::keyClicks(typed, QStringLiteral("Typed"));
+        ASSERT_EQ(typed->text(), "Typed");
+        for (const Field& other : c.others)
+            EXPECT_EQ(field(other.window, other.edit)->text(), "Typed") << other.edit;
+        EXPECT_EQ(typed->cursorPosition(), 5);  // the echoes did not move it
+    }
+}
+
+TEST_F(DiscNamesTest, AnUnknownDiscEmptiesTheNamesInEveryWindow)
+{
+    folders.writeDisc("A", {3, 4, 5});
+    folders.writeDisc("B", {6, 7});
+    start();
+    app->form1().setArtist(QStringLiteral("Known Artist"));
+    app->form1().setAlbum(QStringLiteral("Known Album"));
+    app->form2().ApplyClick();  // disc A is stored under these names
+
+    const auto shown = [&] {
+        return QStringList{app->form1().artist(), edit("Edt_Artist"), tagField("Artist"),
+                           app->form1().album(),  edit("Edt_Album"),  tagField("Album2")};
+    };
+    app->form2().CDROMUnitClick(1);
+    EXPECT_EQ(shown(), QStringList(6, QString()));
+    EXPECT_EQ(trackList(), (QStringList{"AudioTrack 01", "AudioTrack 02"}));
+    EXPECT_EQ(edit("CurrentTrack"), "AudioTrack 01");
+
+    app->form2().CDROMUnitClick(0);
+    EXPECT_EQ(shown(), (QStringList{"Known Artist", "Known Artist", "Known Artist", "Known Album", "Known Album",
+                                    "Known Album"}));
+    EXPECT_EQ(trackList(), (QStringList{"AudioTrack 01", "AudioTrack 02", "AudioTrack 03"}));
 }
 
 }

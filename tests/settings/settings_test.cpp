@@ -12,6 +12,7 @@
 #include "platform/inifile.h"
 #include "programfolders.h"
 #include "recordingmessageboxes.h"
+#include "recordingwindowsteps.h"
 #include "settings/settings.h"
 #include "settings/settingstable.h"
 #include "settings/settingswindow.h"
@@ -422,10 +423,12 @@ protected:
         tracks = std::make_unique<TrackList>(*drives, log);
         tracks->setDecimalPoint(QLatin1Char('.'));
         mainWindow = std::make_unique<TForm1>(
-            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, nullptr});
+            TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, discNames, mainSteps, nullptr});
+        mainWindowPointer = mainWindow.get();
         tagEditor = std::make_unique<TForm4>(genres, tagFields, discNames);
-        form = std::make_unique<TForm2>(TForm2::Collaborators{settings, *mainWindow, *drives, driveList, *tracks,
+        form = std::make_unique<TForm2>(TForm2::Collaborators{settings, steps, discNames, *drives, driveList, *tracks,
                                                               shell, boxes, paths, tagEditor.get()});
+        mainWindow->setCommand(QStringLiteral("Settings"), [this] { form->SettingsClick(); });
         mainWindow->show();
     }
 
@@ -480,6 +483,9 @@ protected:
     Settings settings;
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
+    test::RecordingMainWindowSteps mainSteps;
+    TForm1* mainWindowPointer = nullptr;
+    test::RecordingSettingsWindowSteps steps{mainWindowPointer};
     std::unique_ptr<TForm1> mainWindow;
     GenreList genres;
     TagFields tagFields{genres};
@@ -525,10 +531,7 @@ TEST_F(SettingsWindowTest, CancelKeepsTheChangeInEffectWithoutSavingIt)
 {
     put(shipped());
     start();
-    int tagCopies = 0;
-    form->hooks().copyToTagEditor = [&](const TForm2::NamesForTagEditor&) { ++tagCopies; };
-    QStringList languages;
-    form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
+    const QStringList& languages = steps.languages;
     openFromMainWindow([&] {
         combo("Bitrate")->setCurrentIndex(10);
         combo("Cmb_Language")->setCurrentIndex(2);  // German, not applied yet
@@ -540,7 +543,7 @@ TEST_F(SettingsWindowTest, CancelKeepsTheChangeInEffectWithoutSavingIt)
     // The stored language comes back, so a later save keeps it.
     EXPECT_EQ(languages, QStringList{"English.LNG"});
     EXPECT_EQ(settings.language, "English");
-    EXPECT_EQ(tagCopies, 1);
+    EXPECT_EQ(steps.copied.size(), 1u);
 }
 
 TEST_F(SettingsWindowTest, EnablingRules)
@@ -690,11 +693,6 @@ TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
     put("[MAIN]\r\nSELECTALL=0\r\nLANGUAGE=German\r\n");
     start();
     ASSERT_EQ(driveList.count(), 2);
-    QStringList steps;
-    form->hooks().lookUpCdPlayerDatabase = [&](const QString& p) { steps << "database " + QFileInfo(p).fileName(); };
-    form->hooks().readDiscNames = [&](const QString& p) { steps << "names " + QFileInfo(p).fileName(); };
-    form->hooks().applyLanguageFile = [&](const QString& f) { steps << f; };
-    form->hooks().resetTagEditor = [&] { steps << "tags"; };
     form->selectLanguage("German");
     find<QListWidget>("Tracks")->addItem("old");
 
@@ -704,18 +702,17 @@ TEST_F(SettingsWindowTest, ChoosingADriveReadsItsDiscAndRunsTheLaterSteps)
     EXPECT_EQ(tracks->RowCount(), 3);
     EXPECT_FALSE(tracks->Selected());  // SELECTALL of the file
     EXPECT_EQ(find<QListWidget>("Tracks")->count(), 0);
-    EXPECT_EQ(steps, (QStringList{"database B.cue", "GERMAN.LNG", "names B.cue", "tags"}));
+    EXPECT_EQ(steps.calls, (QStringList{"database B.cue", "GERMAN.LNG", "names B.cue", "tags"}));
     EXPECT_EQ(text("LabelAvailableTracks"), "Available tracks: (2):");
     choose("CDROMUnit", 1);  // the open drive again: it is closed and opened, the steps run
-    EXPECT_EQ(steps.size(), 8);
+    EXPECT_EQ(steps.calls.size(), 8);
 }
 
 TEST_F(SettingsWindowTest, WithoutASettingsFileCancelKeepsTheTextsAndApplyReportsTheFailure)
 {
     paths.programDir = folders.root.filePath("gone");  // the folder is not created for the file
     start();
-    QStringList languages;
-    form->hooks().applyLanguageFile = [&](const QString& file) { languages << file; };
+    const QStringList& languages = steps.languages;
     openFromMainWindow([&] { click("Cancel"); });
     EXPECT_TRUE(languages.isEmpty());  // no stored language to go back to
 

@@ -1,54 +1,106 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The disc names' place in the program: the CD Player database at each of
-// its moments, the names kept in step across the three windows, the FreeDB
-// button and the freedb connection window.
+// its moments, the FreeDB button and the freedb connection window. The
+// names themselves are one model (DiscNames) every window binds to.
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
-#include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "cd/tracklist.h"
 #include "metadata/cdplayernames.h"
+#include "metadata/discnames.h"
 #include "metadata/freedbconnection.h"
+#include "metadata/freedbviews.h"
 #include "metadata/freedbwindow.h"
-#include "metadata/tracknametab.h"
 #include "platform/inifile.h"
 #include "platform/messageboxes.h"
 #include "settings/settings.h"
-#include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
 
+#include <QApplication>
 #include <QFileInfo>
 
 namespace trackmill {
 
+namespace {
+
+// The freedb commands shown in the main window and the connection window.
+class WindowFreedbViews final : public FreedbViews
+{
+public:
+    WindowFreedbViews(TForm1& mainWindow, TForm7& connectionWindow, const TrackList& tracks, QString settingsFile)
+        : m_main(mainWindow), m_window(connectionWindow), m_tracks(tracks), m_settingsFile(std::move(settingsFile))
+    {
+    }
+
+    void rereadDisc() override
+    {
+        m_main.GetCDTOC();
+        m_main.ShowInformationStatusBar();
+        const bool all = m_main.GetUse(m_settingsFile, QStringLiteral("SELECTALL"));
+        m_main.CheckOrNotAllTracks(m_tracks.RowCount() - 1, all ? QLatin1Char('1') : QLatin1Char('0'));
+    }
+    QString lastArrivalDrive() const override { return m_main.lastArrivalDrive(); }
+    void showConnectionWindow() override
+    {
+        m_window.setStatus(QString());
+        m_window.showCentred();
+    }
+    void setStatus(const QString& text) override { m_window.setStatus(text); }
+    void repaintNow() override
+    {
+        m_window.repaint();
+        m_main.repaint();
+    }
+    void setBusy(bool busy) override
+    {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    TForm1& m_main;
+    TForm7& m_window;
+    const TrackList& m_tracks;
+    QString m_settingsFile;
+};
+
+}
+
 void TrackmillApp::wireDiscNames()
 {
-    TForm1::Hooks& hooks = m_form1->hooks();
-
-    // The settings window's TrackName page: its values are what the
-    // database receives. The window keeps them in step with the main
-    // window's Artist, Album and grid itself.
-    auto tab = std::make_unique<TrackNameTab>(*m_form2, [this] { m_form2->rebuildCountingLabels(); });
-    Q_ASSERT(tab->complete());
-    m_trackNameFields = std::move(tab);
-
     m_cdPlayerNames = std::make_unique<CdPlayerNames>(CdPlayerNames::Collaborators{
-        *m_drives, *m_tracks, *m_log, *m_form1, *m_trackNameFields, m_services.paths.cdPlayerIni()});
-    hooks.lookUpCdPlayerDatabase = [this](const QString& drive) { m_cdPlayerNames->GetFromCDPlayerINI(drive); };
-    hooks.readDiscNames = [this](const QString& drive) { m_cdPlayerNames->GetAlbumFromFile(drive); };
-    // Apply writes the page's names before the settings are saved.
-    m_form2->hooks().storeDiscNames = [this](const QString& drive) { m_cdPlayerNames->SetAlbumToFile(drive); };
+        *m_drives, *m_tracks, *m_log, *m_discNames, m_services.paths.cdPlayerIni()});
 
-    m_freedb = std::make_unique<FreedbConnection>(FreedbConnection::Collaborators{
-        *m_form1, *m_tracks, *m_drives, *m_log, m_services.messageBoxes, *m_form4, *m_trackNameFields,
-        *m_cdPlayerNames, *m_settings, m_services.paths,
-        [this]() -> const LanguageTexts& { return m_languageTexts; }, m_services.freedbServer, {}});
     m_form7 = std::make_unique<TForm7>([this] { m_freedb->Connect(); }, m_form1.get());
-    m_freedb->setWindow(m_form7.get());
+    m_freedbViews =
+        std::make_unique<WindowFreedbViews>(*m_form1, *m_form7, *m_tracks, m_services.paths.settingsFile());
+    m_freedb = std::make_unique<FreedbConnection>(FreedbConnection::Collaborators{
+        *m_freedbViews, *m_tracks, *m_drives, *m_log, m_services.messageBoxes, *m_discNames, *m_tagFields,
+        *m_cdPlayerNames, *m_settings, [this]() -> const LanguageTexts& { return m_languageTexts; },
+        m_services.freedbServer, {}});
 
     // TForm1.FreeDBClick
     m_form1->setCommand(QStringLiteral("FreeDB"), [this] { m_freedb->FreeDBClick(); });
+}
+
+void TrackmillApp::lookUpCdPlayerDatabase(const QString& drivePath)
+{
+    m_cdPlayerNames->GetFromCDPlayerINI(drivePath);
+}
+
+void TrackmillApp::readDiscNames(const QString& drivePath)
+{
+    m_cdPlayerNames->GetAlbumFromFile(drivePath);
+}
+
+// Apply writes the disc's names before the settings are saved.
+void TrackmillApp::storeDiscNames(const QString& drivePath)
+{
+    m_cdPlayerNames->SetAlbumToFile(drivePath);
 }
 
 void TrackmillApp::readDiscNamesAtStartUp()
@@ -63,7 +115,7 @@ void TrackmillApp::readDiscNamesAtStartUp()
     m_form1->ShowInformationStatusBar();
     // The tag editor starts from the disc's names and stored year.
     m_form4->ID3Initialization();
-    m_form4->setYears(m_trackNameFields->names().year);
+    m_form4->setYears(m_discNames->year());
 }
 
 void TrackmillApp::storeDiscNames()

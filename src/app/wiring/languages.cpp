@@ -19,31 +19,23 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLabel>
 #include <QMenu>
 
 namespace trackmill {
 
-namespace {
-
-void setLanguagePanelText(TForm1& form1, const QString& name)
+void TrackmillApp::nameLanguageInStatusBar(const QString& name)
 {
-    if (auto* bar = form1.findChild<TStatusBarPro*>(QStringLiteral("StatusBarPro1")))
-        if (TStatusPanelPro* panel = bar->panel(4))
-            panel->setText(name);
+    m_form1->statusBar().panel(4)->setText(name);
 }
 
 // The settings window's part of the marks: its list entry and the flag.
-void markSettingsWindow(TForm1& form1, TForm2& form2, int index)
+void TrackmillApp::markSettingsWindowLanguage(int index)
 {
-    const auto* menu = form1.findChild<QMenu*>(QStringLiteral("PopupMenu1"));
-    if (index < 0 || index >= languageCount || !menu || index >= menu->actions().size())
+    const QList<QAction*> actions = m_form1->languageMenu().actions();
+    if (index < 0 || index >= languageCount || index >= actions.size())
         return;
-    form2.selectLanguage(QString::fromLatin1(languageList()[size_t(index)].name));
-    if (auto* flag = form2.findChild<QLabel*>(QStringLiteral("ImageCountry")))
-        flag->setPixmap(menu->actions().at(index)->icon().pixmap(QSize(16, 11)));
-}
-
+    m_form2->selectLanguage(QString::fromLatin1(languageList()[size_t(index)].name));
+    m_form2->setLanguageFlag(actions.at(index)->icon().pixmap(QSize(16, 11)));
 }
 
 void TrackmillApp::wireLanguages()
@@ -53,8 +45,7 @@ void TrackmillApp::wireLanguages()
     std::map<QString, QWidget*> windows{
         {QStringLiteral("TForm1"), m_form1.get()}, {QStringLiteral("TForm2"), m_form2.get()},
         {QStringLiteral("TForm3"), m_form3.get()}, {QStringLiteral("TForm4"), m_form4.get()},
-        {QStringLiteral("TForm5"), m_form1->findChild<TForm5*>()},
-        {QStringLiteral("TForm7"), m_form7.get()}};
+        {QStringLiteral("TForm5"), m_form5}, {QStringLiteral("TForm7"), m_form7.get()}};
     m_languageApplier = std::make_unique<LanguageApplier>(std::move(windows), form2, *m_tracks,
                                                           m_languageTexts, m_services.paths.languagesDir());
     LanguageApplier& applier = *m_languageApplier;
@@ -64,43 +55,15 @@ void TrackmillApp::wireLanguages()
     // its flag there and names it in panel 4, whichever path set the marks
     // (Cancel in the settings window sets only the marks, and panel 4
     // would otherwise go on naming the language that was cancelled).
-    if (const auto* menu = form1.findChild<QMenu*>(QStringLiteral("PopupMenu1"))) {
-        const QList<QAction*> actions = menu->actions();
-        for (int i = 0; i < actions.size(); ++i)
-            QObject::connect(actions.at(i), &QAction::toggled, &form2, [&form1, &form2, i](bool on) {
-                if (!on)
-                    return;
-                markSettingsWindow(form1, form2, i);
-                if (i < languageCount)
-                    setLanguagePanelText(form1, QString::fromLatin1(languageList()[size_t(i)].name));
-            });
-    }
-
-    TForm1::Hooks& hooks = form1.hooks();
-    hooks.applyLanguageFile = [&applier](const QString& fileName) { applier.LoadSettingLanguage(fileName); };
-    // A refresh applies the selected entry again, without marks.
-    hooks.reloadLanguage = [&applier, &form2] {
-        const auto* list = form2.findChild<QComboBox*>(QStringLiteral("Cmb_Language"));
-        if (list && list->currentIndex() >= 0)
-            applier.LoadSettingLanguage(list->currentText() + QStringLiteral(".LNG"));
-    };
-    hooks.rebuildCountingLabels = [&form2] { form2.rebuildCountingLabels(); };
-
-    // TForm2.Cmb_LanguageClick: applied at once but not saved; Apply saves
-    // it and Cancel brings the stored language back.
-    form2.hooks().languagePicked = [this, &applier, &form1, &form2](int index) {
-        if (index < 0 || index >= languageCount)
-            return;
-        const QString name = QString::fromLatin1(languageList()[size_t(index)].name);
-        applier.LoadSettingLanguage(name.toUpper() + QStringLiteral(".LNG"));
-        markSettingsWindow(form1, form2, index);
-        form2.rebuildCountingLabels();
-        form1.ShowInformationStatusBar();
-        setLanguagePanelText(form1, name);
-        form1.CheckTextLanguage(name);
-        if (!m_tracks->CD())
-            form1.GetCDTOC();
-    };
+    const QList<QAction*> actions = form1.languageMenu().actions();
+    for (int i = 0; i < actions.size(); ++i)
+        QObject::connect(actions.at(i), &QAction::toggled, &form2, [this, i](bool on) {
+            if (!on)
+                return;
+            markSettingsWindowLanguage(i);
+            if (i < languageCount)
+                nameLanguageInStatusBar(QString::fromLatin1(languageList()[size_t(i)].name));
+        });
 
     // Start-up: the stored language when its file is there; otherwise the
     // built-in English texts stay and English is marked.
@@ -111,10 +74,50 @@ void TrackmillApp::wireLanguages()
             form1.GetCDTOC();
     }
     form1.CheckTextLanguage(start.marked.name);
-    markSettingsWindow(form1, form2, start.marked.index);
-    setLanguagePanelText(form1, start.marked.name);
+    markSettingsWindowLanguage(start.marked.index);
+    nameLanguageInStatusBar(start.marked.name);
     form1.ShowInformationStatusBar();
     form2.rebuildCountingLabels();
+}
+
+void TrackmillApp::applyLanguageFile(const QString& fileName)
+{
+    m_languageApplier->LoadSettingLanguage(fileName);
+}
+
+// A refresh applies the selected entry again, without marks.
+void TrackmillApp::reloadLanguage()
+{
+    const QComboBox& list = m_form2->languageBox();
+    if (list.currentIndex() >= 0)
+        m_languageApplier->LoadSettingLanguage(list.currentText() + QStringLiteral(".LNG"));
+}
+
+void TrackmillApp::rebuildCountingLabels()
+{
+    m_form2->rebuildCountingLabels();
+}
+
+void TrackmillApp::markLanguage(const QString& name)
+{
+    m_form1->CheckTextLanguage(name);
+}
+
+// TForm2.Cmb_LanguageClick: applied at once but not saved; Apply saves it
+// and Cancel brings the stored language back.
+void TrackmillApp::languagePicked(int index)
+{
+    if (index < 0 || index >= languageCount)
+        return;
+    const QString name = QString::fromLatin1(languageList()[size_t(index)].name);
+    m_languageApplier->LoadSettingLanguage(name.toUpper() + QStringLiteral(".LNG"));
+    markSettingsWindowLanguage(index);
+    m_form2->rebuildCountingLabels();
+    m_form1->ShowInformationStatusBar();
+    nameLanguageInStatusBar(name);
+    m_form1->CheckTextLanguage(name);
+    if (!m_tracks->CD())
+        m_form1->GetCDTOC();
 }
 
 }

@@ -7,17 +7,19 @@
 #include "platform/windowsversion.h"
 #include "settings/settingswindow.h"
 #include "ui/tstatusbarpro.h"
+#include "ui/tstatuspanelpro.h"
 
 namespace trackmill {
 
 void TrackmillApp::wireStartUp()
 {
     // The last step of start-up: panel 5 names the running system.
-    if (auto* bar = m_form1->findChild<TStatusBarPro*>(QStringLiteral("StatusBarPro1")))
-        if (TStatusPanelPro* panel = bar->panel(5))
-            panel->setText(systemVersionName());
+    m_form1->statusBar().panel(5)->setText(systemVersionName());
+}
 
-    m_form1->hooks().formClose = [this] { saveOnClose(); };
+void TrackmillApp::formClose()
+{
+    saveOnClose();
 }
 
 void TrackmillApp::saveOnClose()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The disc's names and the tag fields in the program: the main window's
-// Artist and Album edits and the tag editor both show the one model of the
-// disc's names, the tag editor shows the tag fields; and the ID3 button.
+// The disc's names and the tag fields in the program: the tag fields follow
+// the one model of the disc's names (which the main window and the settings
+// window's TrackName page show), the tag editor shows the tag fields; the
+// ID3 button and the tag editor's steps of the other windows.
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
@@ -31,20 +32,33 @@ void TrackmillApp::wireTagEditor()
     tags.setGenrePosition(position);
     m_form4 = std::make_unique<TForm4>(*m_genres, tags, names);
 
-    // Typed into the main window: the model, and from it the tag fields.
-    QObject::connect(m_form1.get(), &TForm1::artistChanged, &names, &DiscNames::setArtist);
-    QObject::connect(m_form1.get(), &TForm1::albumChanged, &names, &DiscNames::setAlbum);
-    QObject::connect(&names, &DiscNames::artistChanged, m_form1.get(), &TForm1::setArtist);
-    QObject::connect(&names, &DiscNames::albumChanged, m_form1.get(), &TForm1::setAlbum);
+    // The disc's names, wherever they were typed or read, reach the tag
+    // fields; the artist and album typed into the tag editor are the
+    // disc's names too.
     QObject::connect(&names, &DiscNames::artistChanged, &tags, &TagFields::setArtist);
     QObject::connect(&names, &DiscNames::albumChanged, &tags, &TagFields::setAlbum);
-    // The artist typed into the tag editor is the disc's artist too; its
-    // album stays the tag's own.
     QObject::connect(&tags, &TagFields::artistEdited, &names, &DiscNames::setArtist);
-    m_form1->hooks().resetTagEditor = [this] { m_form4->ID3Initialization(); };
+    QObject::connect(&tags, &TagFields::albumEdited, &names, &DiscNames::setAlbum);
 
     // TForm1.ID3Click
     m_form1->setCommand(QStringLiteral("ID3"), [this] { m_form4->ShowID3Form(); });
+}
+
+void TrackmillApp::resetTagEditor()
+{
+    m_form4->ID3Initialization();
+}
+
+void TrackmillApp::resetTagEditorGenres()
+{
+    m_form4->setGenrePosition(0);
+}
+
+void TrackmillApp::copyToTagEditor(const NamesForTagEditor& names)
+{
+    if (names.withYear)
+        m_form4->setYears(names.year);
+    m_form4->applySettingsNames(names.artist, names.album, names.genre);
 }
 
 }

@@ -5,7 +5,6 @@
 #include "platform/inifile.h"
 #include "app/mainwindow.h"
 #include "app/mediawatcher.h"
-#include "cd/tracklist.h"
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
@@ -17,7 +16,7 @@
 #include "metadata/discnames.h"
 #include "metadata/freedbconnection.h"
 #include "metadata/freedbwindow.h"
-#include "metadata/tracknamefields.h"
+#include "metadata/freedbviews.h"
 #include "rip/progresswindow.h"
 #include "rip/riprun.h"
 #include "rip/runservices.h"
@@ -55,7 +54,8 @@ TrackmillApp::TrackmillApp(Services services)
     // window, progress window, About window, freedb window; each runs its
     // start-up work before the next exists.
     m_form1 = std::make_unique<TForm1>(TForm1::Collaborators{
-        *m_drives, *m_driveList, *m_tracks, *m_log, m_services.messageBoxes, paths, m_watcher.get()});
+        *m_drives, *m_driveList, *m_tracks, *m_log, m_services.messageBoxes, paths, *m_discNames,
+        static_cast<MainWindowSteps&>(*this), m_watcher.get()});
     wireTagEditor();
     wireSettings();
     m_form3 = std::make_unique<TForm3>();

@@ -40,7 +40,7 @@ LanguagePage::LanguagePage(DesktopShell& shell, QWidget* parent) : QWidget(paren
         names << QString::fromLatin1(name);
     m_language = list("Cmb_Language", names, 15, group);
     m_language->setCurrentIndex(-1);  // the applied language selects its entry
-    auto* flag = new PixelPicture(group);
+    auto* flag = m_flag = new PixelPicture(group);
     flag->setObjectName(QStringLiteral("ImageCountry"));
     flag->setFixedSize(48, 33);  // the 16 by 11 flag three times
     grid->addWidget(label("LabelLanguage", QStringLiteral("Language:"), group), 0, 0);
@@ -102,6 +102,11 @@ bool LanguagePage::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void LanguagePage::setFlag(const QPixmap& flag)
+{
+    m_flag->setPixmap(flag);
 }
 
 }

@@ -7,10 +7,12 @@
 
 class QComboBox;
 class QLabel;
+class QPixmap;
 
 namespace trackmill {
 
 class DesktopShell;
+class PixelPicture;
 
 class LanguagePage : public QWidget
 {
@@ -22,6 +24,8 @@ public:
     QComboBox* languages() const { return m_language; }
     // Selects the entry named exactly so; another name leaves the list as it is.
     void selectLanguage(const QString& name);
+    // ImageCountry: the flag of the language in use.
+    void setFlag(const QPixmap& flag);
 
     // The translator's e-mail address and home page, opened by the desktop.
     void LabelEmailTranslatorClick();
@@ -33,6 +37,7 @@ protected:
 private:
     DesktopShell& m_shell;
     QComboBox* m_language = nullptr;
+    PixelPicture* m_flag = nullptr;
     QLabel* m_emailTranslator = nullptr;
     QLabel* m_www = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "tracknamepage.h"
 
 #include "cd/tracklist.h"
+#include "metadata/discnames.h"
 #include "pagewidgets.h"
 #include "tags/genrelist.h"
 
@@ -20,7 +21,8 @@ namespace trackmill {
 
 using namespace settingspages;
 
-TrackNamePage::TrackNamePage(TrackList& tracks, QWidget* parent) : QWidget(parent), m_tracks(tracks)
+TrackNamePage::TrackNamePage(TrackList& tracks, DiscNames& names, QWidget* parent)
+    : QWidget(parent), m_tracks(tracks), m_names(names)
 {
     setObjectName(QStringLiteral("TrackName"));
     auto* layout = new QVBoxLayout(this);
@@ -59,26 +61,65 @@ TrackNamePage::TrackNamePage(TrackList& tracks, QWidget* parent) : QWidget(paren
     connect(m_tracksList, &QListWidget::itemClicked, this, &TrackNamePage::TracksClick);
     connect(m_setName, &QPushButton::clicked, this, &TrackNamePage::BtnSetNameClick);
     m_currentTrack->installEventFilter(this);
+    bindNames();
+}
+
+namespace {
+
+// Written only when the text differs, so that an echo of the user's own
+// typing never moves the cursor.
+void showText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+}
+
+void TrackNamePage::bindNames()
+{
+    if (m_names.genre() < 0)
+        m_names.setGenre(GenreList::PopPosition);
+    m_artist->setText(m_names.artist());
+    m_album->setText(m_names.album());
+    m_year->setText(m_names.year());
+    m_genre->setCurrentIndex(m_names.genre() < m_genre->count() ? m_names.genre() : -1);
+    showTrackNames(m_names.trackNames());
+
+    connect(m_artist, &QLineEdit::textChanged, &m_names, &DiscNames::setArtist);
+    connect(m_album, &QLineEdit::textChanged, &m_names, &DiscNames::setAlbum);
+    connect(m_year, &QLineEdit::textChanged, &m_names, &DiscNames::setYear);
+    connect(m_genre, &QComboBox::currentIndexChanged, &m_names, &DiscNames::setGenre);
+    connect(&m_names, &DiscNames::artistChanged, m_artist, [this](const QString& t) { showText(m_artist, t); });
+    connect(&m_names, &DiscNames::albumChanged, m_album, [this](const QString& t) { showText(m_album, t); });
+    connect(&m_names, &DiscNames::yearChanged, m_year, [this](const QString& t) { showText(m_year, t); });
+    connect(&m_names, &DiscNames::genreChanged, m_genre, [this](int position) {
+        // A stored position the list does not have shows no entry.
+        m_genre->setCurrentIndex(position < m_genre->count() ? position : -1);
+    });
+    connect(&m_names, &DiscNames::trackNamesChanged, this, &TrackNamePage::showTrackNames);
+    connect(&m_names, &DiscNames::trackNameChanged, this, [this](int index, const QString& text) {
+        if (QListWidgetItem* item = m_tracksList->item(index))
+            item->setText(text);
+    });
+}
+
+void TrackNamePage::showTrackNames(const QStringList& names)
+{
+    m_tracksList->clear();
+    m_tracksList->addItems(names);
+    if (m_tracksList->count() > 0)
+        m_tracksList->setCurrentRow(0);
+    const bool audioDisc = m_tracks.CD();
+    m_currentTrack->setText(audioDisc ? names.value(0) : QString());
+    m_setName->setEnabled(audioDisc);
+    rebuildCountingLabels();
 }
 
 void TrackNamePage::shown()
 {
     m_currentTrack->setFocus();
     m_setName->setEnabled(m_tracks.CD());
-}
-
-void TrackNamePage::clearNames()
-{
-    m_artist->clear();
-    m_album->clear();
-    m_year->clear();
-    clearTrackNames();
-}
-
-void TrackNamePage::clearTrackNames()
-{
-    m_tracksList->clear();
-    m_currentTrack->clear();
 }
 
 void TrackNamePage::setCountingLabelTexts(const QString& availableTracks, const QString& track)
@@ -116,7 +157,7 @@ void TrackNamePage::BtnSetNameClick()
         return;
     }
     const QString name = m_currentTrack->text();
-    m_tracksList->item(index)->setText(name);
+    m_names.setTrackName(index, name);
     m_tracks.setCell(1, index + 1, name);
     // After the last named track the first one comes again; a final data
     // track has no entry here, so the list's end wraps as well.

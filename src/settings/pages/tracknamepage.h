@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The settings window's TrackName tab: the disc's artist, album, year and
-// genre, and the names of its tracks, one set at a time.
+// genre, and the names of its tracks, one set at a time. The controls show
+// the disc's names model and every edit goes into it at once, so the main
+// window and the tag editor follow while the user types.
 #pragma once
 
 #include <QString>
@@ -14,28 +16,20 @@ class QPushButton;
 
 namespace trackmill {
 
+class DiscNames;
 class TrackList;
 
 class TrackNamePage : public QWidget
 {
     Q_OBJECT
 public:
-    TrackNamePage(TrackList& tracks, QWidget* parent);
-
-    QLineEdit* artist() const { return m_artist; }
-    QLineEdit* album() const { return m_album; }
-    QLineEdit* year() const { return m_year; }
-    QComboBox* genre() const { return m_genre; }
-    QListWidget* trackNames() const { return m_tracksList; }
-    QLineEdit* currentTrack() const { return m_currentTrack; }
+    // Both outlive the page. The genre list starts on "Pop" when the model
+    // has none chosen yet.
+    TrackNamePage(TrackList& tracks, DiscNames& names, QWidget* parent);
 
     // The page came to the front: the track name edit takes the focus, and
     // the button works only with an audio disc.
     void shown();
-    // Empties the disc's names (artist, album, year, tracks).
-    void clearNames();
-    // Forgets the tracks' names of the disc that was in the drive.
-    void clearTrackNames();
 
     void TracksClick();
     void BtnSetNameClick();
@@ -51,7 +45,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void bindNames();
+    // Tracks := names, item 0 selected and in CurrentTrack (empty without
+    // an audio disc); BtnSetName works exactly while an audio disc is in.
+    void showTrackNames(const QStringList& names);
+
     TrackList& m_tracks;
+    DiscNames& m_names;
     QString m_availableTracksText = QStringLiteral("Available tracks:");
     QString m_trackText = QStringLiteral("Track");
     QLineEdit* m_artist = nullptr;
