@@ -248,7 +248,10 @@ int rip(const Arguments& args, const Environment& env)
     if (args.format == Arguments::Format::Mp3 && args.onTheFly)
         settings.onTheFly = true;
     if (!args.outputDirectory.isEmpty()) {
+        // A folder named on the command line is made when missing; the
+        // run's own check then tells whether it can be used.
         QString out = QDir(args.outputDirectory).absolutePath();
+        QDir().mkpath(out);
         settings.directoryMp3 = out.endsWith(QLatin1Char('/')) ? out : out + QLatin1Char('/');
     }
 
