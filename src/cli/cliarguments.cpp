@@ -177,6 +177,7 @@ QString usageText()
         "  --tracks LIST          tracks such as 1,3-5 (default: every audio track)\n"
         "  --wav | --mp3          WAV files (default) or MP3 files\n"
         "  --on-the-fly           with --mp3: encode while reading, no WAV file between\n"
+        "                         (without it the settings file decides)\n"
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"

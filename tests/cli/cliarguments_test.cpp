@@ -108,11 +108,3 @@ TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
         EXPECT_FALSE(r.error.contains(QLatin1Char('\n')));
     }
 }
-
-TEST(CliArguments, HelpNamesEveryCommandAndOption)
-{
-    const QString help = usageText();
-    for (const char* word : {"drives", "toc", "rip", "--drive", "--tracks", "--wav", "--mp3", "--on-the-fly", "--out",
-                             "--settings", "--help", "--version", "130"})
-        EXPECT_TRUE(help.contains(QLatin1String(word))) << word;
-}
