@@ -5,6 +5,7 @@
 #include "clisession.h"
 
 #include "consolerunview.h"
+#include "consoletexts.h"
 #include "interruptwatch.h"
 
 #include "cd/akriplibrary.h"
@@ -86,8 +87,9 @@ struct TocRow
 class Disc
 {
 public:
-    explicit Disc(const Environment& env)
+    Disc(const Environment& env, const ConsoleTexts& texts)
         : m_env(env)
+        , m_texts(texts)
         , m_drives(m_library, m_log, m_driveList, CdDrives::Options{env.paths.discsDir(), env.listPhysicalDrives})
         , m_tracks(m_drives, m_log)
     {
@@ -104,9 +106,8 @@ public:
     bool open(int number, QString* error)
     {
         if (number > m_driveList.count()) {
-            *error = m_driveList.count() == 0
-                         ? QStringLiteral("no drive found (and no disc image in %1)").arg(m_env.paths.discsDir())
-                         : QStringLiteral("no drive %1 (there are %2, see \"drives\")").arg(number).arg(m_driveList.count());
+            *error = m_driveList.count() == 0 ? m_texts.noDrive.arg(m_env.paths.discsDir())
+                                              : m_texts.noSuchDrive.arg(number).arg(m_driveList.count());
             return false;
         }
         m_drives.FGetCloseHandle();
@@ -154,6 +155,7 @@ public:
 
 private:
     const Environment& m_env;
+    const ConsoleTexts& m_texts;
     HiddenLog m_log;
     DriveList m_driveList;
     AkripLibrary m_library;
@@ -161,13 +163,13 @@ private:
     TrackList m_tracks;
 };
 
-int listDrives(const Environment& env)
+int listDrives(const Environment& env, const ConsoleTexts& texts)
 {
-    Disc disc(env);
+    Disc disc(env, texts);
     const DriveList& list = disc.driveList();
     const QStringList paths = disc.drives().DetectCD();
     if (list.count() == 0) {
-        print(env.errors, QStringLiteral("trackmill-cli: no drive found (and no disc image in %1)\n").arg(env.paths.discsDir()));
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noDrive.arg(env.paths.discsDir()) + QLatin1Char('\n'));
         return Failure;
     }
     for (int i = 0; i < list.count(); ++i)
@@ -175,9 +177,9 @@ int listDrives(const Environment& env)
     return Success;
 }
 
-int printToc(const Arguments& args, const Environment& env)
+int printToc(const Arguments& args, const Environment& env, const ConsoleTexts& texts)
 {
-    Disc disc(env);
+    Disc disc(env, texts);
     QString error;
     if (!disc.open(args.drive, &error)) {
         print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
@@ -185,7 +187,7 @@ int printToc(const Arguments& args, const Environment& env)
     }
     const QList<TocRow> rows = disc.rows();
     if (rows.isEmpty()) {
-        print(env.errors, QStringLiteral("trackmill-cli: no disc in drive %1\n").arg(args.drive));
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noDisc.arg(args.drive) + QLatin1Char('\n'));
         return Failure;
     }
     print(env.out, QStringLiteral("track     start    length   time  type\n"));
@@ -235,9 +237,12 @@ int rip(const Arguments& args, const Environment& env)
 {
     const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
     if (!QFileInfo(settingsFile).isFile()) {
-        print(env.errors, QStringLiteral("trackmill-cli: no settings file %1\n").arg(settingsFile));
+        const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
         return Failure;
     }
+    // The language of this settings file speaks for the run.
+    const ConsoleTexts texts = ConsoleTexts::forSettings(settingsFile, env.paths.languagesDir());
     const IniFile settingsIni(settingsFile);
     Settings settings;
     settings.load(settingsIni, env.paths.programDir);
@@ -255,7 +260,7 @@ int rip(const Arguments& args, const Environment& env)
         settings.directoryMp3 = out.endsWith(QLatin1Char('/')) ? out : out + QLatin1Char('/');
     }
 
-    Disc disc(env);
+    Disc disc(env, texts);
     QString error;
     if (!disc.open(args.drive, &error)) {
         print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
@@ -263,7 +268,7 @@ int rip(const Arguments& args, const Environment& env)
     }
     TrackList& tracks = disc.tracks();
     if (!tracks.CD()) {
-        print(env.errors, QStringLiteral("trackmill-cli: no audio disc in drive %1\n").arg(args.drive));
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noAudioDisc.arg(args.drive) + QLatin1Char('\n'));
         return Failure;
     }
 
@@ -278,11 +283,11 @@ int rip(const Arguments& args, const Environment& env)
     for (int n : wanted) {
         const auto row = std::find_if(rows.begin(), rows.end(), [n](const TocRow& r) { return r.number == n; });
         if (row == rows.end()) {
-            print(env.errors, QStringLiteral("trackmill-cli: the disc has no track %1 (it has %2)\n").arg(n).arg(rows.size()));
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSuchTrack.arg(n).arg(rows.size()) + QLatin1Char('\n'));
             return UsageError;
         }
         if (TrackList::kindOf(row->extent.control) != TrackList::TrackKind::Audio) {
-            print(env.errors, QStringLiteral("trackmill-cli: track %1 is a data track\n").arg(n));
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.dataTrack.arg(n) + QLatin1Char('\n'));
             return UsageError;
         }
         tracks.setSelection(n, true);
@@ -306,20 +311,20 @@ int rip(const Arguments& args, const Environment& env)
         try {
             tea = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(env.paths));
         } catch (const EGogoTeaError& e) {
-            print(env.errors, QStringLiteral("trackmill-cli: no MP3 encoder: %1\n").arg(e.message()));
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noEncoder.arg(e.message()) + QLatin1Char('\n'));
             return Failure;
         }
         encoder = std::make_unique<GogoTrackEncoder>(*tea, settings, disc.log());
     }
 
-    const LanguageTexts texts = languageTexts(settingsFile, env.paths.languagesDir());
-    ConsoleRunView view(env.out, env.terminal);
+    const LanguageTexts runTexts = languageTexts(settingsFile, env.paths.languagesDir());
+    ConsoleRunView view(env.out, env.terminal, texts);
     ConsoleMessageBoxes boxes(view, env.errors);
     ConsoleShell shell;
     NothingToKeep persistence;
     SettingsNaming naming(settings);
     RipRun run(RipRun::Collaborators{tracks, disc.drives(), disc.driveList(), disc.drives(), settings, naming, names,
-                                     tags, texts, disc.log(), boxes, env.system, shell, persistence, encoder.get(), {}},
+                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(), {}},
                view);
     QObject::connect(&run, &RipRun::trackFinished, &run, [&view](const RipRun::TrackReport& r) { view.trackFinished(r); });
 
@@ -344,7 +349,7 @@ int rip(const Arguments& args, const Environment& env)
     removeAbortedProducts(run.reports(), encoder ? encoder->extension() : QString());
     view.hideProgress();
     if (interrupted) {
-        print(env.errors, QStringLiteral("trackmill-cli: interrupted, the unfinished track was removed\n"));
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
         return Interrupted;
     }
     int done = 0;
@@ -356,8 +361,8 @@ int rip(const Arguments& args, const Environment& env)
         return Success;
     QString reason = boxes.lastProblem();
     if (reason.isEmpty())
-        reason = QStringLiteral("%1 of %2 tracks done").arg(done).arg(wanted.size());
-    print(env.errors, QStringLiteral("trackmill-cli: failed: %1\n").arg(reason));
+        reason = texts.tracksDone.arg(done).arg(wanted.size());
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.runFailed.arg(reason) + QLatin1Char('\n'));
     return Failure;
 }
 
@@ -379,9 +384,9 @@ int run(const QStringList& arguments, const Environment& env)
         print(env.out, QStringLiteral("trackmill-cli %1\n").arg(QCoreApplication::applicationVersion()));
         return Success;
     case Arguments::Command::Drives:
-        return listDrives(env);
+        return listDrives(env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
     case Arguments::Command::Toc:
-        return printToc(args, env);
+        return printToc(args, env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
     case Arguments::Command::Rip:
         return rip(args, env);
     }

@@ -6,9 +6,10 @@
 
 namespace trackmill::cli {
 
-ConsoleRunView::ConsoleRunView(FILE* out, bool terminal)
+ConsoleRunView::ConsoleRunView(FILE* out, bool terminal, const ConsoleTexts& texts)
     : m_out(out)
     , m_terminal(terminal)
+    , m_texts(texts)
 {
 }
 
@@ -86,16 +87,16 @@ void ConsoleRunView::setTitle(const QString& title)
 void ConsoleRunView::trackFinished(const RipRun::TrackReport& report)
 {
     clearLine();
-    QString line = QStringLiteral("track %1: ").arg(report.track, 2, 10, QLatin1Char('0'));
+    QString line = m_texts.track + QStringLiteral(" %1: ").arg(report.track, 2, 10, QLatin1Char('0'));
     switch (report.result) {
     case RipRun::TrackReport::Result::Done:
-        line += QStringLiteral("done  ") + report.file;
+        line += m_texts.trackDone + QStringLiteral("  ") + report.file;
         break;
     case RipRun::TrackReport::Result::Aborted:
-        line += QStringLiteral("aborted  ") + report.file;
+        line += m_texts.trackAborted + QStringLiteral("  ") + report.file;
         break;
     case RipRun::TrackReport::Result::Failed:
-        line += QStringLiteral("failed  ") + ConsoleMessageBoxes::oneLine(report.message);
+        line += m_texts.trackFailed + QStringLiteral("  ") + ConsoleMessageBoxes::oneLine(report.message);
         break;
     }
     write(line + QLatin1Char('\n'));
@@ -121,23 +122,23 @@ QString ConsoleMessageBoxes::oneLine(const QString& text)
     return text.trimmed().replace(breaks, QStringLiteral(" "));
 }
 
-void ConsoleMessageBoxes::problem(const char* kind, const QString& text)
+void ConsoleMessageBoxes::problem(const QString& text)
 {
     m_view.hideProgress();
     m_lastProblem = oneLine(text);
-    const QByteArray line = QByteArrayLiteral("trackmill-cli: ") + kind + m_lastProblem.toLocal8Bit() + '\n';
+    const QByteArray line = QByteArrayLiteral("trackmill-cli: ") + m_lastProblem.toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), m_errors);
     std::fflush(m_errors);
 }
 
 void ConsoleMessageBoxes::warning(const QString& text)
 {
-    problem("", text);
+    problem(text);
 }
 
 void ConsoleMessageBoxes::error(const QString& text)
 {
-    problem("error: ", text);
+    problem(text);
 }
 
 void ConsoleMessageBoxes::information(const QString& text)

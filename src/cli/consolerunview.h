@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "consoletexts.h"
+
 #include "platform/messageboxes.h"
 #include "rip/riprun.h"
 #include "rip/runview.h"
@@ -19,7 +21,7 @@ class ConsoleRunView final : public RunView
 {
 public:
     // `out` stays open for the view's life; `terminal`: it is a tty.
-    ConsoleRunView(FILE* out, bool terminal);
+    ConsoleRunView(FILE* out, bool terminal, const ConsoleTexts& texts);
 
     // One line per track of the run, after the progress line is cleared.
     void trackFinished(const RipRun::TrackReport& report);
@@ -58,6 +60,7 @@ private:
 
     FILE* m_out;
     bool m_terminal;
+    const ConsoleTexts& m_texts;
     QString m_state;
     QString m_output;    // the file being written
     QString m_percents;  // "45% / 0%"
@@ -85,7 +88,7 @@ public:
     static QString oneLine(const QString& text);
 
 private:
-    void problem(const char* kind, const QString& text);
+    void problem(const QString& text);
 
     ConsoleRunView& m_view;
     FILE* m_errors;

@@ -61,7 +61,7 @@ TEST_F(CliProgramTest, WithoutADriveEveryCommandFailsWithAReason)
         SCOPED_TRACE(args.join(' ').toStdString());
         const CliResult r = cli.run(args);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.errors.startsWith("trackmill-cli: no drive found")) << r.errors.toStdString();
+        EXPECT_TRUE(r.errors.startsWith("trackmill-cli: No drive found and no disc image in ")) << r.errors.toStdString();
         EXPECT_EQ(r.errors.count('\n'), 1);
     }
 }
@@ -88,7 +88,7 @@ TEST_F(CliProgramTest, TocShowsEveryTrackAndTheDiscIds)
 
     const CliResult none = cli.run({"toc", "--drive", "3"});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_EQ(none.errors, "trackmill-cli: no drive 3 (there are 2, see \"drives\")\n");
+    EXPECT_EQ(none.errors, "trackmill-cli: There is no drive 3, there are 2\n");
 }
 
 TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
@@ -108,8 +108,8 @@ TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
     EXPECT_FALSE(r.out.contains('\r'));
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 2) << r.out.toStdString();
-    EXPECT_EQ(lines[0], "track 01: done  " + album() + "01 - One.wav");
-    EXPECT_EQ(lines[1], "track 03: done  " + album() + "03 - Three.wav");
+    EXPECT_EQ(lines[0], "Track 01: done  " + album() + "01 - One.wav");
+    EXPECT_EQ(lines[1], "Track 03: done  " + album() + "03 - Three.wav");
 }
 
 TEST_F(CliProgramTest, OutAndSettingsOverrideTheProgramsOwnWithoutChangingThem)
@@ -137,7 +137,7 @@ TEST_F(CliProgramTest, TracksTheDiscLacksAreACommandLineError)
         const char* tracks;
         const char* saying;
     };
-    for (const Case& c : {Case{"4", "the disc has no track 4 (it has 3)\n"}, Case{"1-3", "track 3 is a data track\n"},
+    for (const Case& c : {Case{"4", "The disc has no track 4, it has 3\n"}, Case{"1-3", "Track 3 is a data track\n"},
                           Case{"1-x", "--tracks: bad track range \"1-x\""}}) {
         SCOPED_TRACE(c.tracks);
         const CliResult r = cli.run({"rip", "--tracks", c.tracks});
@@ -160,8 +160,8 @@ TEST_F(CliProgramTest, AFailedRunEndsWithOneLineSayingWhy)
     EXPECT_EQ(r.exitCode, 1);
     const QStringList lines = r.errors.split('\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_TRUE(lines.last().startsWith("trackmill-cli: failed: ")) << r.errors.toStdString();
-    EXPECT_GT(lines.last().size(), QString("trackmill-cli: failed: ").size() + 5);
+    EXPECT_TRUE(lines.last().startsWith("trackmill-cli: Failed: ")) << r.errors.toStdString();
+    EXPECT_GT(lines.last().size(), QString("trackmill-cli: Failed: ").size() + 5);
 }
 
 TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
@@ -176,7 +176,7 @@ TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
     QByteArray out;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         out += process.readAllStandardOutput();
-        return out.contains("track 01: done") || process.state() == QProcess::NotRunning;
+        return out.contains("Track 01: done") || process.state() == QProcess::NotRunning;
     }, 60000));
     ASSERT_EQ(process.state(), QProcess::Running) << out.toStdString();
     // The second track is being read and encoded now.
@@ -186,6 +186,18 @@ TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 130);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    EXPECT_TRUE(errors.endsWith("trackmill-cli: interrupted, the unfinished track was removed\n")) << errors.toStdString();
+    EXPECT_TRUE(errors.endsWith("trackmill-cli: Interrupted, the unfinished track was removed\n")) << errors.toStdString();
     EXPECT_EQ(filesBelow(folders.output), QStringList{"The Band/The Album/01 - One.mp3"});
+}
+
+TEST_F(CliProgramTest, TheSettingsFilesLanguageSpeaks)
+{
+    folders.writeDisc("a", {1});
+    storeNames({"Eins"});
+    IniFile(folders.paths.settingsFile()).writeString("MAIN", "LANGUAGE", "German");
+    const CliResult r = cli.run({"rip"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Titel 01: fertig  " + album() + "01 - Eins.wav\n")) << r.out.toStdString();
+    const CliResult none = cli.run({"rip", "--tracks", "2"});
+    EXPECT_EQ(none.errors, "trackmill-cli: Die CD hat keinen Titel 2, sie hat 1\n");
 }

@@ -33,6 +33,16 @@ private:
     FILE* m_file = nullptr;
 };
 
+ConsoleTexts texts()
+{
+    ConsoleTexts t;
+    t.track = "Track";
+    t.trackDone = "done";
+    t.trackAborted = "aborted";
+    t.trackFailed = "failed";
+    return t;
+}
+
 // A run of two tracks as the run controller reports it.
 void twoTracks(ConsoleRunView& view)
 {
@@ -52,23 +62,25 @@ void twoTracks(ConsoleRunView& view)
 TEST(ConsoleRunView, PipeGetsOnePlainLinePerTrack)
 {
     Capture out;
-    ConsoleRunView view(out.file(), /*terminal*/ false);
+    const ConsoleTexts words = texts();
+    ConsoleRunView view(out.file(), /*terminal*/ false, words);
     twoTracks(view);
-    EXPECT_EQ(out.text(), "track 01: done  /out/01 - One.wav\n"
-                          "track 02: failed  Read error at sector 7\n");
+    EXPECT_EQ(out.text(), "Track 01: done  /out/01 - One.wav\n"
+                          "Track 02: failed  Read error at sector 7\n");
 }
 
 TEST(ConsoleRunView, TerminalRewritesOneLineAndClearsItBeforeATrackLine)
 {
     Capture out;
-    ConsoleRunView view(out.file(), /*terminal*/ true);
+    const ConsoleTexts words = texts();
+    ConsoleRunView view(out.file(), /*terminal*/ true, words);
     twoTracks(view);
     const QString text = out.text();
     // Every track line starts on a cleared line; no progress line is left behind.
     EXPECT_TRUE(text.contains("\rGrabbing track 1 of 2  01 - One.wav  45% / 0%")) << text.toStdString();
-    EXPECT_TRUE(text.contains("\rtrack 01: done  /out/01 - One.wav\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\rTrack 01: done  /out/01 - One.wav\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("\rGrabbing track 2 of 2  01 - One.wav  10% / 0%")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("track 02: failed  Read error at sector 7\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("Track 02: failed  Read error at sector 7\n")) << text.toStdString();
     EXPECT_EQ(text.count('\n'), 2);
     // A shorter line after a longer one blanks the rest.
     EXPECT_TRUE(text.contains(QString(" ").repeated(10) + "\r")) << text.toStdString();
@@ -77,7 +89,8 @@ TEST(ConsoleRunView, TerminalRewritesOneLineAndClearsItBeforeATrackLine)
 TEST(ConsoleRunView, ProgressLineLeavesOutWhatIsNotKnown)
 {
     Capture out;
-    ConsoleRunView view(out.file(), true);
+    const ConsoleTexts words = texts();
+    ConsoleRunView view(out.file(), true, words);
     EXPECT_EQ(view.progressLine(), "");
     view.setTitle("Trackmill");
     EXPECT_EQ(view.progressLine(), "");
@@ -95,7 +108,8 @@ TEST(ConsoleRunView, ProgressLineLeavesOutWhatIsNotKnown)
 TEST(ConsoleMessageBoxes, ProblemsGoToErrorsAsOneLineAndTheLastIsKept)
 {
     Capture out, errors;
-    ConsoleRunView view(out.file(), false);
+    const ConsoleTexts words = texts();
+    ConsoleRunView view(out.file(), false, words);
     ConsoleMessageBoxes boxes(view, errors.file());
     boxes.information("  Grabbing finished.   \n\n    Grabbing 00:03");
     EXPECT_EQ(boxes.lastProblem(), "");
@@ -103,6 +117,6 @@ TEST(ConsoleMessageBoxes, ProblemsGoToErrorsAsOneLineAndTheLastIsKept)
     boxes.error("  Error in the path or file name.   \n\n/out: Permission denied");
     EXPECT_EQ(out.text(), "Grabbing finished. Grabbing 00:03\n");
     EXPECT_EQ(errors.text(), "trackmill-cli: No track selected.\n"
-                             "trackmill-cli: error: Error in the path or file name. /out: Permission denied\n");
+                             "trackmill-cli: Error in the path or file name. /out: Permission denied\n");
     EXPECT_EQ(boxes.lastProblem(), "Error in the path or file name. /out: Permission denied");
 }
