@@ -214,6 +214,15 @@ constexpr LanguageKey kAboutKeys[] = {
     {"MONTHS", "SEPTEMBER"},
 };
 
+// The command-line ripper's lines (trackmill-cli), read by it alone.
+constexpr LanguageKey kConsoleKeys[] = {
+    {"CONSOLE", "NO_DRIVE"},      {"CONSOLE", "NO_SUCH_DRIVE"}, {"CONSOLE", "NO_DISC"},
+    {"CONSOLE", "NO_AUDIO_DISC"}, {"CONSOLE", "NO_SETTINGS_FILE"}, {"CONSOLE", "NO_SUCH_TRACK"},
+    {"CONSOLE", "DATA_TRACK"},    {"CONSOLE", "NO_ENCODER"},    {"CONSOLE", "INTERRUPTED"},
+    {"CONSOLE", "RUN_FAILED"},    {"CONSOLE", "TRACKS_DONE"},   {"CONSOLE", "TRACK"},
+    {"CONSOLE", "TRACK_DONE"},    {"CONSOLE", "TRACK_ABORTED"}, {"CONSOLE", "TRACK_FAILED"},
+};
+
 std::vector<LanguageKey> collectKeys()
 {
     std::vector<LanguageKey> keys;
@@ -228,6 +237,8 @@ std::vector<LanguageKey> collectKeys()
     for (const LanguageTextRow& row : kRows)
         add(row.section, row.key);
     for (const LanguageKey& k : kAboutKeys)
+        add(k.section, k.key);
+    for (const LanguageKey& k : kConsoleKeys)
         add(k.section, k.key);
     add(characterSetKey.section, characterSetKey.key);
     return keys;

@@ -5,18 +5,14 @@
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cdplayerdatabase.h"
-#include "discid.h"
-#include "tags/genrelist.h"
 #include "discnames.h"
+#include "discstartnames.h"
+#include "tags/genrelist.h"
 
 namespace trackmill {
 
 namespace {
-
-// Minute/second/frame addressing of the TOC (parameter 36 = 1).
-constexpr DWORD kMsfAddressing = 1;
 constexpr int kGenreCount = GenreList::Count;
-
 }
 
 CdPlayerNames::CdPlayerNames(Collaborators collaborators)
@@ -26,18 +22,7 @@ CdPlayerNames::CdPlayerNames(Collaborators collaborators)
 
 std::optional<QString> CdPlayerNames::GetCD_ID_Audio(CdDrives& drives)
 {
-    if (!drives.checkHandle())
-        return std::nullopt;
-    TOC toc;
-    if (!drives.readToc(toc, kMsfAddressing))
-        return cdPlayerDiscId({});
-    return cdPlayerDiscIdFromToc(QByteArrayView(reinterpret_cast<const char*>(&toc), sizeof toc));
-}
-
-int CdPlayerNames::GetGenreFromCDPlayerINI(CdDrives& drives, const QString& databasePath)
-{
-    const std::optional<QString> id = GetCD_ID_Audio(drives);
-    return id ? CdPlayerDatabase(databasePath).genreForTagEditor(*id) : 0;
+    return cdPlayerDiscIdOfDrive(drives);
 }
 
 void CdPlayerNames::GetFromCDPlayerINI(const QString&)

@@ -37,10 +37,6 @@ public:
     // in minute/second/frame addressing.
     static std::optional<QString> GetCD_ID_Audio(CdDrives& drives);
 
-    // The sorted genre position the tag editor selects (98, "Pop", for a
-    // stored 0 or none); 0 without a disc id.
-    static int GetGenreFromCDPlayerINI(CdDrives& drives, const QString& databasePath);
-
     // Artist, album and the grid's names, when the disc is known.
     void GetFromCDPlayerINI(const QString& drive);
     // Artist, album and track names, and year and genre when the disc is

@@ -40,4 +40,28 @@ QString cdPlayerDiscIdFromToc(QByteArrayView toc)
     return cdPlayerDiscId(tracks);
 }
 
+std::optional<QString> cddbDiscId(const QList<qint64>& trackStarts, qint64 leadOut)
+{
+    // 75 sectors a second; the 2 s lead-in counts into every offset.
+    constexpr qint64 kLeadIn = 150;
+    constexpr qint64 kSectorsPerSecond = 75;
+    if (trackStarts.isEmpty() || trackStarts.size() > kMaxTracks)
+        return std::nullopt;
+    qint64 previous = -1;
+    quint32 digitSum = 0;
+    for (qint64 start : trackStarts) {
+        if (start < 0 || start <= previous)
+            return std::nullopt;
+        previous = start;
+        for (qint64 seconds = (start + kLeadIn) / kSectorsPerSecond; seconds > 0; seconds /= 10)
+            digitSum += quint32(seconds % 10);
+    }
+    if (leadOut <= previous)
+        return std::nullopt;
+    const quint32 length = quint32((leadOut + kLeadIn) / kSectorsPerSecond
+                                   - (trackStarts.first() + kLeadIn) / kSectorsPerSecond);
+    const quint32 id = ((digitSum % 255) << 24) | ((length & 0xFFFF) << 8) | quint32(trackStarts.size());
+    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0'));
+}
+
 }

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace trackmill {
 
@@ -27,5 +28,12 @@ QString cdPlayerDiscId(const QList<TocAddress>& tracks);
 // the first to the last track count; a short or implausible record
 // contributes only the entries it really holds.
 QString cdPlayerDiscIdFromToc(QByteArrayView toc);
+
+// The standard CDDB disc id of a table of contents in logical block
+// addresses (sectors, track 1 = 0): every track counts, data tracks too.
+// trackStarts are the tracks' first sectors in disc order, leadOut the
+// lead-out's. Eight lower-case hexadecimal digits; nothing for no tracks,
+// more than 99, or addresses going backwards.
+std::optional<QString> cddbDiscId(const QList<qint64>& trackStarts, qint64 leadOut);
 
 }

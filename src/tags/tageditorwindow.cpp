@@ -3,6 +3,7 @@
 #include "tags/tageditorwindow.h"
 
 #include "metadata/discnames.h"
+#include "metadata/discstartnames.h"
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
 
@@ -345,11 +346,7 @@ void TForm4::setUseId3v2(bool on)
 
 void TForm4::setYears(const QString& year)
 {
-    // The version 1.1 year holds four characters, as its edit does.
-    m_tags.setYears(year);
-    TagEditorFields f = m_tags.fields();
-    f.year = f.year.left(kYearLength);
-    m_tags.setFields(f);
+    setStartYears(m_tags, year);
 }
 
 QString TForm4::year2() const

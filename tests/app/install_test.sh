@@ -13,7 +13,7 @@ DESTDIR="$dest" cmake --install "$build" --prefix /opt/tm >/dev/null
 root=$dest/opt/tm
 prog=$root/lib/trackmill
 
-for f in trackmill libakrip32.so libgogo.so Trackmill.INI Languages/English.LNG Languages/German.LNG \
+for f in trackmill trackmill-cli libakrip32.so libgogo.so Trackmill.INI Languages/English.LNG Languages/German.LNG \
          ../../share/applications/trackmill.desktop ../../share/icons/hicolor/scalable/apps/trackmill.svg \
          ../../share/icons/hicolor/64x64/apps/trackmill.png; do
   [[ -f "$prog/$f" ]] || fail "missing $f"
@@ -22,10 +22,14 @@ done
 [[ -d "$prog/Discs" ]] || fail "missing Discs/"
 [[ "$(readlink "$root/bin/trackmill")" == ../lib/trackmill/trackmill ]] || fail "bin/trackmill does not link to the program"
 [[ -x "$root/bin/trackmill" ]] || fail "bin/trackmill dangles"
+[[ "$(readlink "$root/bin/trackmill-cli")" == ../lib/trackmill/trackmill-cli ]] || fail "bin/trackmill-cli does not link to the ripper"
+[[ -x "$prog/trackmill-cli" && -x "$root/bin/trackmill-cli" ]] || fail "trackmill-cli not executable"
 # Nothing was written outside the DESTDIR (a doubled or missing DESTDIR would show here).
 [[ -z "$(find "$dest" -mindepth 1 -maxdepth 1 ! -name opt)" ]] || fail "files outside the prefix: $(ls "$dest")"
 # The program finds its two libraries in its own folder.
-readelf -d "$prog/trackmill" | grep -E 'R(UN)?PATH' | grep -q '\$ORIGIN' || fail "no \$ORIGIN run path"
+for p in trackmill trackmill-cli; do
+  readelf -d "$prog/$p" | grep -E 'R(UN)?PATH' | grep -q '\$ORIGIN' || fail "no \$ORIGIN run path in $p"
+done
 
 entry=$root/share/applications/trackmill.desktop
 grep -qx 'Exec=/opt/tm/lib/trackmill/trackmill' "$entry" || fail "Exec does not name the installed program"

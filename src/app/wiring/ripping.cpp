@@ -15,6 +15,7 @@
 #include "rip/progresswindow.h"
 #include "rip/riprun.h"
 #include "rip/runservices.h"
+#include "rip/settingsnaming.h"
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/tagfields.h"
@@ -22,19 +23,6 @@
 namespace trackmill {
 
 namespace {
-
-class ProgramNaming final : public NamingSource
-{
-public:
-    explicit ProgramNaming(const TrackmillApp& app)
-        : m_app(app)
-    {
-    }
-    NamingSettings namingSettings() const override { return m_app.namingSettings(); }
-
-private:
-    const TrackmillApp& m_app;
-};
 
 class ProgramPersistence final : public RunPersistence
 {
@@ -56,20 +44,7 @@ private:
 
 NamingSettings TrackmillApp::namingSettings() const
 {
-    const Settings& s = *m_settings;
-    NamingSettings n;
-    n.fileNameScheme = s.fileName;
-    n.split = s.split;
-    n.splitCharacter = m_splitCharacter();
-    n.replaceSpaces = s.replaceSpaces;
-    // The nine replacement edits Edt1 to Edt9 are not among the Settings.
-    if (m_form2)
-        n.replacements = m_form2->namingSettings().replacements;
-    n.artistAsDirectory = s.artistAsDirectory;
-    n.albumAsDirectory = s.albumAsDirectory;
-    n.artistAndAlbumAsDirectory = s.artistAndAlbumAsDirectory;
-    n.artistAlbumYearAsDirectory = s.artistAlbumYearAsDirectory;
-    return n;
+    return m_naming->namingSettings();
 }
 
 void TrackmillApp::wireRipping()
@@ -83,7 +58,11 @@ void TrackmillApp::wireRipping()
     }
 
     m_runView = std::make_unique<WindowRunView>(*m_form1, *m_form3);
-    m_naming = std::make_unique<ProgramNaming>(*this);
+    // The separator and the nine replacement edits Edt1 to Edt9 are the
+    // settings window's, not among the Settings.
+    m_naming = std::make_unique<SettingsNaming>(
+        *m_settings, [this] { return m_splitCharacter(); },
+        [this] { return m_form2 ? m_form2->namingSettings().replacements : NamingSettings().replacements; });
     m_persistence = std::make_unique<ProgramPersistence>(*m_form2, *this);
     DriveTray& tray = m_services.tray ? *m_services.tray : static_cast<DriveTray&>(*m_drives);
     m_ripRun = std::make_unique<RipRun>(

@@ -7,7 +7,7 @@
 
 #include "app/mainwindow.h"
 #include "cd/tracklist.h"
-#include "metadata/cdplayernames.h"
+#include "metadata/discstartnames.h"
 #include "metadata/discnames.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
@@ -21,14 +21,9 @@ void TrackmillApp::wireTagEditor()
     TagFields& tags = *m_tagFields;
 
     // The genre the window starts on: the stored one of the disc in the
-    // drive. A stored 0, a missing entry or a position outside the list (a
-    // hand-edited CDPLAYER.INI) means "Pop".
-    int position = GenreList::PopPosition;
-    if (m_tracks->CD()) {
-        const int stored = CdPlayerNames::GetGenreFromCDPlayerINI(*m_drives, m_services.paths.cdPlayerIni());
-        if (stored >= 1 && stored < GenreList::Count)
-            position = stored;
-    }
+    // drive, "Pop" without one.
+    const int position = m_tracks->CD() ? startGenrePosition(*m_drives, m_services.paths.cdPlayerIni())
+                                        : GenreList::PopPosition;
     tags.setGenrePosition(position);
     m_form4 = std::make_unique<TForm4>(*m_genres, tags, names);
 

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace trackmill::cli {
+
+// What the command line asks for. Drives are numbered from 1 as
+// `trackmill-cli drives` lists them; tracks as the disc numbers them.
+struct Arguments
+{
+    enum class Command { Help, Version, Drives, Toc, Rip };
+    enum class Format { Wav, Mp3 };
+
+    Command command = Command::Help;
+    int drive = 1;
+    QList<int> tracks;  // ascending, no repeats; empty: every audio track
+    Format format = Format::Wav;
+    bool onTheFly = false;
+    QString outputDirectory;  // empty: the settings' output folder
+    QString settingsFile;     // empty: Trackmill.INI beside the program
+};
+
+struct ParseResult
+{
+    Arguments arguments;
+    // Empty when the command line is good; else one line saying what is wrong.
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The arguments after the program's name.
+ParseResult parseArguments(const QStringList& arguments);
+
+// "1,3-5" -> 1, 3, 4, 5: numbers 1 to 99 and ascending ranges, separated
+// by commas; repeats count once. Empty on error, with the reason in *error.
+QList<int> parseTrackList(const QString& text, QString* error);
+
+// The --help text.
+QString usageText();
+
+// Exit codes: 0 every track done, 1 the run or the disc failed, 2 a bad
+// command line, 130 interrupted (SIGINT or SIGTERM).
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
+
+}

@@ -1,0 +1,396 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The three commands of the command-line ripper over the core: the same
+// drives, Track list, settings, disc names, tag fields and run controller
+// as the window program, reporting to the console.
+#include "clisession.h"
+
+#include "consolerunview.h"
+#include "consoletexts.h"
+#include "interruptwatch.h"
+
+#include "cd/akriplibrary.h"
+#include "cd/cddrives.h"
+#include "cd/drivelist.h"
+#include "cd/tracklist.h"
+#include "encoder/egogoteaerror.h"
+#include "encoder/gogotea.h"
+#include "encoder/gogotrackencoder.h"
+#include "lang/languagechoice.h"
+#include "lang/languagefile.h"
+#include "lang/languagetexts.h"
+#include "metadata/discid.h"
+#include "metadata/discnames.h"
+#include "metadata/discstartnames.h"
+#include "platform/hiddenlog.h"
+#include "platform/inifile.h"
+#include "platform/systemservices.h"
+#include "rip/riprun.h"
+#include "rip/runservices.h"
+#include "rip/settingsnaming.h"
+#include "settings/settings.h"
+#include "tags/genrelist.h"
+#include "tags/tagfields.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+#include <optional>
+
+namespace trackmill::cli {
+
+namespace {
+
+// Logical block addressing of the TOC (parameter 36 = 0).
+constexpr DWORD kLbaAddressing = 0;
+
+void print(FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+// The console has no file dialogs: every choice is cancelled (the WAV
+// files batch, which asks for files, is not offered on the command line).
+class ConsoleShell final : public DesktopShell
+{
+public:
+    QString selectDirectory(const QString&, const QString&) override { return {}; }
+    QStringList selectFiles(const QString&, const QString&, const QString&) override { return {}; }
+    void openUrl(const QString&) override {}
+};
+
+// Before an after-run action the window program keeps the settings and
+// the names the user changed. The command line changes neither (its
+// options override the file for the one run and are not to be stored, the
+// names are the database's own) and runs no after-run action.
+class NothingToKeep final : public RunPersistence
+{
+public:
+    void saveSettings() override {}
+    void storeDiscNames() override {}
+};
+
+// One track of the table of contents.
+struct TocRow
+{
+    int number = 0;
+    TrackList::TrackExtent extent;
+};
+
+// The drives, the disc in one of them and its Track list, as the main
+// window holds them.
+class Disc
+{
+public:
+    Disc(const Environment& env, const ConsoleTexts& texts)
+        : m_env(env)
+        , m_texts(texts)
+        , m_drives(m_library, m_log, m_driveList, CdDrives::Options{env.paths.discsDir(), env.listPhysicalDrives})
+        , m_tracks(m_drives, m_log)
+    {
+        m_drives.GetListCDROM();
+    }
+
+    DriveList& driveList() { return m_driveList; }
+    CdDrives& drives() { return m_drives; }
+    TrackList& tracks() { return m_tracks; }
+    HiddenLog& log() { return m_log; }
+
+    // Opens drive `number` (1-based) and reads its disc. False with the
+    // reason when there is no such drive.
+    bool open(int number, QString* error)
+    {
+        if (number > m_driveList.count()) {
+            *error = m_driveList.count() == 0 ? m_texts.noDrive.arg(m_env.paths.discsDir())
+                                              : m_texts.noSuchDrive.arg(number).arg(m_driveList.count());
+            return false;
+        }
+        m_drives.FGetCloseHandle();
+        m_driveList.setSelectedIndex(number - 1);
+        m_drives.openSelectedDrive();
+        m_tracks.GetCDTOC();
+        return true;
+    }
+
+    // The tracks of the open drive's disc; empty without one.
+    QList<TocRow> rows()
+    {
+        QList<TocRow> rows;
+        TOC toc;
+        if (!m_drives.readToc(toc, kLbaAddressing))
+            return rows;
+        for (int n = 1; n < m_tracks.RowCount(); ++n) {
+            TocRow row;
+            row.number = n;
+            if (TrackList::trackExtent(toc, n, row.extent))
+                rows.append(row);
+        }
+        return rows;
+    }
+
+    // The CDDB disc id from the TOC in block addresses; every track counts.
+    std::optional<QString> cddbId()
+    {
+        TOC toc;
+        if (!m_drives.readToc(toc, kLbaAddressing) || toc.lastTrack < toc.firstTrack)
+            return std::nullopt;
+        const auto address = [](const TOCTRACK& t) {
+            return qint64((quint32(t.addr[0]) << 24) | (quint32(t.addr[1]) << 16) | (quint32(t.addr[2]) << 8) | t.addr[3]);
+        };
+        const int count = toc.lastTrack - toc.firstTrack + 1;
+        if (count >= TRACKS_PER_DISK)
+            return std::nullopt;
+        QList<qint64> starts;
+        for (int i = 0; i < count; ++i)
+            starts.append(address(toc.tracks[i]));
+        return cddbDiscId(starts, address(toc.tracks[count]));
+    }
+
+    QString drivePath(int index) const { return m_drives.DetectCD().value(index); }
+
+private:
+    const Environment& m_env;
+    const ConsoleTexts& m_texts;
+    HiddenLog m_log;
+    DriveList m_driveList;
+    AkripLibrary m_library;
+    CdDrives m_drives;
+    TrackList m_tracks;
+};
+
+int listDrives(const Environment& env, const ConsoleTexts& texts)
+{
+    Disc disc(env, texts);
+    const DriveList& list = disc.driveList();
+    const QStringList paths = disc.drives().DetectCD();
+    if (list.count() == 0) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noDrive.arg(env.paths.discsDir()) + QLatin1Char('\n'));
+        return Failure;
+    }
+    for (int i = 0; i < list.count(); ++i)
+        print(env.out, QStringLiteral("%1  %2  %3\n").arg(i + 1).arg(list.identifications().at(i).trimmed(), paths.value(i)));
+    return Success;
+}
+
+int printToc(const Arguments& args, const Environment& env, const ConsoleTexts& texts)
+{
+    Disc disc(env, texts);
+    QString error;
+    if (!disc.open(args.drive, &error)) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
+        return Failure;
+    }
+    const QList<TocRow> rows = disc.rows();
+    if (rows.isEmpty()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noDisc.arg(args.drive) + QLatin1Char('\n'));
+        return Failure;
+    }
+    print(env.out, QStringLiteral("track     start    length   time  type\n"));
+    for (const TocRow& row : rows) {
+        const bool audio = TrackList::kindOf(row.extent.control) == TrackList::TrackKind::Audio;
+        print(env.out, QStringLiteral("%1  %2  %3  %4  %5\n")
+                           .arg(row.number, 5)
+                           .arg(row.extent.start, 8)
+                           .arg(row.extent.length, 8)
+                           .arg(TrackList::timeText(row.extent.length), 5)
+                           .arg(audio ? QStringLiteral("audio") : QStringLiteral("data")));
+    }
+    if (const std::optional<QString> id = disc.cddbId())
+        print(env.out, QStringLiteral("CDDB disc id: %1\n").arg(*id));
+    if (const std::optional<QString> id = cdPlayerDiscIdOfDrive(disc.drives()))
+        print(env.out, QStringLiteral("CDPLAYER.INI section: %1\n").arg(*id));
+    return Success;
+}
+
+// The language the settings file names (English when its file is
+// missing): the texts of the run's lines and boxes.
+LanguageTexts languageTexts(const QString& settingsFile, const QString& languagesDir)
+{
+    const StartupLanguage language = startupLanguage(settingsFile, languagesDir);
+    const QString name = (language.applyFile ? language.marked.name : QStringLiteral("English")) + QStringLiteral(".LNG");
+    return LanguageTexts::fromFile(LanguageFile::open(languagesDir, name));
+}
+
+// An aborted track leaves no file behind: the WAV file of a stopped read
+// has a repaired header and an encoder's partial output is a playable
+// file, both would pass for the whole track.
+// encodedSuffix: the encoder's ".mp3", empty without one.
+void removeAbortedProducts(const QList<RipRun::TrackReport>& reports, const QString& encodedSuffix)
+{
+    for (const RipRun::TrackReport& report : reports) {
+        if (report.result != RipRun::TrackReport::Result::Aborted || report.file.isEmpty())
+            continue;
+        const QFileInfo info(report.file);
+        const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
+        QFile::remove(base + QStringLiteral(".wav"));
+        if (!encodedSuffix.isEmpty())
+            QFile::remove(base + encodedSuffix);
+    }
+}
+
+int rip(const Arguments& args, const Environment& env)
+{
+    const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
+    if (!QFileInfo(settingsFile).isFile()) {
+        const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
+        return Failure;
+    }
+    // The language of this settings file speaks for the run.
+    const ConsoleTexts texts = ConsoleTexts::forSettings(settingsFile, env.paths.languagesDir());
+    const IniFile settingsIni(settingsFile);
+    Settings settings;
+    settings.load(settingsIni, env.paths.programDir);
+    // The command line's choices for this run; the file is not changed.
+    settings.encodeWavToMp3 = false;
+    settings.afterExecute = 0;
+    settings.preventScreensaver = false;
+    if (args.format == Arguments::Format::Mp3 && args.onTheFly)
+        settings.onTheFly = true;
+    if (!args.outputDirectory.isEmpty()) {
+        // A folder named on the command line is made when missing; the
+        // run's own check then tells whether it can be used.
+        QString out = QDir(args.outputDirectory).absolutePath();
+        QDir().mkpath(out);
+        settings.directoryMp3 = out.endsWith(QLatin1Char('/')) ? out : out + QLatin1Char('/');
+    }
+
+    Disc disc(env, texts);
+    QString error;
+    if (!disc.open(args.drive, &error)) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
+        return Failure;
+    }
+    TrackList& tracks = disc.tracks();
+    if (!tracks.CD()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noAudioDisc.arg(args.drive) + QLatin1Char('\n'));
+        return Failure;
+    }
+
+    // The tracks to rip: those asked for, else every audio track.
+    const QList<TocRow> rows = disc.rows();
+    tracks.CheckOrNotAllTracks(tracks.RowCount() - 1, QLatin1Char('0'));
+    QList<int> wanted = args.tracks;
+    if (wanted.isEmpty())
+        for (const TocRow& row : rows)
+            if (TrackList::kindOf(row.extent.control) == TrackList::TrackKind::Audio)
+                wanted.append(row.number);
+    for (int n : wanted) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [n](const TocRow& r) { return r.number == n; });
+        if (row == rows.end()) {
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSuchTrack.arg(n).arg(rows.size()) + QLatin1Char('\n'));
+            return UsageError;
+        }
+        if (TrackList::kindOf(row->extent.control) != TrackList::TrackKind::Audio) {
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.dataTrack.arg(n) + QLatin1Char('\n'));
+            return UsageError;
+        }
+        tracks.setSelection(n, true);
+    }
+
+    // The names and tags the program starts this disc with.
+    GenreList genres;
+    DiscNames names;
+    TagFields tags(genres);
+    tags.setUseId3v1(settings.useId3v1);
+    tags.setUseId3v2(settings.useId3v2);
+    const bool useDatabase = settingsIni.readBool("MAIN", "USECDPLAYERINI", true);
+    if (const auto start = readDiscStartNames(disc.drives(), tracks, env.paths.cdPlayerIni(), useDatabase))
+        applyDiscStartNames(*start, names, tracks, tags);
+    else
+        applyDiscStartNames(DiscStartNames{false, {}, {}, {}, GenreList::PopPosition, {}}, names, tracks, tags);
+
+    std::unique_ptr<TGogoTea> tea;
+    std::unique_ptr<GogoTrackEncoder> encoder;
+    if (args.format == Arguments::Format::Mp3) {
+        try {
+            tea = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(env.paths));
+        } catch (const EGogoTeaError& e) {
+            print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noEncoder.arg(e.message()) + QLatin1Char('\n'));
+            return Failure;
+        }
+        encoder = std::make_unique<GogoTrackEncoder>(*tea, settings, disc.log());
+    }
+
+    const LanguageTexts runTexts = languageTexts(settingsFile, env.paths.languagesDir());
+    ConsoleRunView view(env.out, env.terminal, texts);
+    ConsoleMessageBoxes boxes(view, env.errors);
+    ConsoleShell shell;
+    NothingToKeep persistence;
+    SettingsNaming naming(settings);
+    RipRun run(RipRun::Collaborators{tracks, disc.drives(), disc.driveList(), disc.drives(), settings, naming, names,
+                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(), {}},
+               view);
+    QObject::connect(&run, &RipRun::trackFinished, &run, [&view](const RipRun::TrackReport& r) { view.trackFinished(r); });
+
+    bool interrupted = false;
+    InterruptWatch watch([&] {
+        interrupted = true;
+        run.AbortRipping();
+    });
+
+    QEventLoop loop;
+    QObject::connect(&run, &RipRun::runEnded, &loop, &QEventLoop::quit);
+    if (args.format == Arguments::Format::Mp3)
+        run.MP3Click();
+    else
+        run.WAVClick();
+    if (run.running())
+        loop.exec();
+    // The last job's end is in: no encoder output is still being written.
+    while (encoder && encoder->isEncoding())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+
+    removeAbortedProducts(run.reports(), encoder ? encoder->extension() : QString());
+    view.hideProgress();
+    if (interrupted) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
+        return Interrupted;
+    }
+    int done = 0;
+    for (const RipRun::TrackReport& report : run.reports()) {
+        if (report.result == RipRun::TrackReport::Result::Done)
+            ++done;
+    }
+    if (done == wanted.size())
+        return Success;
+    QString reason = boxes.lastProblem();
+    if (reason.isEmpty())
+        reason = texts.tracksDone.arg(done).arg(wanted.size());
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.runFailed.arg(reason) + QLatin1Char('\n'));
+    return Failure;
+}
+
+}
+
+int run(const QStringList& arguments, const Environment& env)
+{
+    const ParseResult parsed = parseArguments(arguments);
+    if (!parsed.ok()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + parsed.error + QLatin1Char('\n'));
+        return UsageError;
+    }
+    const Arguments& args = parsed.arguments;
+    switch (args.command) {
+    case Arguments::Command::Help:
+        print(env.out, usageText());
+        return Success;
+    case Arguments::Command::Version:
+        print(env.out, QStringLiteral("trackmill-cli %1\n").arg(QCoreApplication::applicationVersion()));
+        return Success;
+    case Arguments::Command::Drives:
+        return listDrives(env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
+    case Arguments::Command::Toc:
+        return printToc(args, env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
+    case Arguments::Command::Rip:
+        return rip(args, env);
+    }
+    return UsageError;
+}
+
+}

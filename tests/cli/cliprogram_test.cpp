@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// trackmill-cli as a process over generated disc images.
+#include "clirun.h"
+
+#include "metadata/cdplayerdatabase.h"
+
+#include "discimage.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+
+using namespace trackmill;
+using namespace trackmill::test;
+
+namespace {
+
+class CliProgramTest : public ::testing::Test
+{
+protected:
+    // The names of the disc in CDPLAYER.INI under the section `toc` names.
+    void storeNames(const QStringList& trackNames)
+    {
+        const CliResult toc = cli.run({"toc"});
+        const QRegularExpressionMatch m = QRegularExpression("CDPLAYER.INI section: ([0-9A-F]+)").match(toc.out);
+        ASSERT_TRUE(m.hasMatch()) << toc.out.toStdString();
+        DiscEntry entry{"The Band", "The Album", "1999", 0, trackNames};
+        ASSERT_TRUE(CdPlayerDatabase(folders.paths.cdPlayerIni()).store(m.captured(1), entry));
+    }
+
+    QString album() const { return folders.output + "/The Band/The Album/"; }
+
+    ProgramFolders folders;
+    CliProgram cli{folders};
+};
+
+QByteArray pcmOf(const discimage::DiscSpec& disc, int track)
+{
+    const std::vector<uint8_t> pcm = discimage::trackPcm(disc, track);
+    return QByteArray(reinterpret_cast<const char*>(pcm.data()), qsizetype(pcm.size()));
+}
+
+}
+
+TEST_F(CliProgramTest, DrivesListsTheImagesInNameOrder)
+{
+    folders.writeDisc("b", {2});
+    folders.writeDisc("a", {2});
+    const CliResult r = cli.run({"drives"});
+    EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("1  ") && lines[0].endsWith("/Discs/a.cue")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2  ") && lines[1].endsWith("/Discs/b.cue")) << lines[1].toStdString();
+}
+
+TEST_F(CliProgramTest, WithoutADriveEveryCommandFailsWithAReason)
+{
+    for (const QStringList& args : {QStringList{"drives"}, QStringList{"toc"}, QStringList{"rip"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliResult r = cli.run(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.errors.startsWith("trackmill-cli: No drive found and no disc image in ")) << r.errors.toStdString();
+        EXPECT_EQ(r.errors.count('\n'), 1);
+    }
+}
+
+TEST_F(CliProgramTest, TocShowsEveryTrackAndTheDiscIds)
+{
+    folders.writeDisc("a", {3, 4, 5}, /*dataTrack*/ true);
+    folders.writeDisc("b", {3, 4, 5});
+    const CliResult mixed = cli.run({"toc", "--drive", "1"});
+    ASSERT_EQ(mixed.exitCode, 0) << mixed.errors.toStdString();
+    QStringList lines = mixed.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7) << mixed.out.toStdString();
+    EXPECT_EQ(lines[1].simplified(), "1 0 225 00:03 audio");
+    EXPECT_EQ(lines[2].simplified(), "2 225 300 00:04 audio");
+    EXPECT_EQ(lines[3].simplified(), "3 525 375 00:05 audio");
+    EXPECT_TRUE(lines[4].endsWith(" data")) << lines[4].toStdString();
+
+    const CliResult plain = cli.run({"toc", "--drive=2"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.errors.toStdString();
+    // Offsets 150, 375 and 675 frames (2, 5 and 9 s: digits 16), lead-out
+    // at 14 s, 12 s of disc, three tracks.
+    EXPECT_TRUE(plain.out.contains("CDDB disc id: 10000c03\n")) << plain.out.toStdString();
+    EXPECT_TRUE(plain.out.contains(QRegularExpression("CDPLAYER.INI section: [0-9A-F]{4,}\n")));
+
+    const CliResult none = cli.run({"toc", "--drive", "3"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.errors, "trackmill-cli: There is no drive 3, there are 2\n");
+}
+
+TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
+{
+    const discimage::DiscSpec disc = folders.writeDisc("a", {2, 3, 2});
+    storeNames({"One", "Two", "Three"});
+    const CliResult r = cli.run({"rip", "--tracks", "1,3"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(filesBelow(folders.output), (QStringList{"The Band/The Album/01 - One.wav", "The Band/The Album/03 - Three.wav"}));
+    for (int track : {1, 3}) {
+        const QByteArray wav = contents(album() + (track == 1 ? "01 - One.wav" : "03 - Three.wav"));
+        ASSERT_GT(wav.size(), 44);
+        EXPECT_EQ(wav.left(4), "RIFF");
+        EXPECT_TRUE(wav.mid(44) == pcmOf(disc, track)) << "track " << track;
+    }
+    // A pipe gets a plain line per track and the end of the run, no carriage return.
+    EXPECT_FALSE(r.out.contains('\r'));
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2) << r.out.toStdString();
+    EXPECT_EQ(lines[0], "Track 01: done  " + album() + "01 - One.wav");
+    EXPECT_EQ(lines[1], "Track 03: done  " + album() + "03 - Three.wav");
+}
+
+TEST_F(CliProgramTest, OutAndSettingsOverrideTheProgramsOwnWithoutChangingThem)
+{
+    folders.writeDisc("a", {2});
+    storeNames({"One"});
+    const QString settings = folders.root.filePath("other.ini");
+    ASSERT_TRUE(QFile::copy(folders.paths.settingsFile(), settings));
+    IniFile(settings).writeString("MAIN", "FILENAME", "5");  // the title alone
+    IniFile(settings).writeString("MAIN", "ALBUM_AS_DIRECTORY", "0");
+    const QByteArray before = contents(settings);
+    const QString out = folders.root.filePath("elsewhere");
+    const CliResult r = cli.run({"rip", "--settings", settings, "--out", out});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(filesBelow(out), QStringList{"The Band/One.wav"});
+    EXPECT_EQ(filesBelow(folders.output), QStringList{});
+    EXPECT_EQ(contents(settings), before);
+}
+
+TEST_F(CliProgramTest, TracksTheDiscLacksAreACommandLineError)
+{
+    folders.writeDisc("a", {2, 2}, /*dataTrack*/ true);
+    struct Case
+    {
+        const char* tracks;
+        const char* saying;
+    };
+    for (const Case& c : {Case{"4", "The disc has no track 4, it has 3\n"}, Case{"1-3", "Track 3 is a data track\n"},
+                          Case{"1-x", "--tracks: bad track range \"1-x\""}}) {
+        SCOPED_TRACE(c.tracks);
+        const CliResult r = cli.run({"rip", "--tracks", c.tracks});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(r.errors.contains(c.saying)) << r.errors.toStdString();
+        EXPECT_EQ(filesBelow(folders.output), QStringList{});
+    }
+}
+
+TEST_F(CliProgramTest, AFailedRunEndsWithOneLineSayingWhy)
+{
+    folders.writeDisc("a", {2});
+    storeNames({"One"});
+    // A file where the output folder should be made.
+    const QString blocked = folders.root.filePath("blocked");
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const CliResult r = cli.run({"rip", "--out", blocked + "/sub"});
+    EXPECT_EQ(r.exitCode, 1);
+    const QStringList lines = r.errors.split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.last().startsWith("trackmill-cli: Failed: ")) << r.errors.toStdString();
+    EXPECT_GT(lines.last().size(), QString("trackmill-cli: Failed: ").size() + 5);
+}
+
+TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
+{
+    // A long second track, encoded while it is read: slow enough to be
+    // caught in the middle.
+    folders.writeDisc("a", {1, 240});
+    storeNames({"One", "Two"});
+    QProcess process;
+    cli.start(process, {"rip", "--mp3", "--on-the-fly"});
+    ASSERT_TRUE(process.waitForStarted());
+    QByteArray out;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        out += process.readAllStandardOutput();
+        return out.contains("Track 01: done") || process.state() == QProcess::NotRunning;
+    }, 60000));
+    ASSERT_EQ(process.state(), QProcess::Running) << out.toStdString();
+    // The second track is being read and encoded now.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(album() + "02 - Two.mp3"); }, 10000));
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_TRUE(errors.endsWith("trackmill-cli: Interrupted, the unfinished track was removed\n")) << errors.toStdString();
+    EXPECT_EQ(filesBelow(folders.output), QStringList{"The Band/The Album/01 - One.mp3"});
+}
+
+TEST_F(CliProgramTest, TheSettingsFilesLanguageSpeaks)
+{
+    folders.writeDisc("a", {1});
+    storeNames({"Eins"});
+    IniFile(folders.paths.settingsFile()).writeString("MAIN", "LANGUAGE", "German");
+    const CliResult r = cli.run({"rip"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Titel 01: fertig  " + album() + "01 - Eins.wav\n")) << r.out.toStdString();
+    const CliResult none = cli.run({"rip", "--tracks", "2"});
+    EXPECT_EQ(none.errors, "trackmill-cli: Die CD hat keinen Titel 2, sie hat 1\n");
+}
