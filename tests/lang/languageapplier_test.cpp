@@ -54,7 +54,8 @@ namespace {
 // the shipped language files. stored: LANGUAGE of the settings file, if any.
 struct Program
 {
-    explicit Program(const QByteArray& stored = {})
+    // `before` lays out more files before the program starts.
+    explicit Program(const QByteArray& stored = {}, const std::function<void(const AppPaths&)>& before = {})
     {
         const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
         QDir().mkpath(paths.languagesDir());
@@ -62,6 +63,8 @@ struct Program
             QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
         if (!stored.isEmpty())
             IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", stored);
+        if (before)
+            before(paths);
         app = std::make_unique<TrackmillApp>(
             TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
     }
@@ -267,6 +270,25 @@ TEST(PixelPictureTest, WholeFactorFitsTheRoom)
     for (const auto& c : cases)
         EXPECT_EQ(PixelPicture::wholeFactor(c.picture, c.room), c.factor)
             << c.picture.width() << "x" << c.picture.height() << " in " << c.room.width() << "x" << c.room.height();
+}
+
+TEST(LanguageApplierTest, TheFirstReadingOfTheDiscSpeaksTheStoredLanguage)
+{
+    // A translation of the user's own, not one of the thirty: its no-disc
+    // text is read by the stored name before the disc is read; English
+    // follows, and without its file the grid keeps the first text.
+    Program own("Klingon", [](const AppPaths& paths) {
+        QFile::remove(paths.languagesDir() + "/English.LNG");
+        QFile file(paths.languagesDir() + "/Klingon.LNG");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[MAIN]\r\nMESSAGE=QaStaH nuq?\r\n");
+    });
+    EXPECT_EQ(own.app->tracks().texts().message, "QaStaH nuq?");
+    EXPECT_EQ(own.app->tracks().cell(1, 1), "QaStaH nuq?");
+
+    // No file of that name: the built-in text.
+    Program missing("Elvish", [](const AppPaths& paths) { QFile::remove(paths.languagesDir() + "/English.LNG"); });
+    EXPECT_EQ(missing.app->tracks().texts().message, TrackListTexts{}.message);
 }
 
 TEST(LanguageApplierTest, NoToolbarCaptionOrGridHeaderIsCutInAnyLanguage)

@@ -12,6 +12,7 @@
 #include "encoder/gogotea.h"
 #include "encoder/trackencoder.h"
 #include "lang/languageapplier.h"
+#include "lang/languagechoice.h"
 #include "metadata/cdplayernames.h"
 #include "metadata/discnames.h"
 #include "metadata/freedbconnection.h"
@@ -46,6 +47,15 @@ TrackmillApp::TrackmillApp(Services services)
     m_drives = std::make_unique<CdDrives>(*m_library, *m_log, *m_driveList,
                                           CdDrives::Options{paths.discsDir(), m_services.listPhysicalDrives});
     m_tracks = std::make_unique<TrackList>(*m_drives, *m_log);
+    // The main window reads the disc before any language is applied: the
+    // stored language's no-disc text is read first so that reading speaks
+    // it. No file or no text keeps the built-in English one.
+    readNoDiscText(paths.languagesDir(), storedLanguageFileName(paths.settingsFile()), m_languageTexts);
+    if (!m_languageTexts.noDisc.isEmpty()) {
+        TrackListTexts texts = m_tracks->texts();
+        texts.message = m_languageTexts.noDisc;
+        m_tracks->setTexts(texts);
+    }
     if (m_services.watchMedia)
         m_watcher = std::make_unique<MediaWatcher>(
             MediaWatcher::Options{paths.discsDir(), m_services.listPhysicalDrives, 250});
