@@ -14,6 +14,7 @@
 #include "ui/readablecolour.h"
 #include "ui/toolbarbutton.h"
 #include "ui/tstatusbarpro.h"
+#include "ui/screenfit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -164,6 +165,7 @@ TForm1::TForm1(Collaborators collaborators, QWidget* parent)
 
     if (m_c.mediaWatcher)
         connect(m_c.mediaWatcher, &MediaWatcher::mediaChanged, this, &TForm1::mediaChanged);
+    keepInsideScreen(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -8,6 +8,7 @@
 #include "platform/systemservices.h"
 #include "ui/pictures.h"
 #include "ui/pixelpicture.h"
+#include "ui/screenfit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -127,6 +128,10 @@ TForm5::TForm5(const AppPaths& paths, DesktopShell& shell, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(Ok);
     layout->addLayout(buttons);
+    // On a small screen (or at scale 2) the content scrolls and the window
+    // stays inside the screen.
+    scrollWholeWindowWhenCramped(*this);
+    keepInsideScreen(*this);
 }
 
 QWidget* TForm5::buildAuthorPage()

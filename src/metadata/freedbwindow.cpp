@@ -3,6 +3,7 @@
 #include "freedbwindow.h"
 
 #include "freedblookup.h"
+#include "ui/screenfit.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -77,6 +78,10 @@ TForm7::TForm7(std::function<void()> connect, QWidget* parent)
     QObject::connect(m_closeButton, &QPushButton::clicked, this, &TForm7::BtnCloseClick);
 
     FormCreate();
+    // On a small screen (or at scale 2) the content scrolls and the window
+    // stays inside the screen.
+    scrollWholeWindowWhenCramped(*this);
+    keepInsideScreen(*this);
 }
 
 TForm7::~TForm7() = default;

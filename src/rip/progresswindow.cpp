@@ -3,6 +3,7 @@
 #include "progresswindow.h"
 
 #include "timefigures.h"
+#include "ui/screenfit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -211,6 +212,10 @@ TForm3::TForm3(QWidget* parent)
 
     // A fixed single border: the size the controls need at a set width.
     setFixedSize(qMax(kWindowWidth, main->minimumSize().width()), main->sizeHint().height());
+    // On a small screen (or at scale 2) the content scrolls and the window
+    // stays inside the screen.
+    scrollWholeWindowWhenCramped(*this);
+    keepInsideScreen(*this);
 }
 
 TForm3::~TForm3() = default;

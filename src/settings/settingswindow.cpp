@@ -18,6 +18,7 @@
 #include "settingstable.h"
 #include "tags/tageditorwindow.h"
 #include "ui/libraryversionlines.h"
+#include "ui/screenfit.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -93,6 +94,10 @@ TForm2::TForm2(Collaborators collaborators, QWidget* parent)
     // settings file is loaded.
     loadSettings();
     rebuildCountingLabels();
+    // On a small screen (or at scale 2) the pages scroll, Apply and Cancel
+    // stay in view and the window inside the screen.
+    scrollWhenCramped(m_pages);
+    keepInsideScreen(*this);
 }
 
 TForm2::~TForm2() = default;

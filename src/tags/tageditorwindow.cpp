@@ -6,6 +6,7 @@
 #include "metadata/discstartnames.h"
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
+#include "ui/screenfit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,6 +87,10 @@ TForm4::TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, QWidg
     m_windowColour = system.color(QPalette::Base);
     buildControls();
     FormCreate();
+    // On a small screen (or at scale 2) the content scrolls and the window
+    // stays inside the screen.
+    scrollWholeWindowWhenCramped(*this);
+    keepInsideScreen(*this);
 }
 
 TForm4::~TForm4() = default;

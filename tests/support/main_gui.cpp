@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // Test main for window tests: offscreen (set before Qt starts, as test
 // discovery runs this binary at build time), in a private configuration home.
-// TRACKMILL_TEST_SCREEN ("1366x768") gives the offscreen screen a size of
-// its own instead of the platform's 800 by 600 pixels.
+// TRACKMILL_TEST_SCREEN ("1366x768", or "1400x900@2" for a scale factor)
+// gives the offscreen screen a size of its own instead of the platform's
+// 800 by 600 pixels.
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -15,9 +16,12 @@ namespace {
 QByteArray offscreenPlatform()
 {
     const QString screen = QString::fromLatin1(qgetenv("TRACKMILL_TEST_SCREEN"));
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(screen);
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)(?:@(\\d+))?$")).match(screen);
     if (!size.hasMatch())
         return "offscreen";
+    if (!size.captured(3).isEmpty())
+        qputenv("QT_SCALE_FACTOR", size.captured(3).toLatin1());
     const QString config = trackmill::test::isolatedRoot() + QStringLiteral("/offscreen-screen.json");
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
