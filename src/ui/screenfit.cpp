@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "screenfit.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLayout>
 #include <QScreen>
@@ -26,7 +27,18 @@ public:
         if (!widget())
             return QScrollArea::sizeHint();
         const int f = 2 * frameWidth();
-        return widget()->sizeHint() + QSize(f, f);
+        // A layout's minimum can exceed its hint (a label never shorter
+        // than its text): the window used to grow to that minimum.
+        return widget()->sizeHint().expandedTo(widget()->minimumSizeHint()) + QSize(f, f);
+    }
+
+    // The content's layout is not the window's any more: a content that
+    // grows (a longer translation) must still tell the window's layout.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
     }
 };
 
@@ -52,7 +64,15 @@ void fitIntoScreen(QWidget& window)
         window.setMinimumWidth(room.width());
     if (window.minimumHeight() > room.height())
         window.setMinimumHeight(room.height());
-    const QSize size = window.size().boundedTo(room);
+    // Qt gives a new window at most two thirds of the screen; with its
+    // content scrolling nothing holds it wider: it gets what it asks for,
+    // as far as the screen has room.
+    // Texts changed just before the showing (a language, the library
+    // lines) have their layout requests still queued: take them first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (QLayout* layout = window.layout())
+        layout->activate();
+    const QSize size = window.size().expandedTo(window.sizeHint()).boundedTo(room);
     if (size != window.size())
         window.resize(size);
     const QSize outer = size + border;
