@@ -67,10 +67,7 @@ class ScreenFitTest : public ::testing::TestWithParam<const char*>
 protected:
     ScreenFitTest()
     {
-        const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
-        QDir().mkpath(paths.languagesDir());
-        for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-            QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
+        folders.copyLanguages(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
         IniFile settings(paths.settingsFile());
         settings.writeString("MAIN", "LANGUAGE", GetParam());
         settings.writeString("MAIN", "AUTO_CONNECT_FREEDB", "0");

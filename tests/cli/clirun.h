@@ -32,10 +32,7 @@ public:
         : m_folders(folders)
     {
         const AppPaths& paths = folders.paths;
-        const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
-        QDir().mkpath(paths.languagesDir());
-        for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-            QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
+        folders.copyLanguages(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
         QFile::copy(QStringLiteral(TRACKMILL_DEFAULT_INI), paths.settingsFile());
         QFile(paths.settingsFile()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         IniFile settings(paths.settingsFile());

@@ -57,10 +57,7 @@ struct Program
     // `before` lays out more files before the program starts.
     explicit Program(const QByteArray& stored = {}, const std::function<void(const AppPaths&)>& before = {})
     {
-        const QDir shipped(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
-        QDir().mkpath(paths.languagesDir());
-        for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-            QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
+        folders.copyLanguages(QStringLiteral(TRACKMILL_BIN_DIR "/Languages"));
         if (!stored.isEmpty())
             IniFile(paths.settingsFile()).writeString("MAIN", "LANGUAGE", stored);
         if (before)

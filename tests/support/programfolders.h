@@ -21,6 +21,10 @@ struct ProgramFolders
     // a final data track when asked; answers what was written.
     discimage::DiscSpec writeDisc(const QString& name, const std::vector<int>& seconds, bool dataTrack = false) const;
 
+    // Copies the language files the build laid out in `shippedDir` into
+    // the program's Languages folder.
+    void copyLanguages(const QString& shippedDir) const;
+
     QTemporaryDir root;
     AppPaths paths;
     QString output;  // an empty folder for the runs' files

@@ -49,6 +49,14 @@ ProgramFolders::ProgramFolders()
     AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
 }
 
+void ProgramFolders::copyLanguages(const QString& shippedDir) const
+{
+    const QDir shipped(shippedDir);
+    QDir().mkpath(paths.languagesDir());
+    for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
+        QFile::copy(shipped.filePath(name), paths.languagesDir() + '/' + name);
+}
+
 ProgramFolders::~ProgramFolders()
 {
     AkripTestReset();
