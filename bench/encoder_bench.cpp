@@ -197,8 +197,12 @@ int main(int argc, char** argv)
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
     const QByteArray reference = bytes("lame.mp3");
+    const bool fileSame = !reference.isEmpty() && bytes("file.mp3") == reference;
+    const bool memorySame = !reference.isEmpty() && bytes("memory.mp3") == reference;
     std::printf("file mode output %s lame's, memory mode output %s lame's\n",
-                bytes("file.mp3") == reference ? "is byte-identical to" : "differs from",
-                bytes("memory.mp3") == reference ? "is byte-identical to" : "differs from");
-    return 0;
+                fileSame ? "is byte-identical to" : "differs from",
+                memorySame ? "is byte-identical to" : "differs from");
+    // Both sides run the same libmp3lame with the same settings: a
+    // difference is a fault of the component, not noise.
+    return fileSame && memorySame ? 0 : 1;
 }
