@@ -19,7 +19,10 @@
 #include "platform/messageboxes.h"
 #include "platform/systemservices.h"
 #include "settings/settings.h"
+#include "settings/settingstable.h"
 #include "tags/tagfields.h"
+
+#include <QDir>
 
 namespace trackmill {
 
@@ -207,6 +210,11 @@ bool RipRun::startOnDisc(Mode mode)
 
 bool RipRun::prepareOutputDirectory()
 {
+    // A new user's output folder is the music folder, which a fresh account
+    // may not have yet: make it rather than fail the first rip. A folder the
+    // user chose is never made: a missing one may be a disk not mounted.
+    if (m_c.settings.directoryMp3 == defaultOutputDirectory())
+        QDir().mkpath(m_c.settings.directoryMp3);
     // The sub-directories of this disc extend the output folder for this
     // run only; the settings keep the root.
     OutputDirectory directory(OutputNaming(m_c.naming.namingSettings()), m_c.settings.directoryMp3);

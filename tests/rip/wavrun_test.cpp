@@ -2,6 +2,7 @@
 // The WAV command through the whole program: the toolbar button pressed by
 // name over a generated disc, files and boxes checked as the user finds them.
 #include "rip/wavheader.h"
+#include "settings/settingstable.h"
 
 #include "akrip32.h"
 #include "akrip32_testing.h"
@@ -173,6 +174,22 @@ TEST_F(WavRunTest, RefusedRunsRipNothingAndLeaveTheScreenSaverAlone)
                                          "screensaver:on"}));
     EXPECT_FALSE(app->form3().isVisible());
     EXPECT_TRUE(QDir(output).isEmpty());
+}
+
+// A new user's output folder is the music folder, which a fresh account
+// may not have: the first rip makes it instead of refusing.
+TEST_F(WavRunTest, TheFirstRipMakesANewUsersMusicFolder)
+{
+    start();
+    const QString music = defaultOutputDirectory();
+    ASSERT_TRUE(music.startsWith(QDir::homePath())) << music.toStdString();
+    QDir(music).removeRecursively();
+    app->settings().directoryMp3 = music;
+    press("WAV");
+    EXPECT_EQ(boxes.messages.value(0).kind, Kind::Information) << boxes.messages.value(0).text.toStdString();
+    EXPECT_TRUE(QFile::exists(music + "The Band/Live_ Side A/02 - Song 2.wav"));
+    EXPECT_EQ(app->settings().directoryMp3, music);
+    QDir(music).removeRecursively();
 }
 
 }
