@@ -9,12 +9,12 @@ packages=(
   # Qt 6 (widgets, D-Bus), pictures and a fallback font for CJK texts
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins fonts-droid-fallback
   famfamfam-flag-png
-  # CD access, MP3 encoding, WAV input, CDDB over HTTP, media arrival
-  libcdio-dev libcdio-paranoia-dev libmp3lame-dev libsndfile1-dev
+  # CD access, MP3 and FLAC encoding, WAV input, CDDB over HTTP, media arrival
+  libcdio-dev libcdio-paranoia-dev libmp3lame-dev libflac-dev libsndfile1-dev
   libcurl4-openssl-dev libudev-dev
   # tests: GoogleTest, independent readers of what we write, benchmarks
   googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev libdiscid-dev
-  lame desktop-file-utils dbus-daemon
+  lame flac desktop-file-utils dbus-daemon
   # tests: the architecture check script
   python3
 )
