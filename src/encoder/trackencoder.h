@@ -21,6 +21,7 @@ public:
         Input input = Input::File;
         QString source;       // the WAV file (Input::File)
         QString destination;  // the encoded file
+        qint64 frames = 0;    // samples per channel when known (a feed's track length)
     };
 
     using QObject::QObject;

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include "flacwriter.h"
+#include "trackencoder.h"
+
+#include <QByteArray>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace trackmill {
+
+// FLAC jobs on a worker thread of their own. A feed job takes the ripper's
+// blocks into a bounded queue (a block is refused while the queue is full,
+// so a slow encoder holds the reader back instead of filling memory); a file
+// job reads a WAV file of CD audio from disk. An aborted or failed job
+// removes its file: a partial FLAC would look complete to a player.
+class FlacTrackEncoder final : public TrackEncoder
+{
+    Q_OBJECT
+public:
+    // `settings` is read at the start of every job.
+    explicit FlacTrackEncoder(const FlacSettings& settings, QObject* parent = nullptr);
+    ~FlacTrackEncoder() override;
+
+    QString extension() const override { return QStringLiteral(".flac"); }
+    bool start(const Job& job, QString* error) override;
+    bool feed(const char* data, qsizetype bytes) override;
+    void endFeed() override;
+    bool isEncoding() const override { return m_encoding; }
+    void abort() override;
+
+    // Which file and why, when the last job ended by an error; empty when
+    // it ended well or by the user's abort.
+    QString lastError() const { return m_lastError; }
+
+    // Blocks a feed job queues before it refuses more.
+    static constexpr int kQueueBlocks = 64;
+
+private:
+    void runFeed();
+    // Worker side: the job's end, handed to the thread that made us.
+    void ended(bool aborted, const QString& error);
+    void stopWorker();
+
+    const FlacSettings& m_settings;
+    FlacWriter m_writer;
+    std::thread m_worker;
+    bool m_encoding = false;
+    QString m_lastError;
+    qint64 m_total = 0;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<QByteArray> m_queue;
+    bool m_endOfFeed = false;
+    bool m_abort = false;
+};
+
+}
