@@ -23,7 +23,8 @@ class TagFields : public QObject
 public:
     static constexpr const char* DefaultComment = "Ripped & encoded - Trackmill";
     static constexpr const char* DefaultEncodedBy = "Trackmill 2.0";
-    static constexpr const char* DefaultUrl = "https://trackmill.example/";
+    // No address of ours to point to: the WXXX frame is written, empty.
+    static constexpr const char* DefaultUrl = "";
 
     // The genre list outlives the model.
     explicit TagFields(const GenreList& genres, QObject* parent = nullptr);

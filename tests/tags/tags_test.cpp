@@ -6,6 +6,7 @@
 #include "tags/id3v1tag.h"
 #include "tags/id3v23tagbuilder.h"
 #include "tags/id3v2filewriter.h"
+#include "tags/tagfields.h"
 #include "tags/tagwriter.h"
 
 #include <QBuffer>
@@ -256,6 +257,30 @@ TEST_F(TagWriterTest, BothTagsReadBackByAnIndependentReader)
     EXPECT_EQ(QStringList({qs(v1->title()).trimmed(), qs(v1->artist()).trimmed(), qs(v1->album()).trimmed()}),
               QStringList({title, artist, "??"}));
     EXPECT_EQ(QList<unsigned>({v1->year(), v1->track(), v1->genreNumber()}), QList<unsigned>({2001, 3, 13}));
+}
+
+// A new disc's start values as they reach a file: every designed frame,
+// the URL frame among them but empty, so no file carries an address that
+// leads nowhere.
+TEST_F(TagWriterTest, StartValuesOfADiscTagEveryFrameAndNoMadeUpAddress)
+{
+    const GenreList genres;
+    TagFields tags(genres);
+    tags.initialize(QStringLiteral("Band"), QStringLiteral("Album"));
+    EXPECT_EQ(tags.fields().url2, QString());
+    const TrackToTag song{path, QStringLiteral("Song"), QStringLiteral("Song"), 1, 1};
+    EXPECT_EQ(tags.writeId3v23(song, sources), QString());
+
+    TagLib::MPEG::File mpeg(QFile::encodeName(path).constData());
+    TagLib::ID3v2::Tag* v2 = mpeg.ID3v2Tag();
+    ASSERT_NE(v2, nullptr);
+    const std::pair<const char*, QString> frames[] = {
+        {"TCOM", "Band"}, {"TCOP", "All rights reserved by Band"}, {"TENC", "Trackmill 2.0"},
+        {"COMM", "Ripped & encoded - Trackmill"}, {"WXXX", "[URLDescription] "}};
+    for (const auto& [id, text] : frames)
+        EXPECT_EQ(frameText(v2, id), text) << id;
+    EXPECT_EQ(v2->frameList().size(), 12u);
+    EXPECT_FALSE(readWholeFile(path).contains("://"));
 }
 
 TEST_F(TagWriterTest, TaggingAgainReplacesTheVersion2TagInsteadOfStackingIt)
