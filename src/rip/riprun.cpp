@@ -218,13 +218,13 @@ bool RipRun::prepareOutputDirectory()
     // The sub-directories of this disc extend the output folder for this
     // run only; the settings keep the root.
     OutputDirectory directory(OutputNaming(m_c.naming.namingSettings()), m_c.settings.directoryMp3);
+    // Filtered copies: the folder names lose what a file system cannot
+    // hold, the names the user typed (and the tags and the disc database
+    // after them) keep it.
     QString artist = m_c.names.artist();
     QString album = m_c.names.album();
     QString year = m_c.tags.fields().year2;
     directory.MakingDirectory(artist, album, year);
-    m_c.names.setArtist(artist);
-    m_c.names.setAlbum(album);
-    m_c.tags.setYear2(year);
     if (!directory.hasError())
         directory.Check();
     m_outputDirectory = withTrailingSlash(directory.directory());
