@@ -271,8 +271,10 @@ void RipRun::deleteWavIfAsked(const QString& path)
 void RipRun::writeTags(const Task& task)
 {
     const NamingSettings naming = m_c.naming.namingSettings();
-    QString title;
-    m_c.tags.split(task.trackName, naming.splitCharacter, 1, title);
+    // With Split off a track name is a title, separators and all.
+    QString title = task.trackName;
+    if (m_c.settings.split)
+        m_c.tags.split(task.trackName, naming.splitCharacter, 1, title);
     TrackToTag track;
     track.fileName = task.encodedPath;
     track.title = title;

@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include "platform/inifile.h"
+
 #include <id3v1tag.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
@@ -108,7 +110,41 @@ TEST_F(Mp3RunTest, RipThenEncodeGivesTaggedMp3FilesAndNoWavThenShutsDown)
     QFile ini(paths.cdPlayerIni());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("The Band"));
+    // The saved output folder is the root, not this disc's folder in it:
+    // the next disc would nest inside this one's.
+    const QString saved = QString::fromUtf8(IniFile(paths.settingsFile()).readString("MAIN", "DIRECTORYMP3", "?"));
+    EXPECT_EQ(QDir(saved), QDir(output)) << saved.toStdString();
     expectIdle();
+}
+
+// A track name with the separator in it: with Split off it is the whole
+// title; with Split on, the artist before the separator, the title after.
+TEST_F(Mp3RunTest, SplitDecidesWhetherATrackNameIsArtistAndTitle)
+{
+    start();
+    app->tracks().setSelection(4, false);
+    app->tracks().setCell(1, 2, "Song/With:Bad*Chars?");
+    auto tagsOfTrack2 = [this] {
+        const QStringList files = QDir(albumDir()).entryList({"02 *.mp3"}, QDir::Files);
+        if (files.size() != 1)
+            return QStringList{"files:" + files.join('|')};
+        TagLib::MPEG::File file(QFile::encodeName(albumDir() + files[0]).constData());
+        QStringList out;
+        for (const char* id : {"TPE1", "TIT2"}) {
+            const auto& frames = file.ID3v2Tag() ? file.ID3v2Tag()->frameListMap()[id] : TagLib::ID3v2::FrameList();
+            out << QString::fromStdString(frames.isEmpty() ? "<none>" : frames.front()->toString().to8Bit(true));
+        }
+        QDir(albumDir()).remove(files[0]);
+        return out;
+    };
+
+    app->settings().split = false;
+    runMp3();
+    EXPECT_EQ(tagsOfTrack2(), (QStringList{"The Band", "Song/With:Bad*Chars?"}));
+
+    app->settings().split = true;
+    runMp3();
+    EXPECT_EQ(tagsOfTrack2(), (QStringList{"Song", "With:Bad*Chars?"}));
 }
 
 TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
