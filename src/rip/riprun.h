@@ -137,6 +137,7 @@ private:
         QString baseName;
         QString wavPath;      // the WAV file (the product, or the encoder's input)
         QString encodedPath;  // the encoder's output
+        bool intermediate = false;  // wavPath is the run's own hidden file
         TrackRipResult rip;
     };
 
@@ -171,6 +172,7 @@ private:
     // The intermediate WAV file of an encoded track or file, when the
     // settings ask for it to go; one that will not go is logged.
     void deleteWavIfAsked(const QString& path);
+    void removeIntermediate(const Task& task);
     // The boxes of a run: two blanks, the text, a full stop, two blanks.
     static QString boxText(const QString& text);
     // The encoder's events.

@@ -3,6 +3,7 @@
 // finished file (read, encode, finish), and of one WAV file from disk.
 #include "riprun.h"
 
+#include "intermediatewav.h"
 #include "outputnaming.h"
 #include "runservices.h"
 #include "runview.h"
@@ -100,8 +101,15 @@ TrackRipResult RipRun::readTrack(Task& task, AudioSink& sink, bool encode)
     return m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), sink, options);
 }
 
+void RipRun::removeIntermediate(const Task& task)
+{
+    if (task.intermediate && QFile::exists(task.wavPath) && !QFile::remove(task.wavPath))
+        m_c.log.add(QStringLiteral("Could not delete ") + task.wavPath);
+}
+
 void RipRun::failTrack(const Task& task)
 {
+    removeIntermediate(task);
     const TrackRipResult& result = task.rip;
     m_view->setTitle(QStringLiteral("Trackmill"));
     if (!result.information.isEmpty())
@@ -128,6 +136,7 @@ bool RipRun::endIfReadStopped(const Task& task)
 
 void RipRun::abortTrack(const Task& task)
 {
+    removeIntermediate(task);
     m_c.tracks.setCell(kInformationColumn, task.track, m_c.texts.abortGrabbing);
     report(task.track, TrackReport::Result::Aborted, task.wavPath);
     // The reader stopped: the screen saver comes back before the box.
@@ -146,6 +155,16 @@ void RipRun::ripNextTrack()
         return;
     }
     Task task = makeTask(m_figures.currentTrack, m_c.encoder->extension());
+    // The encoder's input under a name no file had before the run: a WAV of
+    // an earlier run stays untouched, whatever "Delete .wav files" says.
+    QString error;
+    task.wavPath = IntermediateWav::create(m_outputDirectory, task.baseName, &error);
+    task.intermediate = !task.wavPath.isEmpty();
+    if (!task.intermediate) {
+        report(task.track, TrackReport::Result::Failed, QString(), error);
+        endRun(End::Failed, error);
+        return;
+    }
     {
         WavFileSink sink(task.wavPath);
         task.rip = readTrack(task, sink, /*encode*/ true);
@@ -154,8 +173,8 @@ void RipRun::ripNextTrack()
         return;
     m_c.tracks.setCell(kInformationColumn, task.track, task.rip.information);
     m_view->setTitle(QStringLiteral("Trackmill 100% / 0%"));
-    QString error;
     if (!startEncoding(task, &error)) {
+        removeIntermediate(task);
         report(task.track, TrackReport::Result::Failed, task.encodedPath, error);
         endRun(End::Failed, error);
     }
@@ -212,11 +231,13 @@ void RipRun::encoderFinished(bool aborted)
         return;
     m_jobRunning = false;
     if (aborted) {
-        // A user abort or an encoder error: the partial output and the WAV
-        // file stay, and no further track or file is started.
+        // A user abort or an encoder error: the partial output stays, the
+        // run's own intermediate WAV goes (a WAV from disk stays), and no
+        // further track or file is started.
         m_figures.abort = true;
         if (m_mode == Mode::OnTheFly)
             return;  // the reader ends the run when it has stopped
+        removeIntermediate(m_job);
         report(m_job.track, TrackReport::Result::Aborted, m_job.encodedPath);
         if (m_mode == Mode::RipThenEncode)
             m_c.tracks.setCell(kInformationColumn, m_job.track, m_c.texts.abortEncoding);
@@ -324,7 +345,14 @@ void RipRun::finishTrack(Task& task)
                        QStringLiteral(" OK ") + task.rip.passedTime + QLatin1Char('/')
                            + TimeFigures::FormatTime(m_jobElapsed));
     m_encodingTimes.set(task.track, m_jobElapsed);
-    deleteWavIfAsked(task.wavPath);
+    if (m_c.settings.deleteWav) {
+        removeIntermediate(task);
+    } else {
+        QString error;
+        const QString kept = IntermediateWav::keep(task.wavPath, m_outputDirectory, task.baseName, &error);
+        if (kept.isEmpty())
+            m_c.log.add(QStringLiteral("Could not name the WAV file ") + task.wavPath + QStringLiteral(": ") + error);
+    }
     writeTags(task);
     report(task.track, TrackReport::Result::Done, task.encodedPath);
 

@@ -147,7 +147,7 @@ TEST_F(Mp3RunTest, SplitDecidesWhetherATrackNameIsArtistAndTitle)
     EXPECT_EQ(tagsOfTrack2(), (QStringList{"Song", "With:Bad*Chars?"}));
 }
 
-TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
+TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndRemovesItsWav)
 {
     start({1, 12, 1, 2});
     onTitle = [this](const QString& title) {
@@ -159,10 +159,33 @@ TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndKeepsTheWav)
 
     EXPECT_EQ(app->tracks().cell(5, 2), "Encoding aborted");
     EXPECT_EQ(app->tracks().cell(5, 4), "");
-    EXPECT_EQ(filesIn(albumDir()), (QStringList{"02 - Song 2.mp3", "02 - Song 2.wav"}));
+    // The partial MP3 stays; the run's own WAV, hidden or not, is gone.
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"02 - Song 2.mp3"});
     EXPECT_EQ(boxes.messages.value(0).kind, RecordingMessageBoxes::Kind::Warning);
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:  Encoding aborted.  ", "screensaver:on"}));
     expectIdle();
+}
+
+// A WAV of an earlier run is the user's: an MP3 run that deletes its own
+// WAV files leaves it as it was, and one that keeps them picks a free name.
+TEST_F(Mp3RunTest, AnEarlierWavOfTheSameTrackSurvives)
+{
+    start();
+    app->tracks().setSelection(4, false);
+    QDir().mkpath(albumDir());
+    ASSERT_TRUE(writeBytes(wav(2), "mine"));
+    runMp3();
+    expectTaggedMp3(2);
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden), (QStringList{"02 - Song 2.mp3", "02 - Song 2.wav"}));
+    QFile mine(wav(2));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), QByteArray("mine"));
+
+    app->settings().deleteWav = false;
+    runMp3();
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"02 - Song 2 (2).wav", "02 - Song 2.mp3", "02 - Song 2.wav"}));
+    EXPECT_EQ(QFileInfo(albumDir() + "02 - Song 2 (2).wav").size(), 44 + qint64(discSpec.trackBytes[1]));
 }
 
 TEST_F(Mp3RunTest, AbortRightAfterAJobEndedStartsNoFurtherTrack)
@@ -199,8 +222,8 @@ TEST_F(Mp3RunTest, AnEncoderErrorEndsTheBatchInBothModes)
         EXPECT_EQ(boxes.texts(), QStringList{"  " + text + ".  "});
         EXPECT_EQ(app->tracks().cell(5, 2), text);
         EXPECT_FALSE(QFile::exists(mp3(4)));
-        // The WAV file of the failed track is kept (and removed here for the next round).
-        EXPECT_EQ(QFile::remove(wav(2)), !onTheFly);
+        // The run's own WAV file of the failed track is removed with it.
+        EXPECT_EQ(QDir(albumDir()).entryList({"*.wav"}, QDir::Files | QDir::Hidden), QStringList());
         EXPECT_FALSE(QFile::exists(wav(4)));
         expectIdle();
     }
