@@ -38,6 +38,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace trackmill {
 
@@ -671,6 +672,15 @@ bool TForm1::switchToDrive(int index)
 
 void TForm1::mediaChanged(const QString& arrivedDrive)
 {
+    if (m_c.steps.runInProgress()) {
+        // Closing the handle or rebuilding the Track list now would break
+        // the next read and drop the run's selection and typed names.
+        m_mediaEventWaiting = true;
+        if (!arrivedDrive.isEmpty())
+            m_waitingArrival = arrivedDrive;
+        m_c.log.add(QStringLiteral("Media change during a run: handled when the run ends"));
+        return;
+    }
     const QString keep = m_selectedDrivePath;
     // Close the handle before the library lists its drives afresh.
     m_c.drives.FGetCloseHandle();
@@ -683,6 +693,14 @@ void TForm1::mediaChanged(const QString& arrivedDrive)
     rememberSelectedDrive();
     if (!arrivedDrive.isEmpty())
         m_lastArrivalDrive = arrivedDrive;
+}
+
+void TForm1::runEnded()
+{
+    if (!m_mediaEventWaiting)
+        return;
+    m_mediaEventWaiting = false;
+    mediaChanged(std::exchange(m_waitingArrival, QString()));
 }
 
 void TForm1::SetLanguage(const QString& name)

@@ -99,7 +99,11 @@ public:
     bool switchToDrive(int index);
     // Reaction to a medium arriving or leaving: rebuild the drive lists,
     // keep the selected drive by its path when it is still there, refresh.
+    // During a run the event is only remembered (the run holds the drive
+    // handle and the Track list it was started with); runEnded() handles it.
     void mediaChanged(const QString& arrivedDrive = QString());
+    // A run is over: a media event that came during it is handled now.
+    void runEnded();
 
     // Language menu.
     void SetLanguage(const QString& name);
@@ -174,6 +178,8 @@ private:
     bool m_editing = false;
     QString m_selectedDrivePath;
     QString m_lastArrivalDrive;
+    bool m_mediaEventWaiting = false;   // came during a run
+    QString m_waitingArrival;          // the medium that arrived meanwhile, if any
 
     QToolBar* m_toolBar = nullptr;
     QLineEdit* m_artist = nullptr;

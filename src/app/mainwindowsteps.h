@@ -33,6 +33,8 @@ public:
     virtual void rebuildCountingLabels() = 0;
     // The work of closing the main window (settings and disc names saved).
     virtual void formClose() = 0;
+    // A rip or encoding run is going on: a media event must wait for its end.
+    virtual bool runInProgress() const = 0;
 };
 
 }

@@ -11,6 +11,47 @@
 
 namespace trackmill {
 
+namespace {
+
+// CUE sheets are small; anything bigger is not read for its FILE lines.
+constexpr qint64 kMaxCueBytes = 256 * 1024;
+
+bool isCueName(const QString& name)
+{
+    return name.endsWith(QLatin1String(".cue"), Qt::CaseInsensitive);
+}
+
+// The file names the FILE lines of a CUE sheet give, as the last path
+// component (sheets made on Windows carry backslashes), lower-cased.
+QStringList namesOnFileLines(const QFileInfo& cue)
+{
+    QStringList names;
+    if (!cue.isFile() || cue.size() > kMaxCueBytes)
+        return names;
+    QFile file(cue.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return names;
+    const QList<QByteArray> lines = file.read(kMaxCueBytes).split('\n');
+    for (QByteArray line : lines) {
+        line = line.trimmed();
+        if (!line.toUpper().startsWith("FILE "))
+            continue;
+        QByteArray name = line.mid(5).trimmed();
+        if (name.startsWith('"')) {
+            const qsizetype close = name.indexOf('"', 1);
+            name = close > 0 ? name.mid(1, close - 1) : QByteArray();
+        } else {
+            name = name.left(name.indexOf(' '));
+        }
+        name = name.mid(qMax(name.lastIndexOf('/'), name.lastIndexOf('\\')) + 1);
+        if (!name.isEmpty())
+            names.append(QString::fromUtf8(name).toLower());
+    }
+    return names;
+}
+
+}
+
 MediaWatcher::MediaWatcher(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options))
 {
@@ -103,7 +144,7 @@ void MediaWatcher::onSettleTick()
     QString arrived = m_driveArrived;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         if (!m_reported.contains(it.key())
-            && it.key().endsWith(QLatin1String(".cue"), Qt::CaseInsensitive)) {
+            && isCueName(it.key())) {
             arrived = QDir(m_options.discsDir).absoluteFilePath(it.key());
             break;
         }
@@ -120,15 +161,16 @@ void MediaWatcher::rewatch()
 {
     if (m_options.discsDir.isEmpty())
         return;
-    // Watch the folder and each file in it (a copy grows the file without
-    // touching the folder); until the folder exists, watch its parent.
+    // Watch the folder and each file of an image in it (a copy grows the
+    // file without touching the folder); until the folder exists, watch its
+    // parent.
     const QFileInfo dir(m_options.discsDir);
     QStringList wanted;
     if (dir.isDir()) {
         wanted.append(dir.absoluteFilePath());
-        const QFileInfoList files = QDir(dir.absoluteFilePath()).entryInfoList(QDir::Files);
-        for (const QFileInfo& f : files)
-            wanted.append(f.absoluteFilePath());
+        const QDir folder(dir.absoluteFilePath());
+        for (const QString& name : takeSnapshot().keys())
+            wanted.append(folder.absoluteFilePath(name));
     } else if (dir.absoluteDir().exists()) {
         wanted.append(dir.absolutePath());
     }
@@ -154,9 +196,18 @@ MediaWatcher::Snapshot MediaWatcher::takeSnapshot() const
     Snapshot snapshot;
     if (m_options.discsDir.isEmpty())
         return snapshot;
+    // Only disc images count: the CUE sheets and the files their FILE lines
+    // name. Notes, covers or rips kept beside them are no media event.
     const QFileInfoList files = QDir(m_options.discsDir).entryInfoList(QDir::Files);
-    for (const QFileInfo& f : files)
-        snapshot.insert(f.fileName(), FileState{f.size(), f.lastModified()});
+    QStringList imageFiles;
+    for (const QFileInfo& f : files) {
+        if (isCueName(f.fileName()))
+            imageFiles += namesOnFileLines(f);
+    }
+    for (const QFileInfo& f : files) {
+        if (isCueName(f.fileName()) || imageFiles.contains(f.fileName().toLower()))
+            snapshot.insert(f.fileName(), FileState{f.size(), f.lastModified()});
+    }
     return snapshot;
 }
 

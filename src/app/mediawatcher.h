@@ -17,7 +17,8 @@ namespace trackmill {
 // Tells when a medium arrived or left: a udev monitor on optical block
 // devices (media change and eject events), and a watch on the Discs folder,
 // where a disc image added or removed counts as a medium arriving or
-// leaving. Both end in mediaChanged().
+// leaving. Both end in mediaChanged(). In the folder only a CUE sheet and
+// the files its FILE lines name are an image; other files are not watched.
 //
 // Of a drive, only media changes and eject requests count (udev's
 // DISK_MEDIA_CHANGE, DISK_EJECT_REQUEST), and drives coming or going.

@@ -140,6 +140,7 @@ private:
     void saveSettings() override;
     void rebuildCountingLabels() override;
     void formClose() override;
+    bool runInProgress() const override;
     void refreshEncoderVersionLines() override;
     bool switchToDrive(int index) override;
     void rereadDiscToc() override;

@@ -167,6 +167,45 @@ TEST_F(MainWindowTest, ImagesArrivingAndLeavingRefreshTheWindowAndKeepTheSelecti
     EXPECT_EQ(panel(3), "");
 }
 
+TEST_F(MainWindowTest, AMediaEventDuringARunWaitsForTheRunsEnd)
+{
+    folders.writeDisc("Demo", {20, 30});
+    start();
+    setCurrent(1, 1);
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(tracks->index(0, 1)));
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "Intro");
+    QTest::keyClick(editor, Qt::Key_Return);
+    clickPanel(1);
+    setCurrent(1, 2);
+    QTest::keyClick(grid, Qt::Key_Space);
+    ASSERT_EQ(tracks->MySelectedTracks(), "2");
+
+    // The run's disc leaves and another arrives while the run reads: the
+    // run keeps its drive, its tracks, their names and their ticks.
+    steps.running = true;
+    QFile::remove(paths.discsDir() + "/Demo.cue");
+    folders.writeDisc("Other", {10});
+    QTest::qWait(800);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(cell(1, 1), "Intro");
+    EXPECT_EQ(tracks->MySelectedTracks(), "2");
+    EXPECT_EQ(panel(3), "IMAGE Demo");
+    EXPECT_TRUE(log.lines().contains("Media change during a run: handled when the run ends"));
+
+    // Once the run is over, the event is handled as one that comes then.
+    steps.running = false;
+    form->runEnded();
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(panel(3), "IMAGE Other");
+    EXPECT_EQ(form->lastArrivalDrive(), paths.discsDir() + "/Other.cue");
+    const QStringList calls = steps.calls;
+    form->runEnded();  // nothing more is waiting
+    EXPECT_EQ(steps.calls, calls);
+}
+
 TEST_F(MainWindowTest, RefreshEmptiesTheNamesAndRunsTheLaterStepsInOrder)
 {
     const struct

@@ -25,8 +25,10 @@ public:
     void saveSettings() override { calls << "save settings"; }
     void rebuildCountingLabels() override { calls << "counting labels"; }
     void formClose() override { calls << "close"; }
+    bool runInProgress() const override { return running; }
 
     bool ticked = false;
+    bool running = false;
     QStringList calls;
     QStringList languages;
 };

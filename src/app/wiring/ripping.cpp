@@ -71,11 +71,17 @@ void TrackmillApp::wireRipping()
                               m_services.shell, *m_persistence, m_encoder.get(), {}},
         *m_runView);
     QObject::connect(m_form3.get(), &TForm3::abortRequested, m_ripRun.get(), &RipRun::AbortRipping);
+    QObject::connect(m_ripRun.get(), &RipRun::runEnded, m_form1.get(), &TForm1::runEnded);
 
     // TForm1.WAVClick, TForm1.MP3Click
     m_form1->setCommand(QStringLiteral("WAV"), [this] { m_ripRun->WAVClick(); });
     if (m_encoder)
         m_form1->setCommand(QStringLiteral("MP3"), [this] { m_ripRun->MP3Click(); });
+}
+
+bool TrackmillApp::runInProgress() const
+{
+    return m_ripRun && m_ripRun->running();
 }
 
 }
