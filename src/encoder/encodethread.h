@@ -21,9 +21,9 @@ class GogoLibrary;
 //
 // Priority: the component applies its Priority when a job starts (and when
 // it changes during a job). Between jobs the thread sleeps on its message
-// queue and is left at the priority it had: on Linux an unprivileged
-// thread that lowered its priority to idle could never raise it again for
-// the next job. Floating point: the environment found at thread start is
+// queue and is left at the priority it had; on Linux an unprivileged thread
+// that lowered its priority to idle can never raise it again, so the
+// component replaces a thread that sits below what the next job asks for. Floating point: the environment found at thread start is
 // saved; each job runs with the default one (all exceptions masked, round
 // to nearest, x87 extended precision) and the saved one is restored after
 // the job, also when it failed or was aborted.
@@ -46,6 +46,8 @@ public:
     // Applies a priority to the thread now if it runs, and in any case
     // when it takes the next start message.
     void applyPriority(TThreadPriority priority);
+    // The nice value the priorities are relative to.
+    int processNice() const { return m_processNice; }
     // Kernel id of the running thread, 0 before it runs.
     pid_t threadId() const { return m_tid.load(); }
 

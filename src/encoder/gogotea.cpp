@@ -3,6 +3,7 @@
 
 #include "encodethread.h"
 #include "gogomessage.h"
+#include "threadpriority.h"
 
 #include <QFile>
 #include <algorithm>
@@ -322,11 +323,33 @@ void TGogoTea::Configure()
     m_configured = true;
 }
 
+void TGogoTea::renewThreadForPriority()
+{
+    const pid_t tid = m_thread->threadId();
+    if (tid == 0 || threadNice(tid) <= niceForPriority(m_priority, m_thread->processNice()))
+        return;
+    // The worker sits below the priority this job asks for, and Linux does
+    // not let an unprivileged thread take back a priority it gave away. A
+    // thread made now starts at the window thread's priority, so the job
+    // gets a fresh one; the old one is idle between jobs and quits at once.
+    auto fresh = std::make_unique<TEncodeThread>(m_library, this);
+    {
+        // Readers of other components look at every component's thread.
+        std::lock_guard lock(g_instancesMutex);
+        std::swap(m_thread, fresh);
+    }
+    fresh->postThreadMessage(GOGO_MSG_QUIT, 0, 0);
+    fresh->wait();
+    m_thread->start();
+}
+
 void TGogoTea::Start()
 {
     if (m_encodeMode == _FILE)
         Configure();
     m_encodeResult = 0;
+    m_systemError = 0;
+    renewThreadForPriority();
     m_thread->applyPriority(m_priority);
     m_isEncoding = true;
     m_thread->postThreadMessage(GOGO_MSG_START, m_allFrames, m_frequency);
@@ -415,6 +438,7 @@ bool TGogoTea::event(QEvent* e)
         // stays set until its job-ended message, so no new job can start
         // inside the library while the old one is being torn down.
         m_encodeResult = m->wparam;
+        m_systemError = m->lparam;
         emit OnError(m->wparam);
         break;
     case GOGO_MSG_END:

@@ -102,6 +102,10 @@ public:
     // not fit; the producer retries later. Always true in file mode.
     bool WriteData(const void* buffer, int length);
 
+    // The errno of the last job's failed read or write (ENOSPC when the
+    // disk filled up), 0 when it had none; set before OnError is emitted.
+    int SystemError() const { return m_systemError; }
+
     // Kernel id of the worker thread (for priority checks).
     long workerThreadId() const;
 
@@ -114,6 +118,8 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    // A fresh worker thread when the idle one cannot reach this job's priority.
+    void renewThreadForPriority();
     void checkIdle() const;
     template <class T>
     void setWhileIdle(T& field, const T& value, bool valid = true);
@@ -132,6 +138,7 @@ private:
     TUseUnits m_optimization{_USE_MMX, _USE_3DNOW, _USE_KNI, _USE_EX_3DNOW};
     TEncodeType m_encodeType = _JOINT;
     int m_encodeResult = 0;
+    int m_systemError = 0;
     int m_bitRate = 128;
     int m_allFrames = 0;
     int m_frequency = 100;

@@ -2,6 +2,7 @@
 // The encoder component against a scripted stand-in library (the items it
 // sends, how failures surface) and the real one (memory jobs, abort, teardown).
 #include "encoder/gogotea.h"
+#include "encoder/threadpriority.h"
 #include "mp3framereader.h"
 #include "wavfixture.h"
 
@@ -10,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <dlfcn.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -315,6 +320,71 @@ TEST_F(GogoTeaEncodingTest, DestroyingTheComponentMidJobEndsCleanly)
     EXPECT_LT(timer.elapsed(), 2000);
     processEventsFor(100);
     EXPECT_EQ(log.text, seen) << "no event from a destroyed component";
+}
+
+// The calling thread, and every thread it makes from now on, runs as an
+// unprivileged user would as far as priorities go: without CAP_SYS_NICE,
+// so a nice value once raised cannot be lowered again.
+class WithoutNiceCapability
+{
+public:
+    WithoutNiceCapability()
+    {
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[CAP_TO_INDEX(CAP_SYS_NICE)].effective &= ~CAP_TO_MASK(CAP_SYS_NICE);
+        m_dropped = syscall(SYS_capset, &m_header, lowered) == 0;
+    }
+    ~WithoutNiceCapability()
+    {
+        if (m_dropped)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+
+private:
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
+
+TEST_F(GogoTeaEncodingTest, EachJobRunsAtItsOwnPriorityAfterAnIdleOne)
+{
+    WithoutNiceCapability unprivileged;
+    const int base = threadNice(static_cast<pid_t>(syscall(SYS_gettid)));
+    if (base > 0)
+        GTEST_SKIP() << "the test already runs below normal priority";
+    TGogoTea tea(source);
+    EventLog log(tea);
+    const QByteArray pcm = makePcm16(44100, 2, 44100);
+    const auto workerNice = [&] {
+        const auto tid = static_cast<pid_t>(tea.workerThreadId());
+        return tid == 0 ? -100 : threadNice(tid);
+    };
+    // Each job waits for its input while its thread's priority is looked at.
+    const struct
+    {
+        TThreadPriority priority;
+        int nice;
+    } jobs[] = {{tpIdle, niceForPriority(tpIdle, base)},
+                {tpNormal, base},
+                {tpLowest, niceForPriority(tpLowest, base)},
+                {tpIdle, niceForPriority(tpIdle, base)},
+                {tpLower, niceForPriority(tpLower, base)}};
+    int number = 0;
+    for (const auto& job : jobs) {
+        SCOPED_TRACE(number);
+        tea.setPriority(job.priority);
+        configureMemoryJob(tea, QByteArray("job" + QByteArray::number(number++) + ".mp3").constData());
+        log.text.clear();
+        tea.Start();
+        EXPECT_TRUE(waitUntil([&] { return workerNice() == job.nice; }, 3000)) << "nice " << workerNice();
+        tea.WriteData(pcm.constData(), int(pcm.size()));
+        tea.WriteData(nullptr, 0);
+        ASSERT_TRUE(waitUntil([&] { return log.finished(); }));
+        EXPECT_TRUE(log.text.endsWith(QStringLiteral(" f0 "))) << log.text.toStdString();
+    }
 }
 
 }

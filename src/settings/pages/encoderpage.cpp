@@ -65,7 +65,7 @@ void EncoderPage::buildPrimaryOptions()
     m_labelVbr = label("LabelVBR", QStringLiteral("VBR:"), primary);
     m_vbr = list("VBR", levels, 12, primary);
     // "Time critical" gives the encoder thread the highest priority the
-    // system grants a thread (Qt's TimeCriticalPriority), not the one it had.
+    // system grants this program (see the priority table in the design notes).
     auto* priority = list("Priority",
                           {QStringLiteral("Idle"), QStringLiteral("Lower"), QStringLiteral("Lowest"),
                            QStringLiteral("Normal"), QStringLiteral("High"), QStringLiteral("Higher"),
