@@ -86,7 +86,7 @@ double runEncoder(FlacTrackEncoder& encoder, const TrackEncoder::Job& job, const
     const double wall = now() - start;
     QObject::disconnect(connection);
     if (failed) {
-        std::fprintf(stderr, "job failed: %s\n", qPrintable(encoder.lastError()));
+        std::fprintf(stderr, "job failed: %s\n", qPrintable(encoder.failure()));
         return -1;
     }
     return wall;

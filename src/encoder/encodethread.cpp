@@ -6,6 +6,7 @@
 #include "threadpriority.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cfenv>
 #include <chrono>
 #include <sys/resource.h>
@@ -133,11 +134,16 @@ void TEncodeThread::run()
         }
 
         int result;
+        // A failed write leaves the system's reason in errno (a full disk:
+        // ENOSPC); it goes with the error message, as errno is this
+        // thread's own.
+        errno = 0;
         try {
             result = m_library->processFrame();
         } catch (...) {
             result = 10;
         }
+        const int systemError = errno;
         ++m_frames;
         // An abort or quit that arrived meanwhile decides how the job ends.
         if (m_stopPending)
@@ -151,7 +157,7 @@ void TEncodeThread::run()
             post(GOGO_MSG_FINISHED, 0, 0);
             post(GOGO_MSG_PROGRESS, m_totalFrames, m_totalFrames);
         } else {
-            post(GOGO_MSG_ERROR, result, 0);
+            post(GOGO_MSG_ERROR, result, result == GOGO_ERR_WRITE || result == GOGO_ERR_READ ? systemError : 0);
         }
         msleep(10);
         endJob();

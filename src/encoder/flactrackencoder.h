@@ -32,10 +32,7 @@ public:
     void endFeed() override;
     bool isEncoding() const override { return m_encoding; }
     void abort() override;
-
-    // Which file and why, when the last job ended by an error; empty when
-    // it ended well or by the user's abort.
-    QString lastError() const { return m_lastError; }
+    QString failure() const override { return m_lastError; }
 
     // Blocks a feed job queues before it refuses more.
     static constexpr int kQueueBlocks = 64;

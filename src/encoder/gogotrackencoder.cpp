@@ -6,6 +6,8 @@
 
 #include "platform/hiddenlog.h"
 
+#include <cstring>
+
 namespace trackmill {
 
 GogoTrackEncoder::GogoTrackEncoder(TGogoTea& tea, const Settings& settings, HiddenLog& log, QObject* parent)
@@ -16,11 +18,23 @@ GogoTrackEncoder::GogoTrackEncoder(TGogoTea& tea, const Settings& settings, Hidd
 {
     connect(&m_tea, &TGogoTea::OnProgress, this,
             [this](int done, int total) { Q_EMIT progress(done, total); });
+    connect(&m_tea, &TGogoTea::OnError, this, &GogoTrackEncoder::onError);
     connect(&m_tea, &TGogoTea::OnFinish, this, &TrackEncoder::finished);
+}
+
+void GogoTrackEncoder::onError(int code)
+{
+    m_log.add(QStringLiteral("Encoder: error %1 on %2").arg(code).arg(m_destination));
+    // Only a reason of the system's names the file; the designed box that
+    // follows says the rest.
+    if (const int systemError = m_tea.SystemError())
+        m_failure = m_destination + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(systemError));
 }
 
 bool GogoTrackEncoder::start(const Job& job, QString* error)
 {
+    m_failure.clear();
+    m_destination = job.destination;
     try {
         m_tea.setEncodeMode(job.input == Input::Feed ? _MEMORY : _FILE);
         // A missing bitrate choice is logged: the job runs MPEG-1 at 128 kbps.

@@ -25,13 +25,18 @@ public:
     void endFeed() override;
     bool isEncoding() const override;
     void abort() override;
+    QString failure() const override { return m_failure; }
 
     TGogoTea& component() { return m_tea; }
 
 private:
+    void onError(int code);
+
     TGogoTea& m_tea;
     const Settings& m_settings;
     HiddenLog& m_log;
+    QString m_destination;  // the running job's output
+    QString m_failure;
 };
 
 }

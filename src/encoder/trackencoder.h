@@ -39,6 +39,10 @@ public:
     virtual bool isEncoding() const = 0;
     // Stops the running job; finished(true) follows. Nothing when idle.
     virtual void abort() = 0;
+    // Why the last job ended aborted when nobody asked it to: the file and
+    // the system's reason ("<path>: No space left on device"). Empty after
+    // a finished job or an abort, and while a job runs.
+    virtual QString failure() const = 0;
 
 Q_SIGNALS:
     // Frames done of the job's total (0 total: not known yet).

@@ -175,6 +175,7 @@ void RipRun::beginRun(Mode mode)
     m_mode = mode;
     m_running = true;
     m_reports.clear();
+    m_encoderFailure.clear();
     m_figures.fileCounter = 0;
     m_figures.ripError = false;
     m_figures.onTheFlyStop = false;
@@ -274,6 +275,9 @@ void RipRun::endRun(End how, const QString& text)
         if (!encoded || m_mode == Mode::OnTheFly)
             screenSaverOn();
         m_c.boxes.warning(text);
+        // After the designed box: which file, and the system's reason.
+        if (!m_encoderFailure.isEmpty())
+            m_c.boxes.error(m_encoderFailure);
         if (encoded)
             m_view->resetGauges();
         m_view->hideProgress();

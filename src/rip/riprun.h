@@ -166,6 +166,8 @@ private:
     void ripNextTrack();
     void ripTrackOnTheFly(int track);
     void failTrack(const Task& task);
+    // A track or file that stopped: aborted, or failed when the encoder said why.
+    void reportStop(int track, const QString& file);
     void abortTrack(const Task& task);
     // Ends the run when the read of the task failed or was aborted; true when it did.
     bool endIfReadStopped(const Task& task);
@@ -197,6 +199,8 @@ private:
     // The output folder of this disc: the settings' folder with the
     // sub-directories made for it, ending with "/".
     QString m_outputDirectory;
+    // The encoder's reason when a job of this run failed (a full disk).
+    QString m_encoderFailure;
     QList<TrackReport> m_reports;
 
     // The encode step.

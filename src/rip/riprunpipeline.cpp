@@ -134,11 +134,19 @@ bool RipRun::endIfReadStopped(const Task& task)
     return false;
 }
 
+void RipRun::reportStop(int track, const QString& file)
+{
+    if (m_encoderFailure.isEmpty())
+        report(track, TrackReport::Result::Aborted, file);
+    else
+        report(track, TrackReport::Result::Failed, file, m_encoderFailure);
+}
+
 void RipRun::abortTrack(const Task& task)
 {
     removeIntermediate(task);
     m_c.tracks.setCell(kInformationColumn, task.track, m_c.texts.abortGrabbing);
-    report(task.track, TrackReport::Result::Aborted, task.wavPath);
+    reportStop(task.track, task.wavPath);
     // The reader stopped: the screen saver comes back before the box.
     screenSaverOn();
     endRun(End::Aborted, boxText(m_c.texts.abortGrabbing));
@@ -235,10 +243,13 @@ void RipRun::encoderFinished(bool aborted)
         // run's own intermediate WAV goes (a WAV from disk stays), and no
         // further track or file is started.
         m_figures.abort = true;
+        m_encoderFailure = m_c.encoder->failure();
+        if (!m_encoderFailure.isEmpty())
+            m_c.log.add(m_encoderFailure);
         if (m_mode == Mode::OnTheFly)
             return;  // the reader ends the run when it has stopped
         removeIntermediate(m_job);
-        report(m_job.track, TrackReport::Result::Aborted, m_job.encodedPath);
+        reportStop(m_job.track, m_job.encodedPath);
         if (m_mode == Mode::RipThenEncode)
             m_c.tracks.setCell(kInformationColumn, m_job.track, m_c.texts.abortEncoding);
         endRun(End::Aborted, boxText(m_c.texts.abortEncoding));

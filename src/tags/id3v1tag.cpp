@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "id3v1tag.h"
 
+#include "platform/writeall.h"
+
 #include <QFile>
 #include <QIODevice>
 #include <cstring>
@@ -149,7 +151,7 @@ bool TID3v1Tag::saveToStream(QIODevice& stream, QString* errorText)
     char tag[TagSize];
     if (!saveToBuffer(tag, TagSize, errorText))
         return false;
-    if (stream.write(tag, TagSize) != TagSize) {
+    if (!writeAll(stream, tag, TagSize)) {
         setError(errorText, stream.errorString());
         m_modified = true;  // nothing (or not all) reached the stream
         return false;
@@ -162,7 +164,8 @@ bool TID3v1Tag::saveToFile(const QString& fileName, QString* errorText)
     QFile file(fileName);
     // ExistingOnly: a missing file is an error, as opening an existing file
     // for reading and writing is; it is never created here.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
+    // Unbuffered, so that a write that fails says why at once.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
         setError(errorText, QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
         return false;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "id3v2filewriter.h"
 
+#include "platform/writeall.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -62,7 +64,7 @@ bool Id3v2FileWriter::CopyToFile(QFileDevice& source, qint64 from, QFileDevice& 
             }
             return true;
         }
-        if (target.write(chunk) != chunk.size()) {
+        if (!writeAll(target, chunk.constData(), chunk.size())) {
             setError(errorText, QStringLiteral("Cannot write file \"%1\". %2").arg(target.fileName(), target.errorString()));
             return false;
         }
@@ -105,7 +107,7 @@ bool Id3v2FileWriter::write(const QString& mp3FileName, const QByteArray& tag, Q
         setError(errorText, QStringLiteral("Cannot create file \"%1\". %2").arg(mp3FileName, target.errorString()));
         return false;
     }
-    if (target.write(tag) != tag.size()) {
+    if (!writeAll(target, tag.constData(), tag.size())) {
         setError(errorText, QStringLiteral("Cannot write file \"%1\". %2").arg(mp3FileName, target.errorString()));
         target.cancelWriting();
         return false;

@@ -7,6 +7,8 @@
 #include "flacreading.h"
 #include "wavfixture.h"
 
+#include "filesizelimit.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -90,7 +92,7 @@ TEST_F(FlacTrackEncoderTest, FeedAndFileJobsGiveTheirAudio)
     EXPECT_EQ(endThread, QThread::currentThread());
     EXPECT_EQ(lastDone, frames);
     EXPECT_EQ(lastTotal, frames);
-    EXPECT_TRUE(encoder.lastError().isEmpty());
+    EXPECT_TRUE(encoder.failure().isEmpty());
     EXPECT_TRUE(decoded(path("fed.flac")) == pcm);
     EXPECT_EQ(blocksOf(path("fed.flac")).seekPoints.size(), 2u);
 
@@ -115,16 +117,12 @@ TEST_F(FlacTrackEncoderTest, AbortAndFailureLeaveNoFile)
     encoder.abort();
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(ends, std::vector<bool>{true});
-    EXPECT_TRUE(encoder.lastError().isEmpty());
+    EXPECT_TRUE(encoder.failure().isEmpty());
     EXPECT_FALSE(QFile::exists(path("cut.flac")));
 
     // A file size limit stands in for a full disk.
-    rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 256 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(256 * 1024);
+    ASSERT_TRUE(limit.set());
     ASSERT_TRUE(writeBytes(path("big.wav"), makeWavBytes(pcm.left(60 * 1024), 2, kRate)));
     const bool started = encoder.start({TrackEncoder::Input::Feed, {}, path("full.flac"), 20L * kRate}, nullptr);
     if (started) {
@@ -132,11 +130,10 @@ TEST_F(FlacTrackEncoderTest, AbortAndFailureLeaveNoFile)
         encoder.endFeed();
         waitForEnd();
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
     ASSERT_TRUE(started);
     EXPECT_EQ(ends, (std::vector<bool>{true, true}));
-    EXPECT_EQ(encoder.lastError(), path("full.flac") + ": " + QString::fromLocal8Bit(strerror(EFBIG)));
+    EXPECT_EQ(encoder.failure(), path("full.flac") + ": " + QString::fromLocal8Bit(strerror(EFBIG)));
     EXPECT_FALSE(QFile::exists(path("full.flac")));
 
     ASSERT_TRUE(encoder.start({TrackEncoder::Input::File, path("big.wav"), path("again.flac")}, nullptr));

@@ -6,6 +6,8 @@
 #include "flacreading.h"
 #include "wavfixture.h"
 
+#include "filesizelimit.h"
+
 #include <gtest/gtest.h>
 #include <taglib/flacfile.h>
 #include <taglib/xiphcomment.h>
@@ -129,20 +131,15 @@ TEST_F(FlacWriterTest, AbortsAndFailuresLeaveNoFile)
 
     // A file size limit stands in for a full disk: the write fails with a
     // reason of the system's, as ENOSPC would.
-    rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FileSizeLimit limit(64 * 1024);
+    ASSERT_TRUE(limit.set());
     FlacWriter w;
     bool ok = w.open(path("full.flac"), {}, {}, 5 * kRate);
     for (qsizetype at = 0; ok && at < pcm.size(); at += 8192)
         ok = w.write(pcm.constData() + at, std::min<qsizetype>(8192, pcm.size() - at));
     if (ok)
         ok = w.finish();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
     EXPECT_FALSE(ok);
     EXPECT_EQ(w.errorText(), path("full.flac") + ": " + QString::fromLocal8Bit(strerror(EFBIG)));
     w.abandon();

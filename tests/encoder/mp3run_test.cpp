@@ -5,6 +5,7 @@
 #include "encoder/trackencoder.h"
 #include "encoder/gogotea.h"
 #include "tags/tageditorwindow.h"
+#include "platform/hiddenlog.h"
 
 #include "mp3framereader.h"
 #include "programrun.h"
@@ -24,6 +25,9 @@
 #include <mpegfile.h>
 
 #include <sndfile.h>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -205,7 +209,7 @@ TEST_F(Mp3RunTest, AbortRightAfterAJobEndedStartsNoFurtherTrack)
     expectIdle();
 }
 
-TEST_F(Mp3RunTest, AnEncoderErrorEndsTheBatchInBothModes)
+TEST_F(Mp3RunTest, AFullDiskEndsTheBatchInBothModesAndSaysWhy)
 {
     start({1, 6, 1, 2});
     // Every write of track 2's MP3 file fails (the disk is full).
@@ -219,7 +223,10 @@ TEST_F(Mp3RunTest, AnEncoderErrorEndsTheBatchInBothModes)
         boxes.messages.clear();
         app->settings().onTheFly = onTheFly;
         runMp3();
-        EXPECT_EQ(boxes.texts(), QStringList{"  " + text + ".  "});
+        // After the designed box, the file and the system's reason.
+        const QString reason = mp3(2) + ": " + QString::fromLocal8Bit(strerror(ENOSPC));
+        EXPECT_EQ(boxes.texts(), QStringList({"  " + text + ".  ", reason}));
+        EXPECT_TRUE(app->log().lines().contains(reason));
         EXPECT_EQ(app->tracks().cell(5, 2), text);
         EXPECT_FALSE(QFile::exists(mp3(4)));
         // The run's own WAV file of the failed track is removed with it.

@@ -9,6 +9,8 @@
 #include "tags/tagfields.h"
 #include "tags/tagwriter.h"
 
+#include "filesizelimit.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -21,6 +23,7 @@
 #include <mpegfile.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace trackmill {
@@ -358,16 +361,24 @@ TEST_F(TagWriterTest, FailuresLeaveTheMp3FileAsItWas)
     expectUntouched();
 
     // The copy fails half way (EFBIG under a file size limit), as on a full disk.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit low = old;
-    low.rlim_cur = rlim_t(mp3.size() / 2);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
-    QString error = writer.SaveTagID3v23(track, sources, fields);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(error.isEmpty());
+    // Both name the file and the system's reason, never "Unknown error".
+    const QString reason = QString::fromLocal8Bit(strerror(EFBIG));
+    {
+        test::FileSizeLimit limit(rlim_t(mp3.size() / 2));
+        ASSERT_TRUE(limit.set());
+        const QString error = writer.SaveTagID3v23(track, sources, fields);
+        limit.lift();
+        EXPECT_TRUE(error.contains(track.fileName) && error.endsWith(reason)) << error.toStdString();
+    }
+    expectUntouched();
+    {
+        // Room for part of the 128 bytes: the write comes out short first.
+        test::FileSizeLimit limit(rlim_t(mp3.size() + 50));
+        ASSERT_TRUE(limit.set());
+        const QString error = writer.SaveTagid3v11(track, sources, fields);
+        limit.lift();
+        EXPECT_EQ(error, QStringLiteral("Cannot write file \"%1\". %2").arg(track.fileName, reason));
+    }
     expectUntouched();
 }
 
