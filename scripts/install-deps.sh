@@ -15,6 +15,8 @@ packages=(
   # tests: GoogleTest, independent readers of what we write, benchmarks
   googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev libdiscid-dev
   lame flac desktop-file-utils dbus-daemon
+  # tests: the ThreadSanitizer run of the threaded tests (scripts/tsan-tests.sh)
+  libtsan2
   # tests: the architecture check script
   python3
 )

@@ -28,6 +28,8 @@ ConsoleTexts ConsoleTexts::fromFiles(const LanguageFile& file, const LanguageFil
     t.trackDone = text("TRACK_DONE");
     t.trackAborted = text("TRACK_ABORTED");
     t.trackFailed = text("TRACK_FAILED");
+    const QString jobs = file.text("JOBS", "RUNNING");
+    t.jobsRunning = jobs.isEmpty() ? fallback.text("JOBS", "RUNNING") : jobs;
     return t;
 }
 

@@ -30,6 +30,7 @@ struct ConsoleTexts
     QString trackDone;       // TRACK_DONE
     QString trackAborted;    // TRACK_ABORTED
     QString trackFailed;     // TRACK_FAILED
+    QString jobsRunning;     // RUNNING of section JOBS, the progress window's text
 
     // The texts of `file`; a key it lacks takes the text of `fallback`
     // (the English file).

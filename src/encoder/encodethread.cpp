@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "encodethread.h"
 
-#include "gogolibrary.h"
+#include "gogojobstate.h"
 #include "gogomessage.h"
 #include "threadpriority.h"
 
@@ -14,8 +14,8 @@
 
 namespace trackmill {
 
-TEncodeThread::TEncodeThread(std::shared_ptr<GogoLibrary> library, QObject* window)
-    : m_library(std::move(library)), m_window(window)
+TEncodeThread::TEncodeThread(std::shared_ptr<GogoJobState> job, QObject* window)
+    : m_job(std::move(job)), m_window(window)
 {
     m_processNice = threadNice(gettid());
 }
@@ -79,8 +79,8 @@ void TEncodeThread::post(int message, int wparam, int lparam)
 
 void TEncodeThread::endJob()
 {
-    m_library->closeCoder();
-    m_library->endCoder();
+    m_job->closeCoder();
+    m_job->endCoder();
     m_busy = false;
     m_frames = 0;
 }
@@ -139,7 +139,7 @@ void TEncodeThread::run()
         // thread's own.
         errno = 0;
         try {
-            result = m_library->processFrame();
+            result = m_job->processFrame();
         } catch (...) {
             result = 10;
         }
