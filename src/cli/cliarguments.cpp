@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kMaxTrack = 99;
 constexpr int kMaxDrive = 8;  // the ripping library lists at most 8
+constexpr int kMaxJobs = 64;
 
 bool toNumber(const QString& text, int low, int high, int* value)
 {
@@ -131,6 +132,13 @@ ParseResult parseArguments(const QStringList& arguments)
             a.format = format;
         } else if (option == QLatin1String("--on-the-fly") && forRip && !inlineValue) {
             a.onTheFly = true;
+        } else if (option == QLatin1String("--jobs") && forRip) {
+            if (!takeValue())
+                return result;
+            if (!toNumber(value, 1, kMaxJobs, &a.jobs)) {
+                result.error = QStringLiteral("bad job count \"%1\" (1 to %2)").arg(value).arg(kMaxJobs);
+                return result;
+            }
         } else if (option == QLatin1String("--out") && forRip) {
             if (!takeValue())
                 return result;
@@ -156,6 +164,10 @@ ParseResult parseArguments(const QStringList& arguments)
         result.error = QStringLiteral("--on-the-fly needs --mp3");
         return result;
     }
+    if (a.jobs > 0 && a.format != Arguments::Format::Mp3) {
+        result.error = QStringLiteral("--jobs needs --mp3");
+        return result;
+    }
     return result;
 }
 
@@ -178,6 +190,10 @@ QString usageText()
         "  --wav | --mp3          WAV files (default) or MP3 files\n"
         "  --on-the-fly           with --mp3: encode while reading, no WAV file between\n"
         "                         (without it the settings file decides)\n"
+        "  --jobs N               with --mp3: up to N tracks encoded at once while the\n"
+        "                         next is read (default: one per usable processor when\n"
+        "                         the settings' multi-processor box is ticked); 1: one\n"
+        "                         track after the other\n"
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"

@@ -5,6 +5,8 @@
 #include "gogomessage.h"
 #include "threadpriority.h"
 
+#include "platform/threadhandover.h"
+
 #include <QCoreApplication>
 #include <cerrno>
 #include <cfenv>
@@ -24,6 +26,8 @@ TEncodeThread::~TEncodeThread()
 {
     setTerminateFlag();
     wait();
+    // Everything the thread did is over once wait() returns.
+    handOverAcquire(this);
 }
 
 void TEncodeThread::postThreadMessage(int message, int wparam, int lparam)
@@ -74,7 +78,9 @@ void TEncodeThread::waitForMessage(int milliseconds)
 
 void TEncodeThread::post(int message, int wparam, int lparam)
 {
-    QCoreApplication::postEvent(m_window, new GogoMessageEvent(message, wparam, lparam));
+    auto* event = new GogoMessageEvent(message, wparam, lparam);
+    handOverRelease(event);
+    QCoreApplication::postEvent(m_window, event);
 }
 
 void TEncodeThread::endJob()
@@ -169,6 +175,7 @@ void TEncodeThread::run()
         endJob();
         fesetenv(&saved);
     }
+    handOverRelease(this);
 }
 
 }

@@ -6,6 +6,8 @@
 #include "gogomessage.h"
 #include "threadpriority.h"
 
+#include "platform/threadhandover.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cstring>
@@ -435,6 +437,7 @@ bool TGogoTea::event(QEvent* e)
 {
     if (e->type() != GogoMessageEvent::eventType())
         return QObject::event(e);
+    handOverAcquire(e);
     const auto* m = static_cast<GogoMessageEvent*>(e);
     switch (m->message) {
     case GOGO_MSG_PROGRESS:
