@@ -174,30 +174,6 @@ TEST_F(FlacRunTest, BothWaysGiveTheTracksSamplesAndNames)
     }
 }
 
-// With Split a track name is artist and title: the track's artist is its
-// own, the disc's goes into ALBUMARTIST. Without it the names stay whole.
-TEST_F(FlacRunTest, SplitGivesASamplersTracksTheirArtists)
-{
-    start();
-    app->tracks().setSelection(4, false);
-    app->tracks().setCell(1, 2, "Guest/Night Song");
-    app->settings().split = true;
-    runFlac();
-    const QStringList split = comments(QDir(albumDir).filePath(everyFile(albumDir).value(0)));
-    EXPECT_TRUE(split.contains("ARTIST=Guest")) << split.join('|').toStdString();
-    EXPECT_TRUE(split.contains("ALBUMARTIST=The Band"));
-    EXPECT_TRUE(split.contains("TITLE=Night Song"));
-    for (const QString& f : everyFile(albumDir))
-        QFile::remove(albumDir + f);
-
-    app->settings().split = false;
-    runFlac();
-    const QStringList whole = comments(QDir(albumDir).filePath(everyFile(albumDir).value(0)));
-    EXPECT_TRUE(whole.contains("ARTIST=The Band"));
-    EXPECT_TRUE(whole.contains("TITLE=Guest/Night Song"));
-    EXPECT_FALSE(whole.join('|').contains("ALBUMARTIST"));
-}
-
 // Abort in the middle of a track, either way: no FLAC is left that a
 // player would take for the whole track, no WAV of the run either, and the
 // next track is not started.
