@@ -2,6 +2,7 @@
 #include "cliarguments.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace trackmill::cli {
 
@@ -17,6 +18,17 @@ bool toNumber(const QString& text, int low, int high, int* value)
         return false;
     *value = text.toInt();
     return *value >= low && *value <= high;
+}
+
+std::optional<Arguments::Format> formatOption(const QString& option)
+{
+    if (option == QLatin1String("--wav"))
+        return Arguments::Format::Wav;
+    if (option == QLatin1String("--mp3"))
+        return Arguments::Format::Mp3;
+    if (option == QLatin1String("--flac"))
+        return Arguments::Format::Flac;
+    return std::nullopt;
 }
 
 }
@@ -121,14 +133,13 @@ ParseResult parseArguments(const QStringList& arguments)
                 result.error = QStringLiteral("--tracks: ") + why;
                 return result;
             }
-        } else if ((option == QLatin1String("--wav") || option == QLatin1String("--mp3")) && forRip && !inlineValue) {
-            const Arguments::Format format = option == QLatin1String("--wav") ? Arguments::Format::Wav : Arguments::Format::Mp3;
-            if (formatGiven && format != a.format) {
-                result.error = QStringLiteral("--wav and --mp3 exclude each other");
+        } else if (const std::optional<Arguments::Format> format = formatOption(option); format && forRip && !inlineValue) {
+            if (formatGiven && *format != a.format) {
+                result.error = QStringLiteral("--wav, --mp3 and --flac exclude each other");
                 return result;
             }
             formatGiven = true;
-            a.format = format;
+            a.format = *format;
         } else if (option == QLatin1String("--on-the-fly") && forRip && !inlineValue) {
             a.onTheFly = true;
         } else if (option == QLatin1String("--out") && forRip) {
@@ -152,8 +163,8 @@ ParseResult parseArguments(const QStringList& arguments)
             return result;
         }
     }
-    if (a.onTheFly && a.format != Arguments::Format::Mp3) {
-        result.error = QStringLiteral("--on-the-fly needs --mp3");
+    if (a.onTheFly && a.format == Arguments::Format::Wav) {
+        result.error = QStringLiteral("--on-the-fly needs --mp3 or --flac");
         return result;
     }
     return result;
@@ -169,14 +180,16 @@ QString usageText()
         "                         of the Discs folder beside the program\n"
         "  toc [--drive N]        the tracks of the disc (number, start and length in\n"
         "                         sectors, play time, audio or data) and its disc ids\n"
-        "  rip [options]          rip tracks as the program's WAV or MP3 button does,\n"
-        "                         with its naming, tags and settings file\n"
+        "  rip [options]          rip tracks as the program's WAV, MP3 or FLAC button\n"
+        "                         does, with its naming, tags and settings file\n"
         "\n"
         "Options of rip:\n"
         "  --drive N              the drive as \"drives\" numbers it (default 1)\n"
         "  --tracks LIST          tracks such as 1,3-5 (default: every audio track)\n"
-        "  --wav | --mp3          WAV files (default) or MP3 files\n"
-        "  --on-the-fly           with --mp3: encode while reading, no WAV file between\n"
+        "  --wav | --mp3 | --flac WAV files (default), MP3 files or FLAC files (the\n"
+        "                         level and verify of the settings file's [FLAC])\n"
+        "  --on-the-fly           with --mp3 or --flac: encode while reading, no WAV\n"
+        "                         file between\n"
         "                         (without it the settings file decides)\n"
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"

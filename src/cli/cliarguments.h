@@ -12,7 +12,7 @@ namespace trackmill::cli {
 struct Arguments
 {
     enum class Command { Help, Version, Drives, Toc, Rip };
-    enum class Format { Wav, Mp3 };
+    enum class Format { Wav, Mp3, Flac };
 
     Command command = Command::Help;
     int drive = 1;

@@ -13,6 +13,7 @@
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
 #include "encoder/egogoteaerror.h"
+#include "encoder/flactrackencoder.h"
 #include "encoder/gogotea.h"
 #include "encoder/gogotrackencoder.h"
 #include "lang/languagechoice.h"
@@ -217,19 +218,15 @@ LanguageTexts languageTexts(const QString& settingsFile, const QString& language
 }
 
 // An aborted track leaves no file behind: the WAV file of a stopped read
-// has a repaired header and an encoder's partial output is a playable
-// file, both would pass for the whole track.
-// encodedSuffix: the encoder's ".mp3", empty without one.
-void removeAbortedProducts(const QList<RipRun::TrackReport>& reports, const QString& encodedSuffix)
+// has a repaired header and an MP3 encoder's partial output is a playable
+// file, both would pass for the whole track. Only the aborted product goes:
+// a WAV file between rip and encode is the run's own hidden one and gone
+// already, and a file of the same track from before the run is the user's.
+void removeAbortedProducts(const QList<RipRun::TrackReport>& reports)
 {
     for (const RipRun::TrackReport& report : reports) {
-        if (report.result != RipRun::TrackReport::Result::Aborted || report.file.isEmpty())
-            continue;
-        const QFileInfo info(report.file);
-        const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
-        QFile::remove(base + QStringLiteral(".wav"));
-        if (!encodedSuffix.isEmpty())
-            QFile::remove(base + encodedSuffix);
+        if (report.result == RipRun::TrackReport::Result::Aborted && !report.file.isEmpty())
+            QFile::remove(report.file);
     }
 }
 
@@ -250,7 +247,7 @@ int rip(const Arguments& args, const Environment& env)
     settings.encodeWavToMp3 = false;
     settings.afterExecute = 0;
     settings.preventScreensaver = false;
-    if (args.format == Arguments::Format::Mp3 && args.onTheFly)
+    if (args.format != Arguments::Format::Wav && args.onTheFly)
         settings.onTheFly = true;
     if (!args.outputDirectory.isEmpty()) {
         // A folder named on the command line is made when missing; the
@@ -306,7 +303,10 @@ int rip(const Arguments& args, const Environment& env)
         applyDiscStartNames(DiscStartNames{false, {}, {}, {}, GenreList::PopPosition, {}}, names, tracks, tags);
 
     std::unique_ptr<TGogoTea> tea;
-    std::unique_ptr<GogoTrackEncoder> encoder;
+    std::unique_ptr<TrackEncoder> encoder;
+    std::unique_ptr<TrackEncoder> flacEncoder;
+    if (args.format == Arguments::Format::Flac)
+        flacEncoder = std::make_unique<FlacTrackEncoder>(settings);
     if (args.format == Arguments::Format::Mp3) {
         try {
             tea = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(env.paths));
@@ -324,7 +324,8 @@ int rip(const Arguments& args, const Environment& env)
     NothingToKeep persistence;
     SettingsNaming naming(settings);
     RipRun run(RipRun::Collaborators{tracks, disc.drives(), disc.driveList(), disc.drives(), settings, naming, names,
-                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(), {}},
+                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(),
+                                     flacEncoder.get(), {}},
                view);
     QObject::connect(&run, &RipRun::trackFinished, &run, [&view](const RipRun::TrackReport& r) { view.trackFinished(r); });
 
@@ -336,17 +337,19 @@ int rip(const Arguments& args, const Environment& env)
 
     QEventLoop loop;
     QObject::connect(&run, &RipRun::runEnded, &loop, &QEventLoop::quit);
-    if (args.format == Arguments::Format::Mp3)
-        run.MP3Click();
-    else
-        run.WAVClick();
+    switch (args.format) {
+    case Arguments::Format::Mp3: run.MP3Click(); break;
+    case Arguments::Format::Flac: run.FLACClick(); break;
+    case Arguments::Format::Wav: run.WAVClick(); break;
+    }
     if (run.running())
         loop.exec();
     // The last job's end is in: no encoder output is still being written.
-    while (encoder && encoder->isEncoding())
+    TrackEncoder* used = encoder ? encoder.get() : flacEncoder.get();
+    while (used && used->isEncoding())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 
-    removeAbortedProducts(run.reports(), encoder ? encoder->extension() : QString());
+    removeAbortedProducts(run.reports());
     view.hideProgress();
     if (interrupted) {
         print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));

@@ -27,6 +27,8 @@ constexpr LanguageTextRow kRows[] = {
     {"MAIN", "REFRESH", "TForm1.Refresh", F::Text},
     {"MAIN", "WAV", "TForm1.WAV", F::Text},
     {"MAIN", "MP3", "TForm1.MP3", F::Text},
+    {"MAIN", "FLAC", "TForm1.FLAC", F::Text},
+    {"MAIN", "FLAC_HINT", "TForm1.FLAC:toolTip", F::Text},
     {"MAIN", "FREEDB", "TForm1.FreeDB", F::Text},
     {"MAIN", "SETTINGS", "TForm1.Settings", F::Text},
     {"MAIN", "SETTINGS", "TForm2", F::Text},
@@ -199,6 +201,11 @@ constexpr LanguageTextRow kRows[] = {
     {"SETTINGS_ENCODER", "PRIORITY_HIGHER", "TForm2.Priority#5", F::Text},
     {"SETTINGS_ENCODER", "PRIORITY_HIGHEST", "TForm2.Priority#6", F::Text},
     {"SETTINGS_ENCODER", "PRIORITY_TIME_CRITICAL", "TForm2.Priority#7", F::Text},
+    {"FLAC", "OPTIONS", "TForm2.FlacOptionsTab", F::Text},
+    {"FLAC", "COMPRESSION_LEVEL", "TForm2.LabelFlacCompression", F::Colon},
+    {"FLAC", "COMPRESSION_HINT", "TForm2.LabelFlacCompressionHint", F::Text},
+    {"FLAC", "VERIFY", "TForm2.FlacVerify", F::Text},
+    {"FLAC", "LOSSLESS", "LanguageTexts.flacLossless", F::Text},
 };
 
 constexpr LanguageKey kAboutKeys[] = {

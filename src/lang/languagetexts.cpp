@@ -25,6 +25,7 @@ LanguageTexts LanguageTexts::fromFile(const LanguageFile& f)
     t.tracks = f.text("OTHERS", "TRACKS");
     t.playtime = f.text("OTHERS", "PLAYTIME");
     t.errorPathFilename = f.text("OTHERS", "ERROR_PATH_FILENAME");
+    t.flacLossless = f.text("FLAC", "LOSSLESS");
     t.charset = f.charset();
     return t;
 }

@@ -30,6 +30,7 @@ struct LanguageTexts
     QString tracks;                     // OTHERS/TRACKS
     QString playtime;                   // OTHERS/PLAYTIME
     QString errorPathFilename;          // OTHERS/ERROR_PATH_FILENAME
+    QString flacLossless;               // FLAC/LOSSLESS
     int charset = 255;                  // FONTS/CHARACTER as a number
 
     static LanguageTexts fromFile(const LanguageFile& file);

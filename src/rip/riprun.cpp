@@ -45,9 +45,18 @@ RipRun::RipRun(Collaborators collaborators, RunView& view, QObject* parent)
     , m_observer(&view, m_c.log)
     , m_ripper(m_figures, m_times, m_observer)
 {
-    if (m_c.encoder) {
-        connect(m_c.encoder, &TrackEncoder::progress, this, &RipRun::encoderProgress);
-        connect(m_c.encoder, &TrackEncoder::finished, this, &RipRun::encoderFinished);
+    for (TrackEncoder* encoder : {m_c.encoder, m_c.flacEncoder}) {
+        if (!encoder)
+            continue;
+        // Only the encoder of the run going on speaks to it.
+        connect(encoder, &TrackEncoder::progress, this, [this, encoder](qint64 done, qint64 total) {
+            if (encoder == m_encoder)
+                encoderProgress(done, total);
+        });
+        connect(encoder, &TrackEncoder::finished, this, [this, encoder](bool aborted) {
+            if (encoder == m_encoder)
+                encoderFinished(aborted);
+        });
     }
 }
 
@@ -67,6 +76,8 @@ void RipRun::WAVClick()
     // inside the first.
     if (m_running)
         return;
+    m_output = Output::Wav;
+    m_encoder = nullptr;
     m_encodingTimes.clear();
     if (!checkSelection() || !startOnDisc(Mode::Wav))
         return;
@@ -97,8 +108,21 @@ void RipRun::WAVClick()
 
 void RipRun::MP3Click()
 {
-    if (m_running || m_jobRunning || !m_c.encoder)
+    encodeCommand(Output::Mp3);
+}
+
+void RipRun::FLACClick()
+{
+    encodeCommand(Output::Flac);
+}
+
+void RipRun::encodeCommand(Output output)
+{
+    TrackEncoder* encoder = output == Output::Flac ? m_c.flacEncoder : m_c.encoder;
+    if (m_running || m_jobRunning || !encoder)
         return;
+    m_output = output;
+    m_encoder = encoder;
     m_encodingTimes.clear();
     if (!checkSelection())
         return;
@@ -153,8 +177,8 @@ void RipRun::AbortRipping()
 {
     m_view->setMainWindowEnabled(true);
     m_figures.abort = true;
-    if (m_c.encoder)
-        m_c.encoder->abort();
+    if (m_encoder)
+        m_encoder->abort();
     m_view->hideProgress();
 }
 

@@ -132,7 +132,7 @@ void Settings::load(const IniFile& file, const QString& programDir, std::span<co
         }
         case Type::Level: {
             int& value = this->*e->as<int>();
-            const int level = doc.intValue(section, key, value);
+            const int level = doc.intValue(section, key, e->defaultText ? fallback : value);
             if (level >= 0 && level < e->count)
                 value = level;
             break;

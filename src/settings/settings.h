@@ -14,8 +14,8 @@ namespace trackmill {
 class IniFile;
 struct SettingEntry;
 
-// The user's settings: the 42 keys of section MAIN of Trackmill.INI, held
-// as the settings window shows them. Each key is declared once, in
+// The user's settings: the 42 keys of section MAIN of Trackmill.INI and
+// those of the later sections (FLAC), held as the settings window shows them. Each key is declared once, in
 // settingsTable() (settingstable.h), which load(), save() and the settings
 // window walk. List choices are entry indexes, -1 when
 // no entry is selected. The window edits this object directly, so a value
@@ -80,6 +80,11 @@ public:
     bool useProxy = false;
     QString serverProxy;
     QString portProxy;
+    // Section FLAC: the compression level of FLAC files (0 fastest to 8
+    // smallest) and whether libFLAC checks what it wrote by decoding it.
+    static constexpr int kFlacLevels = 9;
+    int flacCompression = 5;
+    bool flacVerify = true;
     // Written by save() but not read by load(): the language files read
     // LANGUAGE themselves and set this when a language is chosen.
     QString language;
@@ -95,8 +100,9 @@ public:
     // shows programDir + "/" instead and sets the error flag. The process's
     // current directory is left alone.
     void load(const IniFile& file, const QString& programDir);
-    // Writes all 42 keys in the save order in one atomic replacement; other
-    // lines of the file stay as they are. On failure the file is unchanged
+    // Writes every key (the 42 of MAIN, then the later sections') in the
+    // save order in one atomic replacement; other lines of the file stay as
+    // they are. On failure the file is unchanged
     // and errorString() is "Unable to write to <full path>".
     bool save(IniFile& file);
     // The same over another table (tests, and sections of later features).

@@ -76,6 +76,10 @@ const SettingEntry kTable[] = {
     text("SERVER_PROXY", &S::serverProxy, 39, 32, "Edt_Server_Proxy"),
     text("PORT_PROXY", &S::portProxy, 40, 33, "Edt_Port_Proxy"),
     {kMain, "LANGUAGE", T::Language, "", -1, 37, &S::language, "Cmb_Language"},
+    // FLAC output: its own section, loaded and saved after MAIN.
+    {"FLAC", "COMPRESSION_LEVEL", T::Level, "5", 41, 42, &S::flacCompression, "Cmb_FlacCompression", {},
+     Settings::kFlacLevels},
+    {"FLAC", "VERIFY", T::Flag, "1", 42, 43, &S::flacVerify, "FlacVerify"},
 };
 
 std::vector<const SettingEntry*> ordered(std::span<const SettingEntry> table, int SettingEntry::*order)

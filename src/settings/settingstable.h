@@ -23,7 +23,8 @@ struct SettingEntry
         TrackBar,     // position, clamped to 0..Settings::kTrackBarMax
         ListIndex,    // entry index; outside 0..count-1 selects no entry (-1)
         Choice,       // entry index; outside 0..count-1 is the default entry
-        Level,        // entry index shown as its number; outside keeps the choice
+        Level,        // entry index shown as its number; outside keeps the choice,
+                      // missing is the default when the row has one
         Name,         // entry by its English name (names()); no match keeps the choice
         Bitrate,      // "128kbps" of the list of the MPEG version loaded before it
         MpegVersion,  // 1 or 2; anything else leaves the version and skips the bitrates

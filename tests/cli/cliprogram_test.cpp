@@ -5,6 +5,7 @@
 #include "metadata/cdplayerdatabase.h"
 
 #include "discimage.h"
+#include "flacreading.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -110,6 +111,40 @@ TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
     ASSERT_GE(lines.size(), 2) << r.out.toStdString();
     EXPECT_EQ(lines[0], "Track 01: done  " + album() + "01 - One.wav");
     EXPECT_EQ(lines[1], "Track 03: done  " + album() + "03 - Three.wav");
+}
+
+// --flac: the track's exact samples and the database's names, at the level
+// of the settings file's [FLAC]; on the fly the same.
+TEST_F(CliProgramTest, FlacWritesTheTracksLosslessWithTheirNames)
+{
+    const discimage::DiscSpec disc = folders.writeDisc("a", {2, 3});
+    storeNames({"Eins", "Zwei – 二"});
+    IniFile(folders.paths.settingsFile()).writeString("FLAC", "COMPRESSION_LEVEL", "0");
+    const QStringList names{"01 - Eins.flac", "02 - Zwei – 二.flac"};
+    for (const QStringList& extra : {QStringList{}, QStringList{"--on-the-fly"}}) {
+        SCOPED_TRACE(extra.join(' ').toStdString());
+        QDir(folders.output + "/The Band").removeRecursively();
+        const CliResult r = cli.run(QStringList{"rip", "--flac"} + extra);
+        ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+        EXPECT_EQ(filesBelow(folders.output), (QStringList{"The Band/The Album/" + names[0], "The Band/The Album/" + names[1]}));
+        EXPECT_TRUE(r.out.split('\n').contains("Track 02: done  " + album() + names[1])) << r.out.toStdString();
+        for (int track : {1, 2}) {
+            const QString file = album() + names[track - 1];
+            EXPECT_TRUE(decoded(file) == pcmOf(disc, track)) << "track " << track;
+            FLAC__StreamMetadata info;
+            ASSERT_TRUE(FLAC__metadata_get_streaminfo(QFile::encodeName(file).constData(), &info));
+            EXPECT_EQ(info.data.stream_info.max_blocksize, 1152u) << "level 0 encodes in blocks of 1152 samples";
+            FLAC__StreamMetadata* tags = nullptr;
+            ASSERT_TRUE(FLAC__metadata_get_tags(QFile::encodeName(file).constData(), &tags));
+            // The rest of the names as the window writes them (the parity test).
+            const QString title = track == 1 ? "TITLE=Eins" : "TITLE=Zwei – 二";
+            bool found = false;
+            for (FLAC__uint32 i = 0; i < tags->data.vorbis_comment.num_comments; ++i)
+                found |= title.toUtf8() == reinterpret_cast<const char*>(tags->data.vorbis_comment.comments[i].entry);
+            FLAC__metadata_object_delete(tags);
+            EXPECT_TRUE(found) << title.toStdString();
+        }
+    }
 }
 
 TEST_F(CliProgramTest, OutAndSettingsOverrideTheProgramsOwnWithoutChangingThem)

@@ -117,6 +117,9 @@ TEST_F(SettingsFile, MapsStoredValues)
          QByteArray("\xff\xfe\x00garbage\n[MAIN]\n\x01\x02=\x03\nMULTI_CPU_SUPPORT=0\n", 43)
              + QByteArray(100000, 'z') + "\nUSE_MMX_3DNOW=0",
          [](S s) { s.multiCpu = false; s.useMmx3dnow = false; }},
+        {"flac", "[flac]\ncompression_level=8\nVERIFY=0\n", [](S s) { s.flacCompression = 8; s.flacVerify = false; }},
+        {"flac keys belong to their own section", "[MAIN]\nCOMPRESSION_LEVEL=0\nVERIFY=0\n", [](S) {}},
+        {"flac level outside 0 to 8, verify no number", "[FLAC]\nCOMPRESSION_LEVEL=9\nVERIFY=yes\n", [](S) {}},
     };
     for (const auto& c : cases) {
         Settings expected = loaded("");
@@ -139,6 +142,11 @@ TEST_F(SettingsFile, UnmatchedValuesKeepWhatTheWindowShowed)
     const Settings switched = loaded("[MAIN]\nVERSION_MPEG=1\nBITRATE=8kbps\n", before);
     EXPECT_EQ(switched.mpegVersion, Mpeg::Mpeg1);
     EXPECT_EQ(switched.bitrate, 3);
+    // The FLAC level likewise; but a file without one is at the default
+    // level, not at what the window showed before.
+    before.flacCompression = 8;
+    EXPECT_EQ(loaded("[FLAC]\nCOMPRESSION_LEVEL=-1\n", before).flacCompression, 8);
+    EXPECT_EQ(loaded("[MAIN]\n", before).flacCompression, 5);
 }
 
 TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
@@ -227,7 +235,8 @@ const QByteArray kSavedFresh =
     "FILENAME=0\r\nAUTO_CONNECT_FREEDB=1\r\nAUTO_STORE_CDPLAYER_INI=1\r\nUSE_PROXY=0\r\n"
     "SERVER_PROXY=\r\nPORT_PROXY=\r\nUSE_MMX_3DNOW=1\r\nUSE_EXTENDED_FILTER_CBR=1\r\n"
     "USE_EXTENDED_FILTER_MSTEREO=1\r\nLANGUAGE=English\r\nREPLACE_SPACES_BY_UNDERSCORES=1\r\n"
-    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n";
+    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n"
+    "\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n";
 
 TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
 {
@@ -247,7 +256,10 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
     EXPECT_TRUE(written.startsWith("; my settings\r\n[Other]\r\nx=1\r\n\r\n[main]\r\nvbrratio=1\r\n"
                                    "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n"))
         << written.constData();
-    EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2")) << written.constData();
+    // A section that was not there yet comes after all the file's own lines.
+    EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2\r\n\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\n"
+                                 "VERIFY=1\r\n"))
+        << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
 }
 
@@ -268,8 +280,9 @@ TEST_F(SettingsFile, RoundTripKeepsEveryValue)
           &Settings::artistAsDirectory, &Settings::albumAsDirectory, &Settings::artistAndAlbumAsDirectory,
           &Settings::split, &Settings::artistAlbumYearAsDirectory, &Settings::useMmx3dnow, &Settings::replaceSpaces,
           &Settings::preventScreensaver, &Settings::autoStoreCdPlayerIni, &Settings::autoConnectFreedb,
-          &Settings::encodeWavToMp3, &Settings::useProxy})
+          &Settings::encodeWavToMp3, &Settings::useProxy, &Settings::flacVerify})
         settings.*flag = !(settings.*flag);
+    settings.flacCompression = 0;
     settings.filterCbrLow = settings.afterExecute = 1;
     settings.filterCbrHigh = 99;
     settings.filterMsThreshold = 100;
@@ -319,6 +332,7 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(Settings::bitrateText(settings.mpegVersion, settings.bitrate), "128kbps");
     EXPECT_EQ(Settings::qualityNames().value(settings.quality), "Joint Stereo");
     EXPECT_FALSE(settings.encodeWavToMp3 || settings.autoConnectFreedb || settings.vbrRatio);
+    EXPECT_EQ(std::tuple(settings.flacCompression, settings.flacVerify), std::tuple(5, true));
     EXPECT_EQ(settings.directoryMp3, defaultOutputDirectory());  // not the program's folder
     // The shipped file is exactly what a save of those values writes.
     settings.directoryMp3.clear();
@@ -346,7 +360,8 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
 {
     QByteArrayList loadOrder;
     for (const SettingEntry* e : settingsLoadOrder())
-        loadOrder << e->key;
+        if (QByteArrayView(e->section) == "MAIN")
+            loadOrder << e->key;
     EXPECT_EQ(loadOrder.join(' '),
               "VERSION_MPEG BITRATE BITRATE_MAX QUALITY VBR PRIORITY EMPHASIS ON_THE_FLY_ENCODING DELETE USEPSY "
               "UseLPF16 VBRRatio USE_EXTENDED_FILTER_CBR Filter_CBR_LOW Filter_CBR_HIGH "
@@ -376,6 +391,13 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
     EXPECT_EQ(loads.size(), 41u);
     EXPECT_EQ(*saves.rbegin(), 41);
     EXPECT_EQ(*loads.rbegin(), 40);
+
+    // The later sections come after MAIN in both orders.
+    QByteArrayList later;
+    for (const SettingEntry* e : settingsSaveOrder())
+        later << QByteArray(e->section) + '/' + e->key;
+    EXPECT_EQ(later.mid(42).join(' '), "FLAC/COMPRESSION_LEVEL FLAC/VERIFY");
+    EXPECT_EQ(settingsLoadOrder().size(), 43u);
 }
 
 // A later feature's section, walked by the same load and save.

@@ -4,6 +4,9 @@
 // audio untouched.
 #include "tags/vorbiscomments.h"
 
+#include "tags/genrelist.h"
+#include "tags/tagfields.h"
+
 #include "flacreading.h"
 #include "wavfixture.h"
 
@@ -53,6 +56,35 @@ TEST(VorbisComments, FieldsOfATrack)
     EXPECT_TRUE(sampler.contains("DISCTOTAL=3"));
     t.disc = 0;
     EXPECT_FALSE(names(vorbisComments(t)).join('|').contains("DISC"));
+}
+
+// A FLAC track's comments from the tag editor's values, those its MP3's
+// version 2.3 tag would get, the memo's lines ending in LF. With Split the
+// track's own artist, composer and copyright, and the disc's artist as
+// ALBUMARTIST. The fields themselves do not change.
+TEST(VorbisComments, FromTheTagFields)
+{
+    GenreList genres;
+    TagFields tags(genres);
+    tags.initialize(QStringLiteral("The Band"), QStringLiteral("Live"));
+    tags.setYears(QStringLiteral("2001"));
+    TagEditorFields f = tags.fields();
+    f.comment2 = QStringLiteral("one\r\ntwo");
+    tags.setFields(f);
+    const TagEditorFields before = tags.fields();
+    const TrackToTag track{"x.flac", "Night Song", "Guest/Night Song", 3, 9};
+    TagSources sources{"The Band", "Live", true, "/"};
+    EXPECT_EQ(names(tags.vorbisComments(track, sources)),
+              (QStringList{"ARTIST=Guest", "ALBUMARTIST=The Band", "ALBUM=Live", "TITLE=Night Song", "TRACKNUMBER=3",
+                           "TRACKTOTAL=9", "DATE=2001", "GENRE=Pop", "COMMENT=one\ntwo", "COMPOSER=Guest",
+                           "COPYRIGHT=All rights reserved by Guest", "ENCODER=Trackmill 2.0"}));
+    EXPECT_EQ(tags.fields(), before);
+
+    sources.split = false;
+    const QStringList whole = names(tags.vorbisComments(track, sources));
+    EXPECT_TRUE(whole.contains("ARTIST=The Band"));
+    EXPECT_TRUE(whole.contains("COPYRIGHT=All rights reserved by The Band"));
+    EXPECT_FALSE(whole.join('|').contains("ALBUMARTIST"));
 }
 
 class VorbisCommentsFile : public ::testing::Test
