@@ -26,6 +26,7 @@ LanguageTexts LanguageTexts::fromFile(const LanguageFile& f)
     t.playtime = f.text("OTHERS", "PLAYTIME");
     t.errorPathFilename = f.text("OTHERS", "ERROR_PATH_FILENAME");
     t.charset = f.charset();
+    t.reading = ReadingTexts::fromFile(f);
     return t;
 }
 

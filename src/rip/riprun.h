@@ -28,6 +28,7 @@ class NamingSource;
 class OutputNaming;
 class RunPersistence;
 class RunView;
+class SecureRun;
 class Settings;
 class SystemServices;
 class TagFields;
@@ -184,8 +185,15 @@ private:
     void showEncodingTimes();
     void writeTags(const Task& task);
     EncoderFigures encoderFigures() const;
+    // Verified reading around the read step (riprunsecure.cpp): the run's
+    // start, each track's result in the grid, the log and cue sheet at the end.
+    void beginSecure();
+    void secureTrackRead(const Task& task, TrackRipResult& result, bool encode);
+    QString secureSuffix(int track) const;
+    QString endSecure();
 
     Collaborators m_c;
+    std::unique_ptr<SecureRun> m_secure;
     RunView* m_view;
     BatchFigures m_figures;
     TimeFigures m_times;

@@ -76,6 +76,11 @@ const SettingEntry kTable[] = {
     text("SERVER_PROXY", &S::serverProxy, 39, 32, "Edt_Server_Proxy"),
     text("PORT_PROXY", &S::portProxy, 40, 33, "Edt_Port_Proxy"),
     {kMain, "LANGUAGE", T::Language, "", -1, 37, &S::language, "Cmb_Language"},
+    // Verified reading, a section of its own.
+    {"READING", "MODE", T::Choice, "0", 41, 42, &S::readMode, "ReadingMode", {}, Settings::kReadModeCount},
+    {"READING", "OFFSET", T::SampleOffset, "0", 42, 43, &S::readOffset, "ReadOffset"},
+    {"READING", "ACCURATERIP_SERVER", T::Text, "www.accuraterip.com", 43, 44, &S::accurateRipServer,
+     "Edt_AccurateRip_Server"},
 };
 
 std::vector<const SettingEntry*> ordered(std::span<const SettingEntry> table, int SettingEntry::*order)
