@@ -15,6 +15,9 @@ packages=(
   # tests: GoogleTest, independent readers of what we write, benchmarks
   googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev libdiscid-dev
   lame flac desktop-file-utils dbus-daemon
+  # tests: AccurateRip checksums checked by whipper's accuraterip-checksum,
+  # cue sheets read back by libcue; benchmark: cd-paranoia on the same image
+  whipper libcue-dev cd-paranoia
   # tests: the architecture check script
   python3
 )

@@ -123,6 +123,8 @@ public:
     bool running() const { return m_running; }
     Mode mode() const { return m_mode; }
     const QList<TrackReport>& reports() const { return m_reports; }
+    // What verified reading learnt about the tracks of the last run.
+    const SecureRun& secureRun() const { return *m_secure; }
 
 Q_SIGNALS:
     void trackFinished(const trackmill::RipRun::TrackReport& report);

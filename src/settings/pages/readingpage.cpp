@@ -4,6 +4,7 @@
 #include "pagewidgets.h"
 #include "settings/settings.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
