@@ -74,12 +74,33 @@ void keepStats(akrip::OpenDrive& open)
         open.stats.errorSector = s.errorSector;
 }
 
+bool sameLayout(const akrip::DiscLayout& a, const akrip::DiscLayout& b)
+{
+    if (a.leadOut != b.leadOut || a.tracks.size() != b.tracks.size() || a.audio.size() != b.audio.size())
+        return false;
+    for (size_t i = 0; i < a.tracks.size(); ++i) {
+        const akrip::TocTrack& x = a.tracks[i];
+        const akrip::TocTrack& y = b.tracks[i];
+        if (x.number != y.number || x.control != y.control || x.lba != y.lba || x.discLba != y.discLba)
+            return false;
+    }
+    for (size_t i = 0; i < a.audio.size(); ++i)
+        if (a.audio[i].first != b.audio[i].first || a.audio[i].end != b.audio[i].end)
+            return false;
+    return true;
+}
+
 bool refreshLayout(akrip::OpenDrive& open)
 {
-    // The verified reader belongs to the layout it was made for.
-    keepStats(open);
-    open.secureReader.reset();
-    open.layout = open.drive->readLayout();
+    std::optional<akrip::DiscLayout> layout = open.drive->readLayout();
+    // The verified reader belongs to the layout it was made for; the same
+    // disc read again keeps it (another thread may ask for the TOC while
+    // a track is read).
+    if (!layout || !open.layout || !sameLayout(*layout, *open.layout)) {
+        keepStats(open);
+        open.secureReader.reset();
+    }
+    open.layout = std::move(layout);
     return open.layout.has_value();
 }
 

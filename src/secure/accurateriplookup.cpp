@@ -43,17 +43,18 @@ void AccurateRipLookup::start(HCDROM cd, const QString& server)
     if (m_state && m_state->worker.joinable())
         m_state->worker.join();
     m_state = std::make_shared<State>();
-    Result& r = m_state->result;
-    if (GetAccurateRipId(cd, &r.id) != SS_COMP) {
-        r.status = QStringLiteral("no audio track in the table of contents");
-        r.done = true;
-        m_state->finished = true;
-        return;
-    }
-    r.haveId = true;
-    const ARDISCID id = r.id;
     const QByteArray host = server.toUtf8();
-    m_state->worker = std::thread([state = m_state, id, host] {
+    // The table of contents is read on the worker too: a physical drive
+    // may take a while to answer.
+    m_state->worker = std::thread([state = m_state, cd, host] {
+        ARDISCID id{};
+        if (GetAccurateRipId(cd, &id) != SS_COMP) {
+            std::lock_guard lock(state->mutex);
+            state->result.status = QStringLiteral("no audio track in the table of contents");
+            state->result.done = true;
+            state->finished = true;
+            return;
+        }
         std::vector<BYTE> body(kMaxAnswer);
         DWORD len = 0;
         char reason[256] = {};
@@ -70,6 +71,8 @@ void AccurateRipLookup::start(HCDROM cd, const QString& server)
             status = QStringLiteral("no answer: ") + QString::fromUtf8(reason);
         }
         std::lock_guard lock(state->mutex);
+        state->result.id = id;
+        state->result.haveId = true;
         state->result.answer = std::move(answer);
         state->result.status = status;
         state->result.done = true;

@@ -34,8 +34,8 @@ public:
     AccurateRipLookup(const AccurateRipLookup&) = delete;
     AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
 
-    // Reads the disc's identity through cd (on this thread) and starts the
-    // request to server ("host[:port]", empty: the database's own).
+    // Reads the disc's identity through cd and asks the database, both on
+    // the worker; server is "host[:port]", empty: the database's own.
     void start(HCDROM cd, const QString& server);
     // Until the answer is there, calls pump (which handles events for a
     // moment) again and again; then the result.

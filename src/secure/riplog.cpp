@@ -42,7 +42,7 @@ QString RipLog::result(const SecureTrack& t)
         return t.errorSector >= 0 ? QStringLiteral("Read error at sector %1").arg(t.errorSector)
                                   : QStringLiteral("Read error");
     if (!t.complete)
-        return QStringLiteral("Aborted");
+        return t.aborted ? QStringLiteral("Aborted") : QStringLiteral("Not ripped");
     switch (t.verdict.kind) {
     case AccurateRipVerdict::Kind::Accurate:
         return QStringLiteral("Accurately ripped (confidence %1 of %2, %3)")

@@ -91,6 +91,7 @@ const SecureTrack& SecureRun::trackRead(int track, const TrackRipResult& result,
     t.file = QFileInfo(file).fileName();
     t.complete = result.outcome == TrackRipResult::Outcome::Ripped;
     t.readError = result.outcome == TrackRipResult::Outcome::ReadFailed;
+    t.aborted = result.outcome == TrackRipResult::Outcome::Aborted;
     t.errorSector = result.errorSector;
     t.rereads = result.rereads;
     t.repairs = result.repairs;

@@ -16,6 +16,7 @@ struct SecureTrack
     qint64 length = 0;      // sectors of 2352 bytes
     QString file;           // the file the audio went into (name only)
     bool complete = false;  // every sector read and written
+    bool aborted = false;   // the user stopped the run in this track
     bool readError = false;
     qint64 errorSector = -1;  // LBA of the sector that could not be read
     quint32 rereads = 0, repairs = 0, skips = 0;

@@ -15,7 +15,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-#include <libcue.h>
+#include "cuetext.h"
 #include <zlib.h>
 
 #include <fstream>
@@ -212,12 +212,12 @@ TEST_F(SecureRunTest, AccurateAndNotAccurateTracksInTheGridTheLogAndTheCueSheet)
     ASSERT_TRUE(cueFile.open(QIODevice::ReadOnly));
     Cd* cd = cue_parse_string(cueFile.readAll().constData());
     ASSERT_NE(cd, nullptr);
-    EXPECT_STREQ(cdtext_get(PTI_PERFORMER, cd_get_cdtext(cd)), "The Band");
+    EXPECT_STREQ(cueText(PTI_PERFORMER, cd_get_cdtext(cd)), "The Band");
     ASSERT_EQ(cd_get_ntrack(cd), 3);
     for (int t = 1; t <= 3; ++t) {
         Track* track = cd_get_track(cd, t);
         EXPECT_EQ(QString(track_get_filename(track)), QFileInfo(wav(t)).fileName());
-        EXPECT_EQ(QString(cdtext_get(PTI_TITLE, track_get_cdtext(track))), QString("Song %1").arg(t));
+        EXPECT_EQ(QString(cueText(PTI_TITLE, track_get_cdtext(track))), QString("Song %1").arg(t));
     }
     cd_delete(cd);
 }

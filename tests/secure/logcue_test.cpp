@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-extern "C" {
-#include <libcue.h>
-}
+#include "cuetext.h"
 
 using namespace trackmill;
 
@@ -43,17 +41,17 @@ TEST(CueSheet, NamesWithQuotesAndNonAsciiTextSurviveAParser)
 
     Cd* cd = cue_parse_string(text.constData());
     ASSERT_NE(cd, nullptr) << text.constData();
-    EXPECT_EQ(unescaped(cdtext_get(PTI_PERFORMER, cd_get_cdtext(cd))), cue.performer);
-    EXPECT_EQ(unescaped(cdtext_get(PTI_TITLE, cd_get_cdtext(cd))), cue.title);
+    EXPECT_EQ(unescaped(test::cueText(PTI_PERFORMER, cd_get_cdtext(cd))), cue.performer);
+    EXPECT_EQ(unescaped(test::cueText(PTI_TITLE, cd_get_cdtext(cd))), cue.title);
     ASSERT_EQ(cd_get_ntrack(cd), 2);
     Track* one = cd_get_track(cd, 1);
     EXPECT_EQ(unescaped(track_get_filename(one)), cue.tracks[0].file);
-    EXPECT_EQ(unescaped(cdtext_get(PTI_TITLE, track_get_cdtext(one))), QString::fromUtf8("Sv\xc3\xa1 \"one\""));
+    EXPECT_EQ(unescaped(test::cueText(PTI_TITLE, track_get_cdtext(one))), QString::fromUtf8("Sv\xc3\xa1 \"one\""));
     EXPECT_EQ(track_get_zero_pre(one), 33) << "the first track's gap";
     Track* two = cd_get_track(cd, 2);
-    EXPECT_EQ(unescaped(cdtext_get(PTI_TITLE, track_get_cdtext(two))), "Two lines") << "no line break in a value";
-    EXPECT_EQ(unescaped(cdtext_get(PTI_PERFORMER, track_get_cdtext(two))), "Guest");
-    EXPECT_EQ(track_get_zero_pre(two), 0);
+    EXPECT_EQ(unescaped(test::cueText(PTI_TITLE, track_get_cdtext(two))), "Two lines") << "no line break in a value";
+    EXPECT_EQ(unescaped(test::cueText(PTI_PERFORMER, track_get_cdtext(two))), "Guest");
+    EXPECT_LE(track_get_zero_pre(two), 0) << "no gap";
     cd_delete(cd);
 }
 
