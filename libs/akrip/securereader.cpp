@@ -104,6 +104,7 @@ std::unique_ptr<SecureReader> SecureReader::open(const DiscLayout& layout, RawRe
 {
     std::unique_ptr<SecureReader> reader(new SecureReader);
     reader->raw_ = std::move(raw);
+    reader->layout_ = layout;
     reader->retries_ = retries;
     if (layout.audio.empty()) {
         *error = "no audio on the disc";
@@ -213,12 +214,11 @@ uint32_t SecureReader::read(int32_t lba, uint32_t count, uint8_t* out)
 {
     SecureReader* const outer = t_active;
     t_active = this;
-    if (cursor_ != lba) {
-        cdio_paranoia_seek(paranoia_, lba, SEEK_SET);
-        cursor_ = lba;
-    }
     uint32_t done = 0;
     for (; done < count; ++done) {
+        const int64_t at = int64_t(lba) + done;
+        if (cursor_ != at || at > rangeLast_)
+            reposition(int32_t(at));
         skipsInRead_ = 0;
         lastUnread_ = -1;
         const int16_t* sector = cdio_paranoia_read_limited(paranoia_, onEvent, int(retries_));
@@ -227,7 +227,6 @@ uint32_t SecureReader::read(int32_t lba, uint32_t count, uint8_t* out)
             // read error, never audio. The cursor is lost with it.
             // Paranoia gives up where it cannot verify, which may be some
             // sectors before the one the drive would not read: name that one.
-            const int64_t at = lba + int64_t(done);
             const int64_t bad = lastUnread_ >= at && lastUnread_ < at + 64 ? lastUnread_ : at;
             if (stats_.errorSector == 0xFFFFFFFFu)
                 stats_.errorSector = uint32_t(bad);
@@ -240,6 +239,27 @@ uint32_t SecureReader::read(int32_t lba, uint32_t count, uint8_t* out)
     }
     t_active = outer;
     return done;
+}
+
+void SecureReader::reposition(int32_t lba)
+{
+    // Paranoia verifies within the track being read: it reads no further
+    // than the track's last sector, so a bad sector in the next track does
+    // not cost this one its end. A track's sectors run to the next track's
+    // start or to the end of its stretch of audio.
+    int64_t last = lba;
+    for (const SectorRange& range : layout_.audio) {
+        if (lba < range.first || lba >= range.end)
+            continue;
+        last = range.end - 1;
+        for (const TocTrack& t : layout_.tracks)
+            if (t.control != kControlData && t.lba > lba && t.lba <= last)
+                last = t.lba - 1;
+    }
+    cdio_paranoia_seek(paranoia_, lba, SEEK_SET);
+    cdio_paranoia_set_range(paranoia_, lba, long(last));
+    cursor_ = lba;
+    rangeLast_ = last;
 }
 
 CDREADSTATS SecureReader::takeStats()

@@ -56,13 +56,17 @@ public:
 private:
     SecureReader() = default;
     static long readAudio(cdrom_drive_t* d, void* buffer, int32_t begin, long sectors);
+    // Seeks to lba and bounds paranoia's reads by the end of its track.
+    void reposition(int32_t lba);
 
     RawRead raw_;
     uint32_t retries_ = kDefaultRetries;
     CdIo_t* cdio_ = nullptr;
     cdrom_drive_t* drive_ = nullptr;
     cdrom_paranoia_t* paranoia_ = nullptr;
+    DiscLayout layout_;
     int64_t cursor_ = -1; // the sector paranoia reads next; -1: seek first
+    int64_t rangeLast_ = -1; // the last sector paranoia may read
     CDREADSTATS stats_{};
     uint32_t skipsInRead_ = 0;
     int64_t lastUnread_ = -1; // from the last short read of the drive
