@@ -2,6 +2,7 @@
 #include "securereader.h"
 
 #include <cdio/cdio.h>
+#include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 
@@ -135,7 +136,12 @@ std::unique_ptr<SecureReader> SecureReader::open(const DiscLayout& layout, RawRe
         return nullptr;
     }
 
+    // The sheet's short tracks are no news to anyone: libcdio keeps its
+    // warnings about them to itself.
+    const cdio_log_level_t level = cdio_loglevel_default;
+    cdio_loglevel_default = CDIO_LOG_ERROR;
     reader->cdio_ = cdio_open_cue((dir.path + "/toc.cue").c_str());
+    cdio_loglevel_default = level;
     if (!reader->cdio_) {
         *error = "libcdio did not take the table of contents";
         return nullptr;

@@ -10,6 +10,8 @@
 #include "lang/languagetexts.h"
 #include "metadata/discnames.h"
 #include "platform/hiddenlog.h"
+#include "rip/outputnaming.h"
+#include "rip/runservices.h"
 #include "rip/runview.h"
 #include "secure/securerun.h"
 #include "settings/settings.h"
@@ -49,6 +51,9 @@ void RipRun::beginSecure()
     disc.album = m_c.names.album();
     disc.year = m_c.tags.fields().year2;
     disc.genre = m_c.tags.fields().genre2;
+    // Named as the files are: the characters a file name cannot hold replaced.
+    disc.fileBase = OutputNaming(m_c.naming.namingSettings())
+                        .ChangeIllegalCharacter(disc.artist + QStringLiteral(" - ") + disc.album);
     SecureRun::Options options;
     options.secure = s.readMode == 0;
     options.offset = s.readOffset;

@@ -227,7 +227,9 @@ QStringList SecureRun::end(const QString& outputDirectory, const std::function<Q
             wholeDisc = false;
     }
 
-    const QString base = QDir(outputDirectory).filePath(baseName(m_disc.artist, m_disc.album));
+    const QString base = QDir(outputDirectory)
+                             .filePath(m_disc.fileBase.isEmpty() ? baseName(m_disc.artist, m_disc.album)
+                                                                 : OutputNaming::SafeComponent(m_disc.fileBase, 4));
     QString error;
     if (!log.write(base + QStringLiteral(".log"), &error))
         problems << error;

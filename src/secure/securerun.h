@@ -34,6 +34,9 @@ public:
         bool image = false;  // images are read with offset 0
         QString drive;       // vendor and model, or the image's path
         QString artist, album, year, genre;
+        // Name of the log and the cue sheet without extension; empty:
+        // "<Artist> - <Album>" made safe here.
+        QString fileBase;
     };
     struct Options
     {

@@ -221,7 +221,8 @@ TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
     EXPECT_EQ(process.exitCode(), 130);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     EXPECT_TRUE(errors.endsWith("trackmill-cli: Interrupted, the unfinished track was removed\n")) << errors.toStdString();
-    EXPECT_EQ(filesBelow(folders.output), QStringList{"The Band/The Album/01 - One.mp3"});
+    EXPECT_EQ(filesBelow(folders.output),
+              (QStringList{"The Band/The Album/01 - One.mp3", "The Band/The Album/The Band - The Album.log"}));
 }
 
 TEST_F(CliProgramTest, TheSettingsFilesLanguageSpeaks)

@@ -98,9 +98,15 @@ TEST_F(ParityTest, SameSettingsFileSameFiles)
         EXPECT_EQ(filesBelow(line), files);
         for (const QString& file : files) {
             SCOPED_TRACE(file.toStdString());
-            const QByteArray a = contents(window + '/' + file);
+            QByteArray a = contents(window + '/' + file);
             ASSERT_FALSE(a.isEmpty());
-            EXPECT_TRUE(a == contents(line + '/' + file));
+            QByteArray b = contents(line + '/' + file);
+            if (file.endsWith(".log")) {
+                // The same log but for the hour of the run (its first line).
+                a = a.mid(a.indexOf('\n'));
+                b = b.mid(b.indexOf('\n'));
+            }
+            EXPECT_TRUE(a == b) << a.constData() << "\n--\n" << b.constData();
             if (file.endsWith(".mp3")) {
                 // Both tags are there, with the stored names.
                 EXPECT_TRUE(a.startsWith("ID3\x03"));
