@@ -129,6 +129,10 @@ DWORD AccurateRipQuery(const ARDISCID* id, const char* server, BYTE* buf, DWORD 
         setReason(reason, reasonLen, error);
         return AR_FAILED;
     }
+    // The CDDB lookup's own time limit and cancellation are not this
+    // request's: it keeps the per-request limits alone.
+    limits.deadline = std::chrono::steady_clock::time_point::max();
+    limits.cancel = nullptr;
     limits.maxBody = maxLen;
     HttpResult result = httpGet(request, limits, options.agent);
     if (result.status == 404) {
