@@ -21,7 +21,7 @@ public:
     // The next bytes of the track in order, any length.
     void add(const char* data, qsizetype bytes);
 
-    quint32 crc32() const { return ~m_crc; }
+    quint32 crc32() const { return m_crc; }
     quint32 accurateRipV1() const { return m_v1; }
     quint32 accurateRipV2() const { return m_v2; }
     // The largest sample magnitude, 0 to 32768.
@@ -30,8 +30,10 @@ public:
 
 private:
     void addFrame(quint32 frame);
+    // Whole frames of 4 bytes at p.
+    void addFrames(const unsigned char* p, qsizetype frames);
 
-    quint32 m_crc = 0xFFFFFFFFu;
+    quint32 m_crc = 0;
     quint32 m_v1 = 0;
     quint32 m_v2 = 0;
     int m_peak = 0;
