@@ -34,6 +34,20 @@ typedef uint32_t HCDROM; /* 0 = no handle */
 
 /* ModifyCDParms parameter ids. */
 #define CDP_MSF 36 /* 0: TOC addresses are LBAs, track 1 = 0; 1: MSF with the 2 s lead-in */
+/* 0 (the default): ReadCDAudioLBA reads each sector once, as the drive
+ * answers. 1: verified reads through libcdio-paranoia in full mode
+ * (overlapped reads, verification, jitter repair); a sector that cannot be
+ * read within the retries fails the read with SS_ERR, len holding the
+ * whole sectors before it, and GetCDReadStats names it. Never silent. */
+#define CDP_SECURE 37
+/* Verified reads: retries of one sector, a multiple of 5 from 5 to 100
+ * (default 20). */
+#define CDP_RETRIES 38
+
+/* AccurateRipQuery results. */
+#define AR_FOUND 1     /* the disc's dBAR file is in buf */
+#define AR_NOT_FOUND 2 /* the database does not know the disc (HTTP 404) */
+#define AR_FAILED 3    /* no answer: reason says why */
 
 /* CDDBSetOption ids. */
 #define CDDB_OPT_SERVER 0
@@ -145,6 +159,26 @@ typedef struct {
     CDDBSITE* s;
 } CDDBSITELIST;
 
+/* What the verified reads of a handle met since the last GetCDReadStats. */
+typedef struct {
+    DWORD sectors;     /* sectors delivered */
+    DWORD rereads;     /* reads the drive answered short or not at all, read again */
+    DWORD repairs;     /* jitter, drift, dropped or doubled bytes corrected by overlap */
+    DWORD skips;       /* stretches given up after the retries */
+    DWORD errorSector; /* LBA of the first sector not read within the retries; 0xFFFFFFFF none */
+} CDREADSTATS;
+
+/* The AccurateRip identity of a disc: the two sums of the audio track
+ * starts (the lead-out counted in) and the CDDB id over every track. */
+typedef struct {
+    DWORD id1;
+    DWORD id2;
+    DWORD cddb;
+    BYTE audioTracks; /* audio tracks on the disc */
+    BYTE firstAudio;  /* TOC position (1-based) of the first audio track */
+    char name[40];    /* "dBAR-nnn-id1-id2-cddb.bin", zero-terminated */
+} ARDISCID;
+
 #pragma pack(pop)
 
 AKRIP_API DWORD GetCDList(CDLIST* cd);
@@ -158,6 +192,20 @@ AKRIP_API DWORD ReadCDAudioLBA(HCDROM hCD, TRACKBUF* t);
 #define AKRIP_VERSION_MAJOR 2
 #define AKRIP_VERSION_MINOR 0
 AKRIP_API DWORD GetAKRipDllVersion(void);
+
+/* What the verified reads met since the last call (then counted afresh). */
+AKRIP_API DWORD GetCDReadStats(HCDROM hCD, CDREADSTATS* stats);
+
+/* AccurateRip: the disc's identity from its table of contents (data tracks
+ * left out of the sums, the true lead-out counted). SS_COMP or an error. */
+AKRIP_API DWORD GetAccurateRipId(HCDROM hCD, ARDISCID* id);
+/* Fetches the disc's dBAR file over HTTP from server ("host" or
+ * "host:port"; NULL or "" for www.accuraterip.com), through the proxy the
+ * CDDB options name, within the CDDB time limits. Returns AR_FOUND with
+ * *len bytes in buf (at most maxLen; more is a failure), AR_NOT_FOUND, or
+ * AR_FAILED; reason (reasonLen bytes, zero-terminated) says why not. */
+AKRIP_API DWORD AccurateRipQuery(const ARDISCID* id, const char* server, BYTE* buf, DWORD maxLen, DWORD* len,
+                                 char* reason, DWORD reasonLen);
 
 AKRIP_API void CDDBSetOption(int what, const char* text, int value);
 AKRIP_API DWORD CDDBQuery(HCDROM hCD, CDDBQUERY* query);
@@ -177,6 +225,8 @@ static_assert(sizeof(TOCTRACK) == 8, "TOC entry");
 static_assert(sizeof(TOC) == 804, "TOC");
 static_assert(__builtin_offsetof(TRACKBUF, buf) == TRACKBUFEXTRA, "read buffer header");
 static_assert(sizeof(CDDBQUERYITEM) == 192, "match record");
+static_assert(sizeof(CDREADSTATS) == 20, "read figures");
+static_assert(sizeof(ARDISCID) == 54, "AccurateRip identity");
 static_assert(__builtin_offsetof(CDDBQUERYITEM, cddbId) == 12, "match record");
 static_assert(__builtin_offsetof(CDDBQUERYITEM, artist) == 28, "match record");
 static_assert(__builtin_offsetof(CDDBQUERYITEM, title) == 109, "match record");

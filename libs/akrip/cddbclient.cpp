@@ -177,6 +177,14 @@ void storeNames(const CddbEntry& entry, const LastQuery& query)
 }
 
 }
+
+void currentSettings(CddbOptions& options, HttpLimits& limits)
+{
+    std::lock_guard lock(state().mutex);
+    options = state().options;
+    limits = state().limits;
+}
+
 }
 
 using namespace akrip::cddb;

@@ -68,6 +68,11 @@ void setLoopbackOnly(bool on)
     g_loopbackOnly = on;
 }
 
+bool loopbackOnly()
+{
+    return g_loopbackOnly;
+}
+
 HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent)
 {
     static std::once_flag initOnce;
@@ -123,6 +128,7 @@ HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const s
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    result.status = status;
 
     if (sink.overflow) {
         result.error = "answer too long";

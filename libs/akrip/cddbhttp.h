@@ -24,6 +24,7 @@ struct HttpLimits
 struct HttpResult
 {
     bool ok = false;      // HTTP 200 and the whole body received
+    long status = 0;      // the HTTP status, 0 when none came
     std::string body;
     std::string error;    // why not, for diagnostics
 };
@@ -33,5 +34,6 @@ HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const s
 // Test processes: connections anywhere but the loopback are refused, so a
 // test that forgets to name its local server cannot reach the internet.
 void setLoopbackOnly(bool on);
+bool loopbackOnly();
 
 }

@@ -85,8 +85,8 @@ std::optional<DiscLayout> PhysicalDrive::readLayout()
 
 bool PhysicalDrive::readAudio(int32_t lba, uint32_t count, uint8_t* out)
 {
-    // Plain CD-DA reads only; paranoia is never pointed at the disc, so a
-    // data sector cannot make it spin.
+    // Plain CD-DA reads; verified reads call this too, and only for audio
+    // sectors, so a data sector can never make paranoia spin.
     return cdio_ && cdio_read_audio_sectors(cdio_, out, lba, count) == DRIVER_OP_SUCCESS;
 }
 

@@ -140,6 +140,25 @@ ParseResult parseArguments(const QStringList& arguments)
             }
             formatGiven = true;
             a.format = *format;
+        } else if ((option == QLatin1String("--secure") || option == QLatin1String("--fast")) && forRip && !inlineValue) {
+            const auto mode = option == QLatin1String("--secure") ? Arguments::ReadMode::Secure : Arguments::ReadMode::Fast;
+            if (a.readMode != Arguments::ReadMode::Settings && a.readMode != mode) {
+                result.error = QStringLiteral("--secure and --fast exclude each other");
+                return result;
+            }
+            a.readMode = mode;
+        } else if (option == QLatin1String("--offset") && forRip) {
+            if (!takeValue())
+                return result;
+            bool number = false;
+            a.offset = value.toInt(&number);
+            if (!number || a.offset < -3000 || a.offset > 3000) {
+                result.error = QStringLiteral("bad offset \"%1\" (samples, -3000 to 3000)").arg(value);
+                return result;
+            }
+            a.offsetGiven = true;
+        } else if (option == QLatin1String("--require-accurate") && forRip && !inlineValue) {
+            a.requireAccurate = true;
         } else if (option == QLatin1String("--on-the-fly") && forRip && !inlineValue) {
             a.onTheFly = true;
         } else if (option == QLatin1String("--out") && forRip) {
@@ -194,11 +213,18 @@ QString usageText()
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"
+        "  --secure | --fast      verified reads with error correction, or each sector\n"
+        "                         read once (default: the settings file decides)\n"
+        "  --offset N             the drive's read offset in samples, -3000 to 3000\n"
+        "                         (disc images are always read with 0)\n"
+        "  --require-accurate     fail unless every track is accurately ripped\n"
+        "                         (AccurateRip)\n"
         "\n"
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"
-        "Exit codes: 0 every track done, 1 a failure, 2 a bad command line,\n"
+        "Exit codes: 0 every track done, 1 a failure (a read error too), 2 a bad\n"
+        "command line, 3 a track not accurately ripped (--require-accurate),\n"
         "130 interrupted.\n");
 }
 

@@ -21,6 +21,11 @@ struct Arguments
     bool onTheFly = false;
     QString outputDirectory;  // empty: the settings' output folder
     QString settingsFile;     // empty: Trackmill.INI beside the program
+    enum class ReadMode { Settings, Secure, Fast };
+    ReadMode readMode = ReadMode::Settings;
+    bool offsetGiven = false;
+    int offset = 0;               // samples, with offsetGiven
+    bool requireAccurate = false; // a track not accurately ripped fails the run
 };
 
 struct ParseResult
@@ -41,8 +46,9 @@ QList<int> parseTrackList(const QString& text, QString* error);
 // The --help text.
 QString usageText();
 
-// Exit codes: 0 every track done, 1 the run or the disc failed, 2 a bad
-// command line, 130 interrupted (SIGINT or SIGTERM).
-enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
+// Exit codes: 0 every track done, 1 the run or the disc failed (a read
+// error too), 2 a bad command line, 3 with --require-accurate a track not
+// accurately ripped, 130 interrupted (SIGINT or SIGTERM).
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2, NotAccurate = 3, Interrupted = 130 };
 
 }

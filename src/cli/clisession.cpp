@@ -28,6 +28,8 @@
 #include "rip/riprun.h"
 #include "rip/runservices.h"
 #include "rip/settingsnaming.h"
+#include "secure/riplog.h"
+#include "secure/securerun.h"
 #include "settings/settings.h"
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
@@ -217,6 +219,27 @@ LanguageTexts languageTexts(const QString& settingsFile, const QString& language
     return LanguageTexts::fromFile(LanguageFile::open(languagesDir, name));
 }
 
+// The table of the tracks' results (English: scripts read it); answers how
+// many were accurately ripped.
+int printTrackResults(const Environment& env, const SecureRun& secure)
+{
+    if (secure.tracks().empty())
+        return 0;
+    const auto hex = [](quint32 v) { return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper(); };
+    QString table = QStringLiteral("Track  CRC32     AR v1     AR v2     Re-reads  Repairs  Skips  Result\n");
+    for (const auto& [number, t] : secure.tracks()) {
+        table += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
+                     .arg(number, 5)
+                     .arg(hex(t.crc32), hex(t.accurateRipV1), hex(t.accurateRipV2))
+                     .arg(t.rereads, 8)
+                     .arg(t.repairs, 7)
+                     .arg(t.skips, 5)
+                     .arg(RipLog::result(t));
+    }
+    print(env.out, table);
+    return secure.accurateTracks();
+}
+
 // An aborted track leaves no file behind: the WAV file of a stopped read
 // has a repaired header and an MP3 encoder's partial output is a playable
 // file, both would pass for the whole track. Only the aborted product goes:
@@ -249,6 +272,10 @@ int rip(const Arguments& args, const Environment& env)
     settings.preventScreensaver = false;
     if (args.format != Arguments::Format::Wav && args.onTheFly)
         settings.onTheFly = true;
+    if (args.readMode != Arguments::ReadMode::Settings)
+        settings.readMode = args.readMode == Arguments::ReadMode::Secure ? 0 : 1;
+    if (args.offsetGiven)
+        settings.readOffset = args.offset;
     if (!args.outputDirectory.isEmpty()) {
         // A folder named on the command line is made when missing; the
         // run's own check then tells whether it can be used.
@@ -351,6 +378,7 @@ int rip(const Arguments& args, const Environment& env)
 
     removeAbortedProducts(run.reports());
     view.hideProgress();
+    const int accurate = printTrackResults(env, run.secureRun());
     if (interrupted) {
         print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
         return Interrupted;
@@ -361,7 +389,7 @@ int rip(const Arguments& args, const Environment& env)
             ++done;
     }
     if (done == wanted.size())
-        return Success;
+        return args.requireAccurate && accurate < done ? NotAccurate : Success;
     QString reason = boxes.lastProblem();
     if (reason.isEmpty())
         reason = texts.tracksDone.arg(done).arg(wanted.size());

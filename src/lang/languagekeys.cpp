@@ -208,6 +208,28 @@ constexpr LanguageTextRow kRows[] = {
     {"FLAC", "LOSSLESS", "LanguageTexts.flacLossless", F::Text},
 };
 
+// Verified reading: the Reading page of the settings window and the texts
+// of a track's result.
+constexpr LanguageTextRow kReadingRows[] = {
+    {"READING", "PAGE", "TForm2.READING", F::Text},
+    {"READING", "MODE", "TForm2.LabelReadingMode", F::Colon},
+    {"READING", "SECURE", "TForm2.ReadingMode#0", F::Text},
+    {"READING", "FAST", "TForm2.ReadingMode#1", F::Text},
+    {"READING", "OFFSET", "TForm2.LabelReadOffset", F::Colon},
+    {"READING", "SERVER", "TForm2.LabelAccurateRipServer", F::Colon},
+    {"READING", "SHORT_ACCURATE", "LanguageTexts.reading.shortAccurate", F::Text},
+    {"READING", "SHORT_REPAIRED", "LanguageTexts.reading.shortRepaired", F::Text},
+    {"READING", "SHORT_READ_ERROR", "LanguageTexts.reading.shortReadError", F::Text},
+    {"READING", "SHORT_NOT_VERIFIED", "LanguageTexts.reading.shortNotVerified", F::Text},
+    {"READING", "SHORT_NOT_ACCURATE", "LanguageTexts.reading.shortNotAccurate", F::Text},
+    {"READING", "LONG_ACCURATE", "LanguageTexts.reading.longAccurate", F::Text},
+    {"READING", "LONG_NOT_ACCURATE", "LanguageTexts.reading.longNotAccurate", F::Text},
+    {"READING", "LONG_NOT_IN_DATABASE", "LanguageTexts.reading.longNotInDatabase", F::Text},
+    {"READING", "LONG_READ_ERROR", "LanguageTexts.reading.longReadError", F::Text},
+    {"READING", "LONG_READS", "LanguageTexts.reading.longReads", F::Text},
+    {"READING", "ACCURATE_COUNT", "LanguageTexts.reading.accurateCount", F::Text},
+};
+
 constexpr LanguageKey kAboutKeys[] = {
     {"OTHERS", "AUTHOR"},
     {"OTHERS", "PROGRAMMING_LANGUAGE"},
@@ -241,7 +263,7 @@ std::vector<LanguageKey> collectKeys()
         }
         keys.push_back({section, key});
     };
-    for (const LanguageTextRow& row : kRows)
+    for (const LanguageTextRow& row : languageTextRows())
         add(row.section, row.key);
     for (const LanguageKey& k : kAboutKeys)
         add(k.section, k.key);
@@ -255,7 +277,13 @@ std::vector<LanguageKey> collectKeys()
 
 std::span<const LanguageTextRow> languageTextRows()
 {
-    return kRows;
+    // The designed rows, then those of the later features.
+    static const std::vector<LanguageTextRow> rows = [] {
+        std::vector<LanguageTextRow> all(std::begin(kRows), std::end(kRows));
+        all.insert(all.end(), std::begin(kReadingRows), std::end(kReadingRows));
+        return all;
+    }();
+    return rows;
 }
 
 std::span<const LanguageKey> aboutWindowKeys()

@@ -27,6 +27,7 @@ LanguageTexts LanguageTexts::fromFile(const LanguageFile& f)
     t.errorPathFilename = f.text("OTHERS", "ERROR_PATH_FILENAME");
     t.flacLossless = f.text("FLAC", "LOSSLESS");
     t.charset = f.charset();
+    t.reading = ReadingTexts::fromFile(f);
     return t;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "readingtexts.h"
+
 #include <QString>
 
 namespace trackmill {
@@ -32,6 +34,7 @@ struct LanguageTexts
     QString errorPathFilename;          // OTHERS/ERROR_PATH_FILENAME
     QString flacLossless;               // FLAC/LOSSLESS
     int charset = 255;                  // FONTS/CHARACTER as a number
+    ReadingTexts reading;               // section READING
 
     static LanguageTexts fromFile(const LanguageFile& file);
 

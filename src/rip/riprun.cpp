@@ -9,6 +9,8 @@
 #include "runview.h"
 #include "wavfilesink.h"
 
+#include "secure/securerun.h"
+
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
@@ -40,6 +42,7 @@ QString withTrailingSlash(const QString& path)
 RipRun::RipRun(Collaborators collaborators, RunView& view, QObject* parent)
     : QObject(parent)
     , m_c(std::move(collaborators))
+    , m_secure(std::make_unique<SecureRun>())
     , m_view(&view)
     , m_times(m_figures, m_c.clock ? m_c.clock : steadyTickClock())
     , m_observer(&view, m_c.log)
@@ -229,6 +232,7 @@ bool RipRun::startOnDisc(Mode mode)
         screenSaverOn();
         return false;
     }
+    beginSecure();
     m_view->showProgress();
     return true;
 }
@@ -268,6 +272,7 @@ void RipRun::endRun(End how, const QString& text)
     const bool ripped = m_mode != Mode::WavFiles;
     const bool encoded = m_mode == Mode::RipThenEncode || m_mode == Mode::WavFiles;
     m_view->setTitle(QStringLiteral("Trackmill"));
+    const QString accurate = endSecure();
 
     switch (how) {
     case End::Finished: {
@@ -284,7 +289,7 @@ void RipRun::endRun(End how, const QString& text)
             executeAfterRunAction(action);
         } else {
             blinkUnlessWatched(encoded ? 400 : 500);
-            m_c.boxes.information(text);
+            m_c.boxes.information(accurate.isEmpty() ? text : text + QStringLiteral("\n    ") + accurate);
         }
         if (encoded)
             m_view->resetGauges();

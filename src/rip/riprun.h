@@ -28,6 +28,7 @@ class NamingSource;
 class OutputNaming;
 class RunPersistence;
 class RunView;
+class SecureRun;
 class Settings;
 class SystemServices;
 class TagFields;
@@ -135,6 +136,8 @@ public:
     Mode mode() const { return m_mode; }
     Output output() const { return m_output; }
     const QList<TrackReport>& reports() const { return m_reports; }
+    // What verified reading learnt about the tracks of the last run.
+    const SecureRun& secureRun() const { return *m_secure; }
 
 Q_SIGNALS:
     void trackFinished(const trackmill::RipRun::TrackReport& report);
@@ -201,8 +204,15 @@ private:
     TagSources tagSources() const;
     TrackToTag tagTrack(const Task& task, const TagSources& sources) const;
     EncoderFigures encoderFigures() const;
+    // Verified reading around the read step (riprunsecure.cpp): the run's
+    // start, each track's result in the grid, the log and cue sheet at the end.
+    void beginSecure();
+    void secureTrackRead(const Task& task, TrackRipResult& result, bool encode);
+    QString secureSuffix(int track) const;
+    QString endSecure();
 
     Collaborators m_c;
+    std::unique_ptr<SecureRun> m_secure;
     RunView* m_view;
     BatchFigures m_figures;
     TimeFigures m_times;

@@ -14,6 +14,7 @@
 #include "encoder/encoderfeedsink.h"
 #include "encoder/mp3filenames.h"
 #include "encoder/trackencoder.h"
+#include "secure/securerun.h"
 #include "lang/languagetexts.h"
 #include "metadata/discnames.h"
 #include "platform/hiddenlog.h"
@@ -108,7 +109,13 @@ TrackRipResult RipRun::readTrack(Task& task, AudioSink& sink, bool encode)
     options.encode = encode;
     options.onTheFlyEncoding = m_c.settings.onTheFly;
     options.encodingGaugeFollowsReads = onTheFly;
-    return m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), sink, options);
+    if (m_secure->active())
+        m_secure->prepareTrack(task.track, options);
+    AudioSink& target = m_secure->active() ? m_secure->wrap(task.track, sink) : sink;
+    TrackRipResult result =
+        m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), target, options);
+    secureTrackRead(task, result, encode);
+    return result;
 }
 
 void RipRun::removeIntermediate(const Task& task)
@@ -386,7 +393,7 @@ void RipRun::finishTrack(Task& task)
     showEncodingTimes();
     m_c.tracks.setCell(kInformationColumn, task.track,
                        QStringLiteral(" OK ") + task.rip.passedTime + QLatin1Char('/')
-                           + TimeFigures::FormatTime(m_jobElapsed));
+                           + TimeFigures::FormatTime(m_jobElapsed) + secureSuffix(task.track));
     m_encodingTimes.set(task.track, m_jobElapsed);
     if (m_c.settings.deleteWav) {
         removeIntermediate(task);

@@ -170,6 +170,9 @@ void Settings::load(const IniFile& file, const QString& programDir, std::span<co
             break;
         case Type::Language:
             break;
+        case Type::SampleOffset:
+            this->*e->as<int>() = std::clamp(doc.intValue(section, key, fallback), -kMaxReadOffset, kMaxReadOffset);
+            break;
         }
     }
 }
@@ -218,6 +221,7 @@ bool Settings::save(IniFile& file, std::span<const SettingEntry> table)
             case Type::TrackBar:
             case Type::ListIndex:
             case Type::Choice:
+            case Type::SampleOffset:
                 value = QByteArray::number(this->*e->as<int>());
                 break;
             case Type::Level: {

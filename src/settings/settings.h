@@ -89,6 +89,17 @@ public:
     // LANGUAGE themselves and set this when a language is chosen.
     QString language;
 
+    // Section READING. How tracks are read: 0 verified (libcdio-paranoia),
+    // 1 fast (each sector once, 26 a read).
+    int readMode = 0;
+    static constexpr int kReadModeCount = 2;
+    // The drive's read offset in stereo samples (-3000 to 3000); images
+    // are always read with 0.
+    int readOffset = 0;
+    static constexpr int kMaxReadOffset = 3000;
+    // "host" or "host:port" of the AccurateRip database.
+    QString accurateRipServer = QStringLiteral("www.accuraterip.com");
+
     // Not stored: whether load() could not enter the stored output directory
     // (the batch driver refuses to start while it is set).
     bool outputDirectoryError = false;

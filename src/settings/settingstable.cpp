@@ -80,6 +80,11 @@ const SettingEntry kTable[] = {
     {"FLAC", "COMPRESSION_LEVEL", T::Level, "5", 41, 42, &S::flacCompression, "Cmb_FlacCompression", {},
      Settings::kFlacLevels},
     {"FLAC", "VERIFY", T::Flag, "1", 42, 43, &S::flacVerify, "FlacVerify"},
+    // Verified reading, a section of its own.
+    {"READING", "MODE", T::Choice, "0", 43, 44, &S::readMode, "ReadingMode", {}, Settings::kReadModeCount},
+    {"READING", "OFFSET", T::SampleOffset, "0", 44, 45, &S::readOffset, "ReadOffset"},
+    {"READING", "ACCURATERIP_SERVER", T::Text, "www.accuraterip.com", 45, 46, &S::accurateRipServer,
+     "Edt_AccurateRip_Server"},
 };
 
 std::vector<const SettingEntry*> ordered(std::span<const SettingEntry> table, int SettingEntry::*order)

@@ -31,6 +31,7 @@ struct SettingEntry
         Text,         // UTF-8 text as typed
         Directory,    // output directory, checked when loaded
         Language,     // saved, never loaded here: the language files read it
+        SampleOffset, // samples, clamped to -kMaxReadOffset..kMaxReadOffset; no number reads as the default
     };
     // The window whose control holds the value.
     enum class Holder { SettingsWindow, TagEditor };

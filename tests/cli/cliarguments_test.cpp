@@ -62,6 +62,24 @@ TEST(CliArguments, GoodCommandLines)
     }
 }
 
+TEST(CliArguments, ReadModeOffsetAndAccuracy)
+{
+    ParseResult r = parse("rip --secure --offset -30 --require-accurate --secure");
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Secure);
+    EXPECT_TRUE(r.arguments.offsetGiven);
+    EXPECT_EQ(r.arguments.offset, -30);
+    EXPECT_TRUE(r.arguments.requireAccurate);
+    r = parse("rip --fast --offset=3000");
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Fast);
+    EXPECT_EQ(r.arguments.offset, 3000);
+    EXPECT_FALSE(r.arguments.requireAccurate);
+    r = parse("rip");
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Settings);
+    EXPECT_FALSE(r.arguments.offsetGiven);
+}
+
 TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
 {
     struct Case
@@ -106,6 +124,13 @@ TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
         {"rip --out=", "--out needs a folder"},
         {"rip --settings=", "--settings needs a file"},
         {"rip extra", "unknown option \"extra\""},
+        {"rip --secure --fast", "--secure and --fast exclude each other"},
+        {"rip --offset", "--offset needs a value"},
+        {"rip --offset 3001", "bad offset \"3001\""},
+        {"rip --offset=-3001", "bad offset \"-3001\""},
+        {"rip --offset 6x", "bad offset \"6x\""},
+        {"toc --secure", "unknown option \"--secure\""},
+        {"rip --require-accurate=1", "unknown option \"--require-accurate=1\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -98,7 +98,9 @@ TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
     storeNames({"One", "Two", "Three"});
     const CliResult r = cli.run({"rip", "--tracks", "1,3"});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
-    EXPECT_EQ(filesBelow(folders.output), (QStringList{"The Band/The Album/01 - One.wav", "The Band/The Album/03 - Three.wav"}));
+    // Two tracks of three: the log, but no cue sheet.
+    EXPECT_EQ(filesBelow(folders.output), (QStringList{"The Band/The Album/01 - One.wav", "The Band/The Album/03 - Three.wav",
+                                                       "The Band/The Album/The Band - The Album.log"}));
     for (int track : {1, 3}) {
         const QByteArray wav = contents(album() + (track == 1 ? "01 - One.wav" : "03 - Three.wav"));
         ASSERT_GT(wav.size(), 44);
@@ -126,7 +128,10 @@ TEST_F(CliProgramTest, FlacWritesTheTracksLosslessWithTheirNames)
         QDir(folders.output + "/The Band").removeRecursively();
         const CliResult r = cli.run(QStringList{"rip", "--flac"} + extra);
         ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
-        EXPECT_EQ(filesBelow(folders.output), (QStringList{"The Band/The Album/" + names[0], "The Band/The Album/" + names[1]}));
+        // The whole disc ripped: its log and cue sheet beside the files.
+        EXPECT_EQ(filesBelow(folders.output),
+                  (QStringList{"The Band/The Album/" + names[0], "The Band/The Album/" + names[1],
+                               "The Band/The Album/The Band - The Album.cue", "The Band/The Album/The Band - The Album.log"}));
         EXPECT_TRUE(r.out.split('\n').contains("Track 02: done  " + album() + names[1])) << r.out.toStdString();
         for (int track : {1, 2}) {
             const QString file = album() + names[track - 1];
@@ -159,9 +164,41 @@ TEST_F(CliProgramTest, OutAndSettingsOverrideTheProgramsOwnWithoutChangingThem)
     const QString out = folders.root.filePath("elsewhere");
     const CliResult r = cli.run({"rip", "--settings", settings, "--out", out});
     ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
-    EXPECT_EQ(filesBelow(out), QStringList{"The Band/One.wav"});
+    EXPECT_EQ(filesBelow(out), (QStringList{"The Band/One.wav", "The Band/The Band - The Album.cue",
+                                            "The Band/The Band - The Album.log"}));
     EXPECT_EQ(filesBelow(folders.output), QStringList{});
     EXPECT_EQ(contents(settings), before);
+}
+
+TEST_F(CliProgramTest, ResultTableAndExitCodesOfVerifiedRuns)
+{
+    const discimage::DiscSpec disc = folders.writeDisc("a", {2, 2});
+    storeNames({"One", "Two"});
+    // No database reached: nothing is accurately ripped.
+    CliResult r = cli.run({"rip", "--fast", "--offset", "6"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    const qsizetype table = r.out.indexOf("Track  CRC32     AR v1     AR v2     Re-reads  Repairs  Skips  Result\n");
+    ASSERT_GE(table, 0) << r.out.toStdString();
+    EXPECT_TRUE(QRegularExpression("\n    2  [0-9A-F]{8}  [0-9A-F]{8}  [0-9A-F]{8}         0        0      0  Not in database\n")
+                    .match(r.out, table).hasMatch()) << r.out.toStdString();
+    const QString log = QString::fromUtf8(contents(album() + "The Band - The Album.log"));
+    EXPECT_TRUE(log.contains("Read mode           : Fast")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Read offset         : 0 samples")) << "images are read with 0";
+
+    r = cli.run({"rip", "--secure", "--require-accurate"});
+    EXPECT_EQ(r.exitCode, 3) << r.errors.toStdString();
+    EXPECT_TRUE(contents(album() + "02 - Two.wav").mid(44) == pcmOf(disc, 2));
+
+    // A read error fails the run, whatever else.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("CLI_UNDER_TEST_FAIL_SECTOR", QString::number(2 * 75 + 40));
+    p.setProcessEnvironment(env);
+    cli.start(p, {"rip", "--secure"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QString("  Read error at sector %1\n").arg(2 * 75 + 40))) << out.toStdString();
 }
 
 TEST_F(CliProgramTest, TracksTheDiscLacksAreACommandLineError)
@@ -222,7 +259,8 @@ TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
     EXPECT_EQ(process.exitCode(), 130);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     EXPECT_TRUE(errors.endsWith("trackmill-cli: Interrupted, the unfinished track was removed\n")) << errors.toStdString();
-    EXPECT_EQ(filesBelow(folders.output), QStringList{"The Band/The Album/01 - One.mp3"});
+    EXPECT_EQ(filesBelow(folders.output),
+              (QStringList{"The Band/The Album/01 - One.mp3", "The Band/The Album/The Band - The Album.log"}));
 }
 
 TEST_F(CliProgramTest, TheSettingsFilesLanguageSpeaks)

@@ -28,6 +28,9 @@ int main(int argc, char** argv)
     AkripTestUsePhysicalDrives(0);
     AkripTestCddbLoopbackOnly(1);
     AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+    // A sector that never reads, for the read error of a verified run.
+    if (qEnvironmentVariableIsSet("CLI_UNDER_TEST_FAIL_SECTOR"))
+        AkripTestFailSector(DWORD(qEnvironmentVariableIntValue("CLI_UNDER_TEST_FAIL_SECTOR")), AKRIP_FAULT_ALWAYS);
 
     // No screen saver or power service is ever reached from a test.
     trackmill::test::RecordingSystemServices system;

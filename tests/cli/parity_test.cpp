@@ -106,15 +106,21 @@ TEST_F(ParityTest, SameSettingsFileSameFiles)
         EXPECT_EQ(filesBelow(line), files);
         for (const QString& file : files) {
             SCOPED_TRACE(file.toStdString());
-            const QByteArray a = contents(window + '/' + file);
+            QByteArray a = contents(window + '/' + file);
             ASSERT_FALSE(a.isEmpty());
-            EXPECT_TRUE(a == contents(line + '/' + file));
+            QByteArray b = contents(line + '/' + file);
+            if (file.endsWith(".log")) {
+                // The same log but for the hour of the run (its first line).
+                a = a.mid(a.indexOf('\n'));
+                b = b.mid(b.indexOf('\n'));
+            }
+            EXPECT_TRUE(a == b) << a.constData() << "\n--\n" << b.constData();
             if (file.endsWith(".mp3")) {
                 // Both tags are there, with the stored names.
                 EXPECT_TRUE(a.startsWith("ID3\x03"));
                 EXPECT_EQ(a.right(128).left(3), "TAG");
                 EXPECT_TRUE(a.contains("The Band") && a.contains("1999"));
-            } else {
+            } else if (file.endsWith(".flac")) {
                 // Vorbis comments in the metadata before the audio.
                 EXPECT_TRUE(a.startsWith("fLaC"));
                 EXPECT_TRUE(a.left(16384).contains("ARTIST=The Band") && a.left(16384).contains("DATE=1999"));

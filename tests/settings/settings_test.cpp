@@ -32,6 +32,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -120,6 +121,11 @@ TEST_F(SettingsFile, MapsStoredValues)
         {"flac", "[flac]\ncompression_level=8\nVERIFY=0\n", [](S s) { s.flacCompression = 8; s.flacVerify = false; }},
         {"flac keys belong to their own section", "[MAIN]\nCOMPRESSION_LEVEL=0\nVERIFY=0\n", [](S) {}},
         {"flac level outside 0 to 8, verify no number", "[FLAC]\nCOMPRESSION_LEVEL=9\nVERIFY=yes\n", [](S) {}},
+        {"reading", "[READING]\nMODE=1\nOFFSET=-30\nACCURATERIP_SERVER=127.0.0.1:8080\n",
+         [](S s) { s.readMode = 1; s.readOffset = -30; s.accurateRipServer = "127.0.0.1:8080"; }},
+        {"reading out of range", "[READING]\nMODE=7\nOFFSET=99999\n", [](S s) { s.readOffset = 3000; }},
+        {"reading offset no number, below", "[READING]\nMODE=-1\nOFFSET=x6\n[MAIN]\nOFFSET=5\n", [](S) {}},
+        {"reading offset below", "[READING]\nOFFSET=-4000\n", [](S s) { s.readOffset = -3000; }},
     };
     for (const auto& c : cases) {
         Settings expected = loaded("");
@@ -222,9 +228,9 @@ TEST_F(SettingsFile, NewUserWritesIntoTheMusicFolder)
     }
 }
 
-// The exact file a save writes into an empty file: the 42 keys in save
+// The exact file a save writes into an empty file: the 42 keys of [MAIN] in save
 // order, with the spellings "UseLPF16" and "VBRRatio".
-const QByteArray kSavedFresh =
+const QByteArray kSavedMain =
     "[MAIN]\r\nVERSION_MPEG=1\r\nBITRATE=128kbps\r\nBITRATE_MAX=\r\nQUALITY=Stereo\r\nVBR=4\r\n"
     "PRIORITY=3\r\nEMPHASIS=None\r\nON_THE_FLY_ENCODING=1\r\nDELETE=1\r\nUSEPSY=1\r\n"
     "UseLPF16=1\r\nVBRRatio=1\r\nFilter_CBR_LOW=0\r\nFilter_CBR_HIGH=0\r\n"
@@ -237,6 +243,9 @@ const QByteArray kSavedFresh =
     "USE_EXTENDED_FILTER_MSTEREO=1\r\nLANGUAGE=English\r\nREPLACE_SPACES_BY_UNDERSCORES=1\r\n"
     "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n"
     "\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n";
+// ... then the section of verified reading.
+const QByteArray kSavedFresh =
+    kSavedMain + "\r\n[READING]\r\nMODE=0\r\nOFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n";
 
 TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
 {
@@ -257,8 +266,9 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
                                    "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n"))
         << written.constData();
     // A section that was not there yet comes after all the file's own lines.
-    EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2\r\n\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\n"
-                                 "VERIFY=1\r\n"))
+    EXPECT_TRUE(written.contains("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2\r\n\r\n[FLAC]")) << written.constData();
+    EXPECT_TRUE(written.endsWith("\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n\r\n[READING]\r\nMODE=0\r\n"
+                                 "OFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n"))
         << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
 }
@@ -396,8 +406,9 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
     QByteArrayList later;
     for (const SettingEntry* e : settingsSaveOrder())
         later << QByteArray(e->section) + '/' + e->key;
-    EXPECT_EQ(later.mid(42).join(' '), "FLAC/COMPRESSION_LEVEL FLAC/VERIFY");
-    EXPECT_EQ(settingsLoadOrder().size(), 43u);
+    EXPECT_EQ(later.mid(42).join(' '),
+              "FLAC/COMPRESSION_LEVEL FLAC/VERIFY READING/MODE READING/OFFSET READING/ACCURATERIP_SERVER");
+    EXPECT_EQ(settingsLoadOrder().size(), 46u);
 }
 
 // A later feature's section, walked by the same load and save.
@@ -407,7 +418,7 @@ TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
         {"READING", "RETRIES", SettingEntry::Type::TrackBar, "20", 0, 1, &Settings::filterCbrLow, "TrackBarCBR_Low"},
         {"READING", "PROXY_NAME", SettingEntry::Type::Text, "", 1, 0, &Settings::serverProxy, "Edt_Server_Proxy"},
     };
-    put(kSavedFresh);
+    put(kSavedMain);
     Settings settings;
     settings.load(IniFile(path()), kProgramDir, table);
     EXPECT_EQ(settings.filterCbrLow, 20);  // the default of a missing key
@@ -415,10 +426,10 @@ TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
     IniFile file(path());
     ASSERT_TRUE(settings.save(file, table));
     const QByteArray written = contents();
-    EXPECT_TRUE(written.startsWith(kSavedFresh));
-    EXPECT_EQ(written.mid(kSavedFresh.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
+    EXPECT_TRUE(written.startsWith(kSavedMain));
+    EXPECT_EQ(written.mid(kSavedMain.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
 
-    put(kSavedFresh + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
+    put(kSavedMain + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
     settings.load(IniFile(path()), kProgramDir, table);
     EXPECT_EQ(std::tuple(settings.filterCbrLow, settings.serverProxy), std::tuple(7, QString("q")));
     // MAIN, loaded by the whole table, does not see them.
@@ -674,6 +685,13 @@ TEST_F(SettingsWindowTest, EachControlOfTheTableHoldsItsOwnValue)
                 const int other = (box->currentIndex() + 1) % box->count();
                 box->setCurrentIndex(other);
                 expected.*number = other;
+            } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                EXPECT_EQ(spin->value(), settings.*number) << e.key;
+                // The field takes nothing beyond what a drive can have.
+                spin->setValue(-4000);
+                EXPECT_EQ(spin->value(), -Settings::kMaxReadOffset) << e.key;
+                spin->setValue(-30);
+                expected.*number = -30;
             } else {
                 auto* slider = qobject_cast<QSlider*>(control);
                 ASSERT_TRUE(slider) << e.key;
