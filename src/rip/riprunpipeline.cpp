@@ -318,6 +318,10 @@ void RipRun::writeTags(const Task& task)
     sources.album = m_c.names.album();
     sources.split = m_c.settings.split;
     sources.separator = naming.splitCharacter;
+    sources.discNumber = m_c.names.discNumber();
+    sources.discCount = m_c.names.discCount();
+    sources.cover = m_c.names.cover().data;
+    sources.coverMimeType = m_c.names.cover().mimeType;
     if (m_c.tags.useId3v1()) {
         const QString error = m_c.tags.writeId3v1(track, sources);
         if (!error.isEmpty())
