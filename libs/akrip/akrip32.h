@@ -45,6 +45,10 @@ typedef uint32_t HCDROM; /* 0 = no handle */
 #define CDDB_OPT_CGI 6
 #define CDDB_OPT_HTTPPORT 7
 #define CDDB_OPT_USECDPLAYERINI 8
+/* value: milliseconds every CDDB request from now on must end within, the
+ * whole lookup's time limit (0: only each request's own limit). Setting it
+ * also ends a cancellation (CDDBCancel). */
+#define CDDB_OPT_TIMELIMIT 9
 
 #define AKRIP_API __attribute__((visibility("default")))
 
@@ -176,6 +180,9 @@ AKRIP_API void CDDBSetOption(int what, const char* text, int value);
 AKRIP_API DWORD CDDBQuery(HCDROM hCD, CDDBQUERY* query);
 AKRIP_API DWORD CDDBGetDiskInfo(CDDBQUERYITEM* item, char* entry, int maxLen);
 AKRIP_API DWORD CDDBGetServerList(CDDBSITELIST* list);
+/* From any thread: the CDDB request in progress ends within about a second
+ * and every later one fails at once, until CDDB_OPT_TIMELIMIT is set again. */
+AKRIP_API void CDDBCancel(void);
 
 #ifdef __cplusplus
 }

@@ -4,6 +4,8 @@
 
 #include "cddbrequest.h"
 
+#include <atomic>
+#include <chrono>
 #include <string>
 
 namespace akrip::cddb {
@@ -13,6 +15,10 @@ struct HttpLimits
     long connectMs = 10000;            // connecting (proxy or server)
     long totalMs = 30000;              // the whole exchange, a stalled server included
     std::size_t maxBody = 2u << 20;    // bytes; a real answer is a few KiB
+    // The end of the whole lookup this request belongs to; max: none.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    // Set from another thread: the exchange stops at curl's next progress call.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct HttpResult

@@ -30,7 +30,7 @@ Result runAside(Work work)
         // before exec() started.
         QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
     worker.join();
     if (failure)
         std::rethrow_exception(failure);
@@ -59,6 +59,11 @@ QList<CddbMatchRecord> BackgroundCddbService::query(int capacity)
 std::optional<QString> BackgroundCddbService::diskInfo(const CddbMatchRecord& match)
 {
     return runAside<std::optional<QString>>([&] { return m_service->diskInfo(match); });
+}
+
+void BackgroundCddbService::cancel()
+{
+    m_service->cancel();
 }
 
 }

@@ -64,6 +64,8 @@ void FreedbConnection::FreeDBClick()
 
 void FreedbConnection::Connect()
 {
+    if (m_lookup)
+        return;
     // 1. The disc as it is now, and the selection by the stored setting.
     m_c.views.rereadDisc();
     // 2. The names the database has, before the request.
@@ -105,7 +107,15 @@ void FreedbConnection::Connect()
 
         const std::unique_ptr<CddbService> service = m_c.makeService(m_c.drives.handle());
         FreedbLookup lookup(*service, m_c.log, m_c.server);
-        const FreedbResult result = lookup.run(settings, rowCount);
+        m_lookup = &lookup;
+        const FreedbResult result = [&] {
+            const struct Forget
+            {
+                FreedbLookup*& lookup;
+                ~Forget() { lookup = nullptr; }
+            } forget{m_lookup};
+            return lookup.run(settings, rowCount);
+        }();
         if (result.status == FreedbResult::Status::Found) {
             m_c.names.setArtist(result.artist);
             m_c.names.setAlbum(result.album);
@@ -118,14 +128,20 @@ void FreedbConnection::Connect()
             if (!result.trackNames.isEmpty())
                 GetTrackName(rowCount, result.trackNames);
         } else {
-            // Nothing found, no disc information, or a proxy port that is
-            // no number (logged; nothing was sent).
+            // Nothing found, no disc information, cancelled, or a proxy
+            // port that is no number (logged; nothing was sent).
             m_c.views.setStatus(m_c.texts().freedbNotFound);
         }
     }
 
     // 12.
     resetTags();
+}
+
+void FreedbConnection::cancelLookup()
+{
+    if (m_lookup)
+        m_lookup->cancel();
 }
 
 void FreedbConnection::GetTrackName(int count, const QStringList& names)

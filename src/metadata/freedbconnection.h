@@ -54,7 +54,13 @@ public:
     ~FreedbConnection();
 
     void FreeDBClick();
+    // The lookup; the windows keep taking input while it waits for the
+    // server. A second Connect meanwhile does nothing.
     void Connect();
+    // The connection window's Close during a lookup: Connect returns within
+    // about a second and leaves every name as it was.
+    void cancelLookup();
+    bool lookupRunning() const { return m_lookup != nullptr; }
     // Count is the grid's RowCount; names[k] names grid row k + 1. Rows
     // without a name keep theirs. The Tracks list gets one entry per audio
     // track row (a final data track has none there, as when read from the
@@ -67,6 +73,8 @@ private:
     void resetTags();
 
     Collaborators m_c;
+    // The lookup Connect is waiting for, null between lookups.
+    FreedbLookup* m_lookup = nullptr;
 };
 
 }

@@ -45,6 +45,12 @@ FreedbLookup::FreedbLookup(CddbService& service, HiddenLog& log, FreedbServer se
 {
 }
 
+void FreedbLookup::cancel()
+{
+    m_cancelled = true;
+    m_service.cancel();
+}
+
 QStringList FreedbLookup::trackTitles(const QString& diskInfo, int maxNames)
 {
     QHash<int, QString> titles;
@@ -97,14 +103,31 @@ FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
     }
     m_service.setOption(CddbService::HttpPort, QByteArray(), m_server.port);
     m_service.setOption(CddbService::StoreInCdPlayerIni, QByteArray(), settings.autoStore ? 1 : 0);
+    // One limit for the query and the entry together; lifted again at the
+    // end so that it cannot cut short a later user of the library.
+    m_service.setOption(CddbService::TimeLimit, QByteArray(), qMax(1, m_server.timeLimitMs));
+    struct LiftLimit
+    {
+        CddbService& service;
+        ~LiftLimit() { service.setOption(CddbService::TimeLimit, QByteArray(), 0); }
+    } lift{m_service};
+    if (m_cancelled) {
+        result.status = FreedbResult::Status::Cancelled;
+        return result;
+    }
 
     const QList<CddbMatchRecord> matches = m_service.query(kMatchCapacity);
     bool namesTaken = false;
-    for (qsizetype i = 0; i < matches.size(); ++i) {
+    for (qsizetype i = 0; i < matches.size() && !m_cancelled; ++i) {
         const CddbMatchRecord& match = matches[i];
         m_log.add(QStringLiteral("%1: %2 %3 %4 / %5")
                       .arg(i)
                       .arg(match.category, match.discId, match.artist, match.title));
+        // All names of a lookup come from one match, the first whose disc
+        // information arrived; the later matches are listed, not fetched:
+        // each could cost the server's whole time limit.
+        if (namesTaken)
+            continue;
         const std::optional<QString> info = m_service.diskInfo(match);
         if (!info) {
             m_log.add(QStringLiteral("Error while getting DiskInfo"));
@@ -112,14 +135,14 @@ FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
         }
         addLines(m_log, *info);
         m_log.add(QStringLiteral("The following matches were found:"));
-        // All names of a lookup come from one match, the first whose disc
-        // information arrived; later matches are only logged.
-        if (!namesTaken) {
-            namesTaken = true;
-            result.artist = match.artist;
-            result.album = match.title;
-            result.trackNames = trackTitles(*info, qMax(0, rowCount - 1));
-        }
+        namesTaken = true;
+        result.artist = match.artist;
+        result.album = match.title;
+        result.trackNames = trackTitles(*info, qMax(0, rowCount - 1));
+    }
+    if (m_cancelled) {
+        m_log.add(QStringLiteral("Lookup cancelled"));
+        return FreedbResult{FreedbResult::Status::Cancelled, {}, {}, {}};
     }
     result.status = namesTaken ? FreedbResult::Status::Found : FreedbResult::Status::NotFound;
     return result;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 namespace trackmill {
 
 class HiddenLog;
@@ -25,6 +27,7 @@ struct FreedbResult
         Found,            // disc information arrived for at least one match
         NotFound,         // no match, or no disc information arrived
         InvalidProxyPort, // nothing was sent
+        Cancelled,        // the user stopped it; no names
     };
     Status status = Status::NotFound;
 
@@ -38,18 +41,23 @@ struct FreedbResult
     QStringList trackNames;
 };
 
-// The server a lookup asks: host and HTTP port.
+// The server a lookup asks: host and HTTP port, and how long a whole
+// lookup (the query and the entry) may take.
 struct FreedbServer
 {
     QByteArray host = "gnudb.gnudb.org";
     int port = 80;
+    // The library's limit of one exchange, for all of them together: a
+    // server that stalls on every entry cannot keep the user waiting longer.
+    int timeLimitMs = 30000;
 };
 
 // The freedb lookup of TForm1.Connect, from setting the library's options
 // to taking the names out of the disc information: sets the options, runs
-// the query, fetches the disc information of every match and logs each
-// match line and each text into the hidden log. The window does the rest
-// (cursor, status label, filling its fields from the result).
+// the query, fetches the disc information of the matches in order until
+// one arrives (the one that names the disc) and logs each match line and
+// the text into the hidden log. The window does the rest (cursor, status
+// label, filling its fields from the result).
 class FreedbLookup
 {
 public:
@@ -63,6 +71,9 @@ public:
 
     // rowCount is the grid's RowCount (row 0 is the header).
     FreedbResult run(const FreedbSettings& settings, int rowCount);
+    // While run() waits for the server (from the events it lets through):
+    // the request ends within about a second and run() returns Cancelled.
+    void cancel();
 
     // The TTITLEn values of a disc information text, n from 0 up, as long
     // as they follow on without a gap, at most maxNames.
@@ -72,6 +83,7 @@ private:
     CddbService& m_service;
     HiddenLog& m_log;
     FreedbServer m_server;
+    std::atomic<bool> m_cancelled{false};
 };
 
 }

@@ -26,8 +26,8 @@ W* named(W* widget, const char* name)
 
 }
 
-TForm7::TForm7(std::function<void()> connect, QWidget* parent)
-    : QDialog(parent), m_connect(std::move(connect))
+TForm7::TForm7(std::function<void()> connect, std::function<void()> cancel, QWidget* parent)
+    : QDialog(parent), m_connect(std::move(connect)), m_cancel(std::move(cancel))
 {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("FreeDB Connection"));
@@ -117,17 +117,40 @@ void TForm7::showCentred()
 
 void TForm7::BtnConnectClick()
 {
-    // A lookup keeps repainting the windows while it waits for the server;
-    // the button stays off meanwhile so that it cannot start a second one.
+    // A lookup takes input while it waits for the server; the button stays
+    // off meanwhile so that it cannot start a second one.
+    if (m_lookupRunning)
+        return;
     m_connectButton->setEnabled(false);
+    m_lookupRunning = true;
     if (m_connect)
         m_connect();
+    m_lookupRunning = false;
     m_connectButton->setEnabled(true);
+    m_closeButton->setEnabled(true);
+    if (m_closeAfterLookup) {
+        m_closeAfterLookup = false;
+        QDialog::done(QDialog::Rejected);
+    }
 }
 
 void TForm7::BtnCloseClick()
 {
     close();
+}
+
+void TForm7::done(int result)
+{
+    if (!m_lookupRunning) {
+        QDialog::done(result);
+        return;
+    }
+    // The lookup runs inside BtnConnectClick, below this call: it is told to
+    // stop, and the window closes when it has.
+    m_closeAfterLookup = true;
+    m_closeButton->setEnabled(false);
+    if (m_cancel)
+        m_cancel();
 }
 
 }

@@ -212,6 +212,47 @@ TEST_F(DiscNamesTest, WindowsKeepWorkingDuringASlowAnswer)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(DiscNamesTest, CloseCancelsALookupThatWaitsForTheServer)
+{
+    folders.writeDisc("disc", {3, 4});
+    server.setBehaviour(Server::Behaviour::Silent);
+    // Left alone, the server's silence would keep the lookup for 20 s.
+    AkripTestSetCddbTimeouts(1000, 20000);
+    start();
+    app->form1().setArtist(QStringLiteral("Kept"));
+    const QStringList before = gridNames();
+    TForm7& window = app->form7();
+    window.show();
+    auto* close = window.findChild<QPushButton*>(QStringLiteral("BtnClose"));
+    bool closeWasOn = false;
+    QTimer::singleShot(300, [&] {
+        closeWasOn = close->isEnabled();
+        QTest::mouseClick(close, Qt::LeftButton);
+        // A second lookup cannot start while the first one ends.
+        connect();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    connect();
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_TRUE(closeWasOn);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(gridNames(), before);
+    EXPECT_EQ(app->form1().artist(), "Kept");
+    EXPECT_EQ(tagField("Artist"), "Kept");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(boxes.messages.isEmpty());
+
+    // The next lookup is not cancelled by the last one.
+    server.setBehaviour(Server::Behaviour::Normal);
+    server.setQueryAnswer(Server::exactMatch("rock", "1f00b202", "Found / Later"));
+    serve("rock", "1f00b202", "Found / Later", {"L1", "L2"});
+    connect();
+    EXPECT_EQ(status(), "Found");
+    EXPECT_EQ(gridNames(), (QStringList{"L1", "L2"}));
+}
+
 TEST_F(DiscNamesTest, EditedNamesAreWhatIsStored)
 {
     folders.writeDisc("disc", {3, 4, 5});

@@ -190,6 +190,7 @@ public:
     void setOption(Option, const QByteArray&, int) override {}
     QList<CddbMatchRecord> query(int) override { return matches; }
     std::optional<QString> diskInfo(const CddbMatchRecord&) override { return info; }
+    void cancel() override {}
 
     QList<CddbMatchRecord> matches;
     std::optional<QString> info;

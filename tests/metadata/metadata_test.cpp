@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <tuple>
@@ -219,13 +220,21 @@ public:
     {
         if (match.discId == "gone")
             throw std::runtime_error("gone");
+        fetched.append(match.discId);
+        if (whileFetching)
+            whileFetching();
         return entries.contains(match.discId) ? std::optional(entries.at(match.discId)) : std::nullopt;
     }
+    void cancel() override { ++cancels; }
 
     QList<OptionCall> options;
     QList<CddbMatchRecord> matches;
     std::map<QString, QString> entries; // by disc id
     int queries = 0;
+    int cancels = 0;
+    QStringList fetched;
+    // What the user does while an entry is on its way.
+    std::function<void()> whileFetching;
 };
 
 QString entryWithTitles(const QString& prefix, int count)
@@ -252,7 +261,8 @@ TEST(FreedbLookup, OptionsInOrder)
         QList<O> expected = {{0, "gnudb.gnudb.org", 0}, {6, "/~cddb/cddb.cgi", 0},
                              {4, FreedbLookup::kDefaultEmail, 0}, {3, "Trackmill 2.0", 0}};
         expected += c.proxyOptions;
-        expected += {O{7, "", 80}, O{8, "", c.settings.autoStore ? 1 : 0}};
+        // One limit for the whole lookup, lifted when it is over.
+        expected += {O{7, "", 80}, O{8, "", c.settings.autoStore ? 1 : 0}, O{9, "", 30000}, O{9, "", 0}};
         EXPECT_EQ(cddb.options, expected) << c.name;
     }
 }
@@ -284,11 +294,31 @@ TEST(FreedbLookup, AllNamesComeFromTheFirstMatchThatArrived)
     ASSERT_EQ(result.trackNames.size(), 11);
     EXPECT_EQ(result.trackNames.last(), "Second 11");  // TTITLE10 is no TTITLE1
     EXPECT_EQ(log.lines()[1], "Error while getting DiskInfo");
+    // The third match is listed but not fetched: the names have arrived.
+    EXPECT_EQ(cddb.fetched, (QStringList{"00000001", "00000002"}));
+    EXPECT_EQ(log.lines().last(), "2: misc 00000003 Third / Match");
     // No entry at all: nothing found, no names.
     cddb.entries.clear();
     const FreedbResult none = FreedbLookup(cddb, log).run({}, 4);
     EXPECT_EQ(none.status, FreedbResult::Status::NotFound);
     EXPECT_TRUE(none.artist.isEmpty());
+}
+
+TEST(FreedbLookup, ACancelledLookupNamesNothingAndFetchesNoMore)
+{
+    ScriptedCddb cddb;
+    cddb.matches = {{"rock", "00000001", "First", "Match"}, {"jazz", "00000002", "Second", "Match"}};
+    cddb.entries["00000001"] = entryWithTitles("First", 3);
+    HiddenLog log;
+    FreedbLookup lookup(cddb, log);
+    // The user's Close arrives while the first entry is on its way.
+    cddb.whileFetching = [&] { lookup.cancel(); };
+    const FreedbResult result = lookup.run({}, 4);
+    EXPECT_EQ(result.status, FreedbResult::Status::Cancelled);
+    EXPECT_TRUE(result.artist.isEmpty() && result.album.isEmpty() && result.trackNames.isEmpty());
+    EXPECT_EQ(cddb.cancels, 1);
+    EXPECT_EQ(cddb.fetched, QStringList{"00000001"});
+    EXPECT_EQ(cddb.options.last(), (ScriptedCddb::OptionCall{9, "", 0}));
 }
 
 TEST(FreedbLookup, OnlyTrackTitlesBecomeNames)

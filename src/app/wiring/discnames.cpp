@@ -75,7 +75,8 @@ void TrackmillApp::wireDiscNames()
     m_cdPlayerNames = std::make_unique<CdPlayerNames>(CdPlayerNames::Collaborators{
         *m_drives, *m_tracks, *m_log, *m_discNames, m_services.paths.cdPlayerIni()});
 
-    m_form7 = std::make_unique<TForm7>([this] { m_freedb->Connect(); }, m_form1.get());
+    m_form7 = std::make_unique<TForm7>([this] { m_freedb->Connect(); }, [this] { m_freedb->cancelLookup(); },
+                                       m_form1.get());
     m_freedbViews =
         std::make_unique<WindowFreedbViews>(*m_form1, *m_form7, *m_tracks, m_services.paths.settingsFile());
     m_freedb = std::make_unique<FreedbConnection>(FreedbConnection::Collaborators{
