@@ -25,6 +25,9 @@ LanguageTexts LanguageTexts::fromFile(const LanguageFile& f)
     t.tracks = f.text("OTHERS", "TRACKS");
     t.playtime = f.text("OTHERS", "PLAYTIME");
     t.errorPathFilename = f.text("OTHERS", "ERROR_PATH_FILENAME");
+    t.lookupChoose = f.text("LOOKUP", "CHOOSE");
+    t.choosePicture = f.text("LOOKUP", "CHOOSE_PICTURE");
+    t.pictureNotUsable = f.text("LOOKUP", "PICTURE_NOT_USABLE");
     t.charset = f.charset();
     return t;
 }

@@ -30,6 +30,9 @@ struct LanguageTexts
     QString tracks;                     // OTHERS/TRACKS
     QString playtime;                   // OTHERS/PLAYTIME
     QString errorPathFilename;          // OTHERS/ERROR_PATH_FILENAME
+    QString lookupChoose;               // LOOKUP/CHOOSE
+    QString choosePicture;              // LOOKUP/CHOOSE_PICTURE
+    QString pictureNotUsable;           // LOOKUP/PICTURE_NOT_USABLE
     int charset = 255;                  // FONTS/CHARACTER as a number
 
     static LanguageTexts fromFile(const LanguageFile& file);

@@ -76,6 +76,17 @@ const SettingEntry kTable[] = {
     text("SERVER_PROXY", &S::serverProxy, 39, 32, "Edt_Server_Proxy"),
     text("PORT_PROXY", &S::portProxy, 40, 33, "Edt_Port_Proxy"),
     {kMain, "LANGUAGE", T::Language, "", -1, 37, &S::language, "Cmb_Language"},
+    // The CDDB server the lookups ask, as the user set it (gnudb by default).
+    {"CDDB", "SERVER", T::Text, "gnudb.gnudb.org", 41, 42, &S::cddbServer, "Edit2"},
+    {"CDDB", "CGI", T::Text, "/~cddb/cddb.cgi", 42, 43, &S::cddbCgi, "CDDBServer"},
+    {"CDDB", "EMAIL", T::Text, "trackmill@localhost", 43, 44, &S::cddbEmail, "Edit1"},
+    {"LOOKUP", "SOURCE", T::Choice, "0", 44, 45, &S::lookupSource, "Cmb_LookupSource", {}, Settings::kLookupSourceCount},
+    {"LOOKUP", "MUSICBRAINZ_SERVER", T::Text, "https://musicbrainz.org", 45, 46, &S::musicBrainzServer,
+     "Edt_MusicBrainzServer"},
+    {"LOOKUP", "COVER_ART_SERVER", T::Text, "https://coverartarchive.org", 46, 47, &S::coverArtServer,
+     "Edt_CoverArtServer"},
+    {"LOOKUP", "COVER_ART", T::Flag, "1", 47, 48, &S::fetchCoverArt, "CoverArt"},
+    {"LOOKUP", "CD_NUMBER_FOLDER", T::Flag, "0", 48, 49, &S::cdNumberFolder, "CdNumberAsDirectory"},
 };
 
 std::vector<const SettingEntry*> ordered(std::span<const SettingEntry> table, int SettingEntry::*order)

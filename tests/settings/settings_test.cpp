@@ -18,6 +18,7 @@
 #include "settings/settingswindow.h"
 #include "metadata/discnames.h"
 #include "testenvironment.h"
+#include "lang/languagetexts.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 #include "tags/tagfields.h"
@@ -227,7 +228,11 @@ const QByteArray kSavedFresh =
     "FILENAME=0\r\nAUTO_CONNECT_FREEDB=1\r\nAUTO_STORE_CDPLAYER_INI=1\r\nUSE_PROXY=0\r\n"
     "SERVER_PROXY=\r\nPORT_PROXY=\r\nUSE_MMX_3DNOW=1\r\nUSE_EXTENDED_FILTER_CBR=1\r\n"
     "USE_EXTENDED_FILTER_MSTEREO=1\r\nLANGUAGE=English\r\nREPLACE_SPACES_BY_UNDERSCORES=1\r\n"
-    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n";
+    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n"
+    // The sections of the lookups, after MAIN.
+    "\r\n[CDDB]\r\nSERVER=gnudb.gnudb.org\r\nCGI=/~cddb/cddb.cgi\r\nEMAIL=trackmill@localhost\r\n"
+    "\r\n[LOOKUP]\r\nSOURCE=0\r\nMUSICBRAINZ_SERVER=https://musicbrainz.org\r\n"
+    "COVER_ART_SERVER=https://coverartarchive.org\r\nCOVER_ART=1\r\nCD_NUMBER_FOLDER=0\r\n";
 
 TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
 {
@@ -247,7 +252,8 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
     EXPECT_TRUE(written.startsWith("; my settings\r\n[Other]\r\nx=1\r\n\r\n[main]\r\nvbrratio=1\r\n"
                                    "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n"))
         << written.constData();
-    EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2")) << written.constData();
+    EXPECT_TRUE(written.contains("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2")) << written.constData();
+    EXPECT_TRUE(written.endsWith("CD_NUMBER_FOLDER=0\r\n")) << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
 }
 
@@ -346,7 +352,8 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
 {
     QByteArrayList loadOrder;
     for (const SettingEntry* e : settingsLoadOrder())
-        loadOrder << e->key;
+        if (QByteArrayView(e->section) == "MAIN")
+            loadOrder << e->key;
     EXPECT_EQ(loadOrder.join(' '),
               "VERSION_MPEG BITRATE BITRATE_MAX QUALITY VBR PRIORITY EMPHASIS ON_THE_FLY_ENCODING DELETE USEPSY "
               "UseLPF16 VBRRatio USE_EXTENDED_FILTER_CBR Filter_CBR_LOW Filter_CBR_HIGH "
@@ -376,6 +383,13 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
     EXPECT_EQ(loads.size(), 41u);
     EXPECT_EQ(*saves.rbegin(), 41);
     EXPECT_EQ(*loads.rbegin(), 40);
+    // The later sections come after MAIN in both orders.
+    for (const SettingEntry& e : settingsTable()) {
+        if (QByteArrayView(e.section) != "MAIN") {
+            EXPECT_GT(e.loadOrder, 40) << e.key;
+            EXPECT_GT(e.saveOrder, 41) << e.key;
+        }
+    }
 }
 
 // A later feature's section, walked by the same load and save.
@@ -425,7 +439,9 @@ protected:
         mainWindow = std::make_unique<TForm1>(
             TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, discNames, mainSteps, nullptr});
         mainWindowPointer = mainWindow.get();
-        tagEditor = std::make_unique<TForm4>(genres, tagFields, discNames);
+        tagEditor = std::make_unique<TForm4>(
+            genres, tagFields, discNames,
+            TForm4::PictureChoice{shell, boxes, [this]() -> const LanguageTexts& { return texts; }});
         form = std::make_unique<TForm2>(TForm2::Collaborators{settings, steps, discNames, *drives, driveList, *tracks,
                                                               shell, boxes, paths, tagEditor.get()});
         mainWindow->setCommand(QStringLiteral("Settings"), [this] { form->SettingsClick(); });
@@ -480,6 +496,7 @@ protected:
     DriveList driveList;
     test::RecordingMessageBoxes boxes;
     test::FakeDesktopShell shell;
+    LanguageTexts texts;
     Settings settings;
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
