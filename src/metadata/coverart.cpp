@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "coverart.h"
 
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -124,6 +128,19 @@ bool encode(const std::vector<unsigned char>& pixels, int width, int height, int
     return true;
 }
 
+}
+
+QString writeCoverFile(const QString& folder, const CoverArt& cover)
+{
+    const QString path = QDir(folder).filePath(cover.fileName());
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.size() == cover.data.size() && existing.readAll() == cover.data)
+        return {};
+    existing.close();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(cover.data) != cover.data.size() || !file.commit())
+        return path + QStringLiteral(": ") + file.errorString();
+    return {};
 }
 
 QString CoverArt::fileName() const

@@ -27,6 +27,11 @@ struct CoverArt
     static std::optional<CoverArt> fromBytes(const QByteArray& bytes, QString* why = nullptr);
 };
 
+// Puts the cover into a folder as cover.jpg (cover.png), replacing one
+// there only when it differs, through a temporary file so a full disk never
+// leaves half a picture. An empty text when done, else which file and why.
+QString writeCoverFile(const QString& folder, const CoverArt& cover);
+
 // The width and height of a JPEG from its header; nothing when it is none.
 std::optional<std::pair<int, int>> jpegSize(const QByteArray& jpeg);
 

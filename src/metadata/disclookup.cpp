@@ -98,6 +98,9 @@ MusicBrainzClient musicBrainz(const LookupSettings& s)
     o.coverServer = s.coverArtServer;
     o.userAgent = MusicBrainzClient::userAgent(s.version, s.cddb.email);
     o.proxy = s.proxy;
+    // The whole lookup's limit, as for CDDB.
+    o.totalMs = qMax(1, s.cddbServer.timeLimitMs);
+    o.connectMs = qMin<long>(o.connectMs, o.totalMs);
     return MusicBrainzClient(o);
 }
 
