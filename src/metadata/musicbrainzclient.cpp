@@ -31,7 +31,8 @@ QByteArray MusicBrainzClient::userAgent(const QString& version, const QString& c
     who.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
     if (who.isEmpty())
         who = QStringLiteral("trackmill@localhost");
-    return QStringLiteral("Trackmill/%1 ( %2 )").arg(version, who).toUtf8();
+    const QString v = version.trimmed().isEmpty() ? QStringLiteral("2.0") : version.trimmed();
+    return QStringLiteral("Trackmill/%1 ( %2 )").arg(v, who).toUtf8();
 }
 
 QString MusicBrainzClient::baseUrl(const QString& typed)

@@ -55,6 +55,25 @@ TEST(GenreList, NumbersNamesAndSortedOrder)
     EXPECT_EQ(sorted.at(GenreList::PopPosition).number, 13);  // the drop-downs' default
 }
 
+// A genre named elsewhere (a CDDB entry's DGENRE) as the entry of the list
+// nearest to it, or none.
+TEST(GenreList, NearestEntryToAGenreNamedElsewhere)
+{
+    const GenreList genres;
+    const std::pair<const char*, const char*> cases[] = {
+        {"Rock", "Rock"},          {"rock", "Rock"},           {"hip hop", "Hip-Hop"},
+        {"R & B", "R&B"},          {"Rock and Roll", "Rock & Roll"}, {"Alternative Rock", "AlternRock"},
+        {"Electronica", "Electronic"}, {"Soundtracks", "Soundtrack"}, {"Rhythm and Blues", "R&B"},
+        {"Synth-Pop", "Synthpop"}, {"Jazz ", "Jazz"},
+        {"", ""},                  {"Rok", ""},  // short names must match exactly
+        {"Polka Noir Revival", ""}, {"---", ""},
+    };
+    for (const auto& [name, entry] : cases) {
+        const int position = genres.nearestPosition(QString::fromUtf8(name));
+        EXPECT_EQ(position < 0 ? QString() : genres.sorted().value(position).name, QString::fromUtf8(entry)) << name;
+    }
+}
+
 TEST(TID3v1Tag, GoldenBytesAndFieldLayout)
 {
     TID3v1Tag tag;
