@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The three commands of the command-line ripper over the core: the same
+// The commands of the command-line ripper over the core: the same
 // drives, Track list, settings, disc names, tag fields and run controller
 // as the window program, reporting to the console.
 #include "clisession.h"
