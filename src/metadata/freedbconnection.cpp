@@ -93,6 +93,10 @@ void FreedbConnection::take(const LookupCandidate& candidate, DiscLookup& lookup
 {
     applyLookupCandidate(candidate, m_c.names, m_c.tracks, m_c.tags);
     m_c.views.setStatus(m_c.texts().freedbFound);
+    // CDDB's entry reaches the database through the library (option 8);
+    // a MusicBrainz release's names are stored here, on the same switch.
+    if (candidate.source == LookupCandidate::Source::MusicBrainz && m_c.settings.autoStoreCdPlayerIni)
+        m_c.cdPlayerNames.SetAlbumToFile(m_c.views.lastArrivalDrive());
     if (const std::optional<CoverArt> cover = lookup.frontCover(candidate))
         m_c.names.setCover(*cover);
 }

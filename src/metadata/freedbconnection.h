@@ -80,7 +80,8 @@ public:
 
 private:
     void warnNoDisc();
-    // The candidate's names, then its cover, with the status to say so.
+    // The candidate's names (stored in the database when asked), then its
+    // cover, with the status to say so.
     void take(const LookupCandidate& candidate, DiscLookup& lookup);
     // Runs one step of a lookup under the busy pointer, reachable by
     // cancelLookup() meanwhile; false when the settings name no usable server.

@@ -9,6 +9,8 @@
 #include "cd/cddrives.h"
 #include "cd/tracklist.h"
 #include "encoder/trackencoder.h"
+#include "metadata/cdplayerdatabase.h"
+#include "metadata/cdplayernames.h"
 #include "metadata/discnames.h"
 #include "metadata/freedbwindow.h"
 #include "metadata/musicbrainzdiscid.h"
@@ -209,6 +211,9 @@ TEST_F(LookupEndToEnd, AReleaseNamesTheDiscWithYearDiscNumberAndCoverIntoTheTags
     EXPECT_EQ(app->discNames().discNumber() * 10 + app->discNames().discCount(), 22);
     EXPECT_EQ(app->discNames().cover().data, cover);
     EXPECT_FALSE(app->form4().findChild<QLabel*>(QStringLiteral("CoverPicture"))->pixmap().isNull());
+    // Stored like a CDDB entry (AUTO_STORE_CDPLAYER_INI is on): the next
+    // start knows the disc without a lookup.
+    EXPECT_TRUE(CdPlayerDatabase(paths.cdPlayerIni()).isKnown(*CdPlayerNames::GetCD_ID_Audio(app->drives())));
     const auto requests = web.requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_TRUE(QString::fromStdString(requests[0].userAgent).startsWith("Trackmill/"));
