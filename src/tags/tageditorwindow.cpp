@@ -172,10 +172,8 @@ void TForm4::buildControls()
     m_cancel->setObjectName(QStringLiteral("Cancel"));
     m_cancel->setAutoDefault(false);
 
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(m_group1, 0, Qt::AlignTop);
-    groups->addWidget(m_group2);
-    // The disc's front cover and the buttons that change it.
+    // The disc's front cover and the buttons that change it, under the
+    // version 1.1 group.
     auto* coverLabel = new QLabel(QStringLiteral("Cover:"), this);
     coverLabel->setObjectName(QStringLiteral("LabelCover"));
     m_cover = new QLabel(this);
@@ -189,18 +187,28 @@ void TForm4::buildControls()
     m_noPicture = new QPushButton(QStringLiteral(" No picture"), this);
     m_noPicture->setObjectName(QStringLiteral("BtnNoPicture"));
     m_noPicture->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(coverLabel, 0, Qt::AlignTop);
-    buttons->addWidget(m_cover);
+    auto* cover = new QHBoxLayout;
+    cover->addWidget(coverLabel, 0, Qt::AlignTop);
+    cover->addWidget(m_cover);
     auto* coverButtons = new QVBoxLayout;
     coverButtons->addWidget(m_choosePicture);
     coverButtons->addWidget(m_noPicture);
     coverButtons->addStretch(1);
-    buttons->addLayout(coverButtons);
+    cover->addLayout(coverButtons);
+    cover->addStretch(1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_group1);
+    left->addSpacing(8);
+    left->addLayout(cover);
+    left->addStretch(1);
+    auto* groups = new QHBoxLayout;
+    groups->addLayout(left);
+    groups->addWidget(m_group2);
+    auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_save, 0, Qt::AlignBottom);
-    buttons->addWidget(m_cancel, 0, Qt::AlignBottom);
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_cancel);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(groups);
     outer->addLayout(buttons);

@@ -53,7 +53,7 @@ FreedbPage::FreedbPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(server);
 
     // Where names are looked up besides CDDB (section LOOKUP).
-    auto* lookup = named(new QGroupBox(this), "GroupBoxLookup");
+    auto* lookup = named(new QGroupBox(QStringLiteral("MusicBrainz"), this), "GroupBoxLookup");
     auto* lookupGrid = new QGridLayout(lookup);
     lookupGrid->addWidget(label("LabelLookupSource", QStringLiteral("Look up names at:"), lookup), 0, 0);
     lookupGrid->addWidget(list("Cmb_LookupSource", {QStringLiteral("CDDB"), QStringLiteral("MusicBrainz")}, 2, lookup),
