@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The lookup both front ends share: where it goes by the settings, CDDB
-// matches as candidates (one read at once, several left for the choice),
-// and a chosen candidate taken into the disc's names and the tag fields.
+// The lookup both front ends share: where it goes by the settings, and a
+// chosen candidate taken into the disc's names and the tag fields.
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
@@ -15,8 +14,6 @@
 #include "../cd/fakecdlibrary.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 using namespace trackmill;
 using namespace trackmill::test;
@@ -120,53 +117,6 @@ TEST_F(NamesOfACandidate, EveryNameYearGenreAndPlaceInTheSet)
     EXPECT_EQ(tags.fields().genre2, "Hip-Hop");
     EXPECT_EQ(names.trackNames().value(0), "One");
     EXPECT_EQ(names.discNumber(), 0);
-}
-
-// The CDDB client's answers, scripted.
-class ScriptedCddb final : public CddbService
-{
-public:
-    void setOption(Option, const QByteArray&, int) override {}
-    QList<CddbMatchRecord> query(int) override { return matches; }
-    std::optional<QString> diskInfo(const CddbMatchRecord& match) override
-    {
-        fetched << match.discId;
-        return entries.contains(match.discId) ? std::optional(entries.at(match.discId)) : std::nullopt;
-    }
-    void cancel() override {}
-
-    QList<CddbMatchRecord> matches;
-    std::map<QString, QString> entries;
-    QStringList fetched;
-};
-
-TEST_F(NamesOfACandidate, CddbMatchesAsCandidates)
-{
-    ScriptedCddb cddb;
-    cddb.matches = {{"rock", "00000001", "A", "First"}, {"jazz", "00000002", "B", "Second"}};
-    cddb.entries["00000002"] = "TTITLE0=b1\nTTITLE1=b2\nTTITLE2=b3\nDYEAR=1999\nDGENRE=Jazz\n";
-    LookupSettings settings;
-    DiscLookup lookup(cddb, log, settings);
-    const LookupAnswer several = lookup.find(drives, tracks.RowCount());
-    ASSERT_EQ(several.candidates.size(), 2);
-    EXPECT_TRUE(cddb.fetched.isEmpty());
-    EXPECT_EQ(several.candidates[1].country, "jazz");
-    EXPECT_TRUE(several.candidates[1].trackNames.isEmpty());
-
-    const std::optional<LookupCandidate> whole = lookup.complete(several.candidates[1], tracks.RowCount());
-    ASSERT_TRUE(whole);
-    EXPECT_EQ(whole->trackNames, (QStringList{"b1", "b2", "b3"}));
-    EXPECT_EQ(whole->year + "|" + whole->genre, "1999|Jazz");
-    EXPECT_EQ(whole->trackCount, 3);
-    EXPECT_FALSE(lookup.complete(several.candidates[0], tracks.RowCount())) << "no entry arrived";
-    EXPECT_FALSE(lookup.frontCover(*whole)) << "CDDB has no covers";
-
-    cddb.matches = {cddb.matches[1]};
-    const LookupAnswer one = DiscLookup(cddb, log, settings).find(drives, tracks.RowCount());
-    ASSERT_EQ(one.candidates.size(), 1);
-    EXPECT_EQ(one.candidates[0].trackNames.size(), 3) << "one match comes back read";
-    cddb.matches.clear();
-    EXPECT_EQ(DiscLookup(cddb, log, settings).find(drives, tracks.RowCount()).outcome, LookupAnswer::Outcome::NotFound);
 }
 
 }
