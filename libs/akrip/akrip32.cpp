@@ -323,6 +323,23 @@ DWORD GetCDReadStats(HCDROM hCD, CDREADSTATS* stats)
     return SS_COMP;
 }
 
+DWORD ReadCDText(HCDROM hCD, char* text, int maxLen)
+{
+    if (!text || maxLen <= 0)
+        return SS_INVALID_SRB;
+    text[0] = '\0';
+    const std::shared_ptr<akrip::OpenDrive> open = handles().find(hCD);
+    if (!open)
+        return SS_INVALID_HA;
+    std::lock_guard guard(open->lock);
+    // The disc may have changed since the last TOC: read it again.
+    if (!refreshLayout(*open))
+        return SS_ERR;
+    const std::string lines = open->drive->cdText().lines(static_cast<size_t>(maxLen) - 1);
+    std::memcpy(text, lines.c_str(), lines.size() + 1);
+    return SS_COMP;
+}
+
 void AkripTestSetDiscsDir(const char* dir)
 {
     std::lock_guard guard(options().lock);

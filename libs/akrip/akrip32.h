@@ -187,6 +187,23 @@ AKRIP_API BOOL CloseCDHandle(HCDROM hCD);
 AKRIP_API DWORD ModifyCDParms(HCDROM hCD, int which, DWORD value);
 AKRIP_API DWORD ReadTOC(HCDROM hCD, TOC* toc);
 AKRIP_API DWORD ReadCDAudioLBA(HCDROM hCD, TRACKBUF* t);
+
+/* CD-TEXT of the disc in the drive of hCD, read afresh like the TOC: from a
+ * physical disc its first language block, from a disc image the TITLE,
+ * PERFORMER and SONGWRITER lines of its CUE sheet (UTF-8 when the whole
+ * sheet is valid UTF-8, a byte-order mark allowed, else windows-1252).
+ * Fills `text` with zero-terminated UTF-8 lines "<FIELD><n>=<value>\n",
+ * FIELD one of TITLE, PERFORMER, SONGWRITER, n 0 for the disc (the album)
+ * and 1 to 99 for the tracks, disc first, then track by track; missing items
+ * have no line, a track's items are not filled in from the disc's. Values
+ * hold no control characters, no blanks at either end and at most 255
+ * bytes. Whole lines only, at most maxLen bytes with the zero;
+ * CDTEXT_MAXLEN always holds every line.
+ * Returns SS_COMP (text empty when the disc has no CD-TEXT), SS_ERR when no
+ * readable disc is in the drive, SS_INVALID_HA for an unknown handle,
+ * SS_INVALID_SRB for no buffer. */
+#define CDTEXT_MAXLEN 81920
+AKRIP_API DWORD ReadCDText(HCDROM hCD, char* text, int maxLen);
 /* The library's version, as GetAKRipDllVersion reports it (and as its
  * version note in the file says). */
 #define AKRIP_VERSION_MAJOR 2

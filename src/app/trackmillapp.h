@@ -62,7 +62,8 @@ public:
         AppPaths paths;
         bool listPhysicalDrives = true;  // tests: false, no real drive is touched
         bool watchMedia = true;          // udev and the Discs folder
-        FreedbServer freedbServer{};     // tests: the local CDDB server
+        // Tests: the local CDDB server; no host: the server of the settings.
+        FreedbServer freedbServer{QByteArray(), 80};
         // Where trays are opened after a run; null: the drives themselves
         // (tests record the request instead).
         DriveTray* tray = nullptr;

@@ -89,6 +89,8 @@ ParseResult parseArguments(const QStringList& arguments)
         a.command = Arguments::Command::Toc;
     else if (command == QLatin1String("rip"))
         a.command = Arguments::Command::Rip;
+    else if (command == QLatin1String("lookup"))
+        a.command = Arguments::Command::Lookup;
     else {
         result.error = QStringLiteral("unknown command \"%1\" (try --help)").arg(command);
         return result;
@@ -117,6 +119,7 @@ ParseResult parseArguments(const QStringList& arguments)
         };
         const bool forToc = a.command != Arguments::Command::Drives;
         const bool forRip = a.command == Arguments::Command::Rip;
+        const bool forLookup = a.command == Arguments::Command::Lookup;
         if (option == QLatin1String("--drive") && forToc) {
             if (!takeValue())
                 return result;
@@ -169,7 +172,27 @@ ParseResult parseArguments(const QStringList& arguments)
                 return result;
             }
             a.outputDirectory = value;
-        } else if (option == QLatin1String("--settings") && forRip) {
+        } else if (option == QLatin1String("--source") && (forRip || forLookup)) {
+            if (!takeValue())
+                return result;
+            if (value == QLatin1String("cddb"))
+                a.source = Arguments::Source::Cddb;
+            else if (value == QLatin1String("musicbrainz"))
+                a.source = Arguments::Source::MusicBrainz;
+            else {
+                result.error = QStringLiteral("bad source \"%1\" (cddb or musicbrainz)").arg(value);
+                return result;
+            }
+        } else if (option == QLatin1String("--lookup") && forRip && !inlineValue) {
+            a.lookup = true;
+        } else if (option == QLatin1String("--release") && forRip) {
+            if (!takeValue())
+                return result;
+            if (!toNumber(value, 1, 25, &a.release)) {
+                result.error = QStringLiteral("bad release \"%1\" (1 to 25, as \"lookup\" numbers them)").arg(value);
+                return result;
+            }
+        } else if (option == QLatin1String("--settings") && (forRip || forLookup)) {
             if (!takeValue())
                 return result;
             if (value.isEmpty()) {
@@ -186,6 +209,10 @@ ParseResult parseArguments(const QStringList& arguments)
         result.error = QStringLiteral("--on-the-fly needs --mp3 or --flac");
         return result;
     }
+    if (a.command == Arguments::Command::Rip && !a.lookup && (a.release > 0 || a.source != Arguments::Source::Settings)) {
+        result.error = QStringLiteral("--release and --source need --lookup");
+        return result;
+    }
     return result;
 }
 
@@ -199,8 +226,16 @@ QString usageText()
         "                         of the Discs folder beside the program\n"
         "  toc [--drive N]        the tracks of the disc (number, start and length in\n"
         "                         sectors, play time, audio or data) and its disc ids\n"
+        "  lookup [options]       look the disc up and list the matches: number, year,\n"
+        "                         track count, country or category, artist / album,\n"
+        "                         then the track names of each match that has them\n"
         "  rip [options]          rip tracks as the program's WAV, MP3 or FLAC button\n"
         "                         does, with its naming, tags and settings file\n"
+        "\n"
+        "Options of lookup:\n"
+        "  --drive N              the drive as \"drives\" numbers it (default 1)\n"
+        "  --source S             cddb or musicbrainz (default: the settings file's)\n"
+        "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"
         "\n"
         "Options of rip:\n"
         "  --drive N              the drive as \"drives\" numbers it (default 1)\n"
@@ -219,6 +254,10 @@ QString usageText()
         "                         (disc images are always read with 0)\n"
         "  --require-accurate     fail unless every track is accurately ripped\n"
         "                         (AccurateRip)\n"
+        "  --lookup               look the disc up first and take the names, year, disc\n"
+        "                         number and cover of the first match\n"
+        "  --release N            with --lookup: take match N as \"lookup\" lists it\n"
+        "  --source S             with --lookup: cddb or musicbrainz\n"
         "\n"
         "  --help                 this text\n"
         "  --version              the program's version\n"

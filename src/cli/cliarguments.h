@@ -11,8 +11,9 @@ namespace trackmill::cli {
 // `trackmill-cli drives` lists them; tracks as the disc numbers them.
 struct Arguments
 {
-    enum class Command { Help, Version, Drives, Toc, Rip };
+    enum class Command { Help, Version, Drives, Toc, Lookup, Rip };
     enum class Format { Wav, Mp3, Flac };
+    enum class Source { Settings, Cddb, MusicBrainz };
 
     Command command = Command::Help;
     int drive = 1;
@@ -26,6 +27,9 @@ struct Arguments
     bool offsetGiven = false;
     int offset = 0;               // samples, with offsetGiven
     bool requireAccurate = false; // a track not accurately ripped fails the run
+    Source source = Source::Settings;  // lookup, rip --lookup: where names are looked up
+    bool lookup = false;      // rip: look the disc up first and take a match's names
+    int release = 0;          // rip --lookup: the match to take, 1-based; 0: the first
 };
 
 struct ParseResult

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The three commands of the command-line ripper over the core: the same
+// The commands of the command-line ripper over the core: the same
 // drives, Track list, settings, disc names, tag fields and run controller
 // as the window program, reporting to the console.
 #include "clisession.h"
 
+#include "clilookup.h"
 #include "consolerunview.h"
 #include "consoletexts.h"
 #include "interruptwatch.h"
@@ -20,6 +21,7 @@
 #include "lang/languagefile.h"
 #include "lang/languagetexts.h"
 #include "metadata/discid.h"
+#include "metadata/disclookup.h"
 #include "metadata/discnames.h"
 #include "metadata/discstartnames.h"
 #include "platform/hiddenlog.h"
@@ -210,6 +212,97 @@ int printToc(const Arguments& args, const Environment& env, const ConsoleTexts& 
     return Success;
 }
 
+// The settings file of a command: the one named, else the program's;
+// nothing, with the message printed, when it is missing.
+std::optional<QString> settingsFileOf(const Arguments& args, const Environment& env)
+{
+    const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
+    if (QFileInfo(settingsFile).isFile())
+        return settingsFile;
+    const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
+    return std::nullopt;
+}
+
+int lookUp(const Arguments& args, const Environment& env)
+{
+    const std::optional<QString> settingsFile = settingsFileOf(args, env);
+    if (!settingsFile)
+        return Failure;
+    const ConsoleTexts texts = ConsoleTexts::forSettings(*settingsFile, env.paths.languagesDir());
+    Settings settings;
+    settings.load(IniFile(*settingsFile), env.paths.programDir);
+    Disc disc(env, texts);
+    QString error;
+    if (!disc.open(args.drive, &error)) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
+        return Failure;
+    }
+    if (!disc.tracks().CD()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noAudioDisc.arg(args.drive) + QLatin1Char('\n'));
+        return Failure;
+    }
+    ConsoleLookup lookup(disc.drives(), disc.tracks(), disc.log(), settings, args.source);
+    QString why;
+    const LookupAnswer answer = lookup.find(&why);
+    switch (answer.outcome) {
+    case LookupAnswer::Outcome::Found:
+        print(env.out, ConsoleLookup::table(answer.candidates));
+        return Success;
+    case LookupAnswer::Outcome::NotFound:
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noMatch + QLatin1Char('\n'));
+        return Failure;
+    case LookupAnswer::Outcome::Cancelled:
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
+        return Interrupted;
+    case LookupAnswer::Outcome::Failed:
+        break;
+    }
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.lookupFailed.arg(why) + QLatin1Char('\n'));
+    return Failure;
+}
+
+// rip --lookup: the chosen match's names, year, disc number and cover into
+// the disc's names and tags before the run. Nothing found leaves the
+// disc's own names (said on the error output); a match that is not there
+// or an interrupt ends the command (the exit code answered).
+std::optional<int> takeLookedUpNames(const Arguments& args, const Environment& env, const ConsoleTexts& texts,
+                                     const Settings& settings, CdDrives& drives, TrackList& tracks, HiddenLog& log,
+                                     DiscNames& names, TagFields& tags)
+{
+    ConsoleLookup lookup(drives, tracks, log, settings, args.source);
+    QString why;
+    const LookupAnswer answer = lookup.find(&why);
+    if (answer.outcome == LookupAnswer::Outcome::Cancelled) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
+        return Interrupted;
+    }
+    if (answer.outcome != LookupAnswer::Outcome::Found) {
+        print(env.errors, QStringLiteral("trackmill-cli: ")
+                              + (answer.outcome == LookupAnswer::Outcome::NotFound ? texts.noMatch
+                                                                                    : texts.lookupFailed.arg(why))
+                              + QLatin1Char('\n'));
+        return args.release > 0 ? std::optional<int>(Failure) : std::nullopt;
+    }
+    const int index = qMax(1, args.release) - 1;
+    if (index >= answer.candidates.size()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ")
+                              + texts.noSuchRelease.arg(index + 1).arg(answer.candidates.size()) + QLatin1Char('\n'));
+        return Failure;
+    }
+    const std::optional<LookupCandidate> chosen = lookup.complete(answer.candidates[index], &why);
+    if (!chosen) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.lookupFailed.arg(why) + QLatin1Char('\n'));
+        return Failure;
+    }
+    applyLookupCandidate(*chosen, names, tracks, tags);
+    if (const std::optional<CoverArt> cover = lookup.cover(*chosen))
+        names.setCover(*cover);
+    // The tag fields start again from the names taken, as in the window.
+    tags.initialize(names.artist(), names.album());
+    return std::nullopt;
+}
+
 // The language the settings file names (English when its file is
 // missing): the texts of the run's lines and boxes.
 LanguageTexts languageTexts(const QString& settingsFile, const QString& languagesDir)
@@ -255,12 +348,10 @@ void removeAbortedProducts(const QList<RipRun::TrackReport>& reports)
 
 int rip(const Arguments& args, const Environment& env)
 {
-    const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
-    if (!QFileInfo(settingsFile).isFile()) {
-        const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
-        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
+    const std::optional<QString> settingsPath = settingsFileOf(args, env);
+    if (!settingsPath)
         return Failure;
-    }
+    const QString& settingsFile = *settingsPath;
     // The language of this settings file speaks for the run.
     const ConsoleTexts texts = ConsoleTexts::forSettings(settingsFile, env.paths.languagesDir());
     const IniFile settingsIni(settingsFile);
@@ -328,6 +419,11 @@ int rip(const Arguments& args, const Environment& env)
         applyDiscStartNames(*start, names, tracks, tags);
     else
         applyDiscStartNames(DiscStartNames{false, {}, {}, {}, GenreList::PopPosition, {}}, names, tracks, tags);
+    if (args.lookup) {
+        if (const std::optional<int> end =
+                takeLookedUpNames(args, env, texts, settings, disc.drives(), tracks, disc.log(), names, tags))
+            return *end;
+    }
 
     std::unique_ptr<TGogoTea> tea;
     std::unique_ptr<TrackEncoder> encoder;
@@ -418,6 +514,8 @@ int run(const QStringList& arguments, const Environment& env)
         return listDrives(env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
     case Arguments::Command::Toc:
         return printToc(args, env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
+    case Arguments::Command::Lookup:
+        return lookUp(args, env);
     case Arguments::Command::Rip:
         return rip(args, env);
     }

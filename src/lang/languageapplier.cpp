@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 namespace trackmill {
@@ -160,6 +161,13 @@ bool LanguageApplier::setControlText(const QString& target, const QString& text)
         return widget != nullptr;
     }
     if (entry >= 0) {
+        // A list of several columns: the column's header.
+        if (auto* tree = qobject_cast<QTreeWidget*>(object)) {
+            if (entry >= tree->columnCount())
+                return false;
+            tree->headerItem()->setText(entry, text);
+            return true;
+        }
         // setItemText keeps the selected entry, so the user's choice stays.
         auto* list = qobject_cast<QComboBox*>(object);
         if (!list || entry >= list->count())

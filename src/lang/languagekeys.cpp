@@ -230,6 +230,30 @@ constexpr LanguageTextRow kReadingRows[] = {
     {"READING", "ACCURATE_COUNT", "LanguageTexts.reading.accurateCount", F::Text},
 };
 
+// Names that arrive: the lookup window's source and matches, the lookup
+// settings, the cover in the tag editor.
+constexpr LanguageTextRow kLookupRows[] = {
+    {"LOOKUP", "SOURCE", "TForm7.LabelSource", F::Colon},
+    {"LOOKUP", "MATCHES", "TForm7.GroupBoxCandidates", F::Text},
+    {"LOOKUP", "ARTIST", "TForm7.Candidates#0", F::Text},
+    {"LOOKUP", "ALBUM", "TForm7.Candidates#1", F::Text},
+    {"LOOKUP", "YEAR", "TForm7.Candidates#2", F::Text},
+    {"LOOKUP", "COUNTRY", "TForm7.Candidates#3", F::Text},
+    {"LOOKUP", "TRACKS", "TForm7.Candidates#4", F::Text},
+    {"LOOKUP", "USE", "TForm7.BtnUseCandidate", F::LeadingBlank},
+    {"LOOKUP", "CHOOSE", "LanguageTexts.lookupChoose", F::Text},
+    {"LOOKUP", "SOURCE", "TForm2.LabelLookupSource", F::Colon},
+    {"LOOKUP", "MUSICBRAINZ_SERVER", "TForm2.LabelMusicBrainzServer", F::Colon},
+    {"LOOKUP", "COVER_ART_SERVER", "TForm2.LabelCoverArtServer", F::Colon},
+    {"LOOKUP", "FETCH_COVER", "TForm2.CoverArt", F::Text},
+    {"LOOKUP", "CD_NUMBER_FOLDER", "TForm2.CdNumberAsDirectory", F::Text},
+    {"LOOKUP", "COVER", "TForm4.LabelCover", F::Colon},
+    {"LOOKUP", "CHOOSE_PICTURE", "TForm4.BtnChoosePicture", F::LeadingBlank},
+    {"LOOKUP", "NO_PICTURE", "TForm4.BtnNoPicture", F::LeadingBlank},
+    {"LOOKUP", "CHOOSE_PICTURE", "LanguageTexts.choosePicture", F::Text},
+    {"LOOKUP", "PICTURE_NOT_USABLE", "LanguageTexts.pictureNotUsable", F::Text},
+};
+
 constexpr LanguageKey kAboutKeys[] = {
     {"OTHERS", "AUTHOR"},
     {"OTHERS", "PROGRAMMING_LANGUAGE"},
@@ -250,6 +274,7 @@ constexpr LanguageKey kConsoleKeys[] = {
     {"CONSOLE", "DATA_TRACK"},    {"CONSOLE", "NO_ENCODER"},    {"CONSOLE", "INTERRUPTED"},
     {"CONSOLE", "RUN_FAILED"},    {"CONSOLE", "TRACKS_DONE"},   {"CONSOLE", "TRACK"},
     {"CONSOLE", "TRACK_DONE"},    {"CONSOLE", "TRACK_ABORTED"}, {"CONSOLE", "TRACK_FAILED"},
+    {"LOOKUP", "NO_MATCH"},       {"LOOKUP", "LOOKUP_FAILED"},  {"LOOKUP", "NO_SUCH_RELEASE"},
 };
 
 std::vector<LanguageKey> collectKeys()
@@ -281,6 +306,7 @@ std::span<const LanguageTextRow> languageTextRows()
     static const std::vector<LanguageTextRow> rows = [] {
         std::vector<LanguageTextRow> all(std::begin(kRows), std::end(kRows));
         all.insert(all.end(), std::begin(kReadingRows), std::end(kReadingRows));
+        all.insert(all.end(), std::begin(kLookupRows), std::end(kLookupRows));
         return all;
     }();
     return rows;

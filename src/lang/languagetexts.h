@@ -33,6 +33,9 @@ struct LanguageTexts
     QString playtime;                   // OTHERS/PLAYTIME
     QString errorPathFilename;          // OTHERS/ERROR_PATH_FILENAME
     QString flacLossless;               // FLAC/LOSSLESS
+    QString lookupChoose;               // LOOKUP/CHOOSE
+    QString choosePicture;              // LOOKUP/CHOOSE_PICTURE
+    QString pictureNotUsable;           // LOOKUP/PICTURE_NOT_USABLE
     int charset = 255;                  // FONTS/CHARACTER as a number
     ReadingTexts reading;               // section READING
 

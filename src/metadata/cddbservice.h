@@ -15,6 +15,8 @@ struct CddbMatchRecord
     QString discId;
     QString artist;
     QString title;
+
+    bool operator==(const CddbMatchRecord&) const = default;
 };
 
 // The CDDB client of the CD ripping library, as the freedb lookup uses it.

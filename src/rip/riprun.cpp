@@ -17,7 +17,9 @@
 #include "cd/drivetray.h"
 #include "encoder/trackencoder.h"
 #include "lang/languagetexts.h"
+#include "metadata/coverart.h"
 #include "metadata/discnames.h"
+#include "platform/hiddenlog.h"
 #include "platform/messageboxes.h"
 #include "platform/systemservices.h"
 #include "settings/settings.h"
@@ -256,6 +258,18 @@ bool RipRun::prepareOutputDirectory()
     directory.MakingDirectory(artist, album, year);
     if (!directory.hasError())
         directory.Check();
+    // The album's own folder holds its cover; a disc of a set goes one
+    // folder deeper when asked, into "CD n".
+    const NamingSettings naming = m_c.naming.namingSettings();
+    const bool albumFolder =
+        naming.albumAsDirectory || naming.artistAndAlbumAsDirectory || naming.artistAlbumYearAsDirectory;
+    if (!directory.hasError() && albumFolder && !m_c.names.cover().data.isEmpty()) {
+        const QString error = writeCoverFile(directory.directory(), m_c.names.cover());
+        if (!error.isEmpty())
+            m_c.log.add(QStringLiteral("Could not save the cover: ") + error);
+    }
+    if (!directory.hasError() && m_c.settings.cdNumberFolder && m_c.names.discCount() > 1)
+        directory.addDiscFolder(m_c.names.discNumber());
     m_outputDirectory = withTrailingSlash(directory.directory());
     if (!directory.hasError())
         return true;

@@ -22,6 +22,7 @@
 #include "settings/settings.h"
 #include "tags/tagfields.h"
 #include "tags/tagwriter.h"
+#include "tags/vorbiscomments.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -331,6 +332,10 @@ TagSources RipRun::tagSources() const
     sources.album = m_c.names.album();
     sources.split = m_c.settings.split;
     sources.separator = m_c.naming.namingSettings().splitCharacter;
+    sources.discNumber = m_c.names.discNumber();
+    sources.discCount = m_c.names.discCount();
+    sources.cover = m_c.names.cover().data;
+    sources.coverMimeType = m_c.names.cover().mimeType;
     return sources;
 }
 
@@ -348,11 +353,21 @@ TrackToTag RipRun::tagTrack(const Task& task, const TagSources& sources) const
 
 void RipRun::writeTags(const Task& task)
 {
-    // A FLAC file got its comments when its job started.
-    if (m_output != Output::Mp3)
+    if (m_output == Output::Wav)
         return;
     const TagSources sources = tagSources();
     const TrackToTag track = tagTrack(task, sources);
+    if (m_output == Output::Flac) {
+        // The comments went in when the file was made; a front cover goes
+        // into the padding kept for such later additions.
+        if (!sources.cover.isEmpty()) {
+            const QString error = writeVorbisComments(task.encodedPath, m_c.tags.vorbisComments(track, sources),
+                                                      sources.cover, sources.coverMimeType);
+            if (!error.isEmpty())
+                m_c.boxes.error(error);
+        }
+        return;
+    }
     // The tag editor's title fields follow the track being tagged.
     QString title;
     if (sources.split)

@@ -14,8 +14,9 @@ namespace trackmill {
 class IniFile;
 struct SettingEntry;
 
-// The user's settings: the 42 keys of section MAIN of Trackmill.INI and
-// those of the later sections (FLAC), held as the settings window shows them. Each key is declared once, in
+// The user's settings: the 42 keys of section MAIN of Trackmill.INI and the
+// keys of the later features' sections (FLAC, READING, CDDB, LOOKUP), held
+// as the settings window shows them. Each key is declared once, in
 // settingsTable() (settingstable.h), which load(), save() and the settings
 // window walk. List choices are entry indexes, -1 when
 // no entry is selected. The window edits this object directly, so a value
@@ -99,6 +100,21 @@ public:
     static constexpr int kMaxReadOffset = 3000;
     // "host" or "host:port" of the AccurateRip database.
     QString accurateRipServer = QStringLiteral("www.accuraterip.com");
+    // Section CDDB: the server ("host" or "host:port"), its query program
+    // and the e-mail address the lookups send.
+    QString cddbServer = QStringLiteral("gnudb.gnudb.org");
+    QString cddbCgi = QStringLiteral("/~cddb/cddb.cgi");
+    QString cddbEmail = QStringLiteral("trackmill@localhost");
+    // Section LOOKUP: where the connection window looks first (0 CDDB,
+    // 1 MusicBrainz), the MusicBrainz and Cover Art Archive servers, whether
+    // the front cover is fetched, and whether a disc of a set rips into a
+    // "CD n" folder inside the album's folder.
+    int lookupSource = 0;
+    QString musicBrainzServer = QStringLiteral("https://musicbrainz.org");
+    QString coverArtServer = QStringLiteral("https://coverartarchive.org");
+    bool fetchCoverArt = true;
+    bool cdNumberFolder = false;
+    static constexpr int kLookupSourceCount = 2;
 
     // Not stored: whether load() could not enter the stored output directory
     // (the batch driver refuses to start while it is set).

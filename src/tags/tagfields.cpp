@@ -171,6 +171,8 @@ FlacComments TagFields::vorbisComments(const TrackToTag& track, const TagSources
     t.title = track.title;
     t.number = track.trackNumber;
     t.total = track.total;
+    t.disc = sources.discNumber;
+    t.discTotal = sources.discCount;
     t.date = f.year2;
     t.genre = f.genre2;
     // The memo's lines end in CR LF; a comment's in LF.

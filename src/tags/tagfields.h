@@ -33,6 +33,7 @@ public:
     ~TagFields() override;
 
     const TagEditorFields& fields() const { return m_fields; }
+    const GenreList& genres() const { return m_genres; }
     // The values as the window shows them after an edit; equal values change nothing.
     void setFields(const TagEditorFields& fields);
 

@@ -80,6 +80,36 @@ TEST(CliArguments, ReadModeOffsetAndAccuracy)
     EXPECT_FALSE(r.arguments.offsetGiven);
 }
 
+TEST(CliArguments, LookupAndItsOptions)
+{
+    using Source = Arguments::Source;
+    struct Case
+    {
+        const char* line;
+        Command command;
+        Source source;
+        bool lookup;
+        int release;
+    };
+    const Case cases[] = {
+        {"lookup", Command::Lookup, Source::Settings, false, 0},
+        {"lookup --source musicbrainz --drive 2 --settings s.ini", Command::Lookup, Source::MusicBrainz, false, 0},
+        {"lookup --source=cddb", Command::Lookup, Source::Cddb, false, 0},
+        {"rip --lookup", Command::Rip, Source::Settings, true, 0},
+        {"rip --lookup --release 2 --source musicbrainz", Command::Rip, Source::MusicBrainz, true, 2},
+        {"rip --release=25 --lookup", Command::Rip, Source::Settings, true, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParseResult r = parse(QString::fromLatin1(c.line));
+        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        EXPECT_EQ(r.arguments.command, c.command);
+        EXPECT_EQ(r.arguments.source, c.source);
+        EXPECT_EQ(r.arguments.lookup, c.lookup);
+        EXPECT_EQ(r.arguments.release, c.release);
+    }
+}
+
 TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
 {
     struct Case
@@ -131,6 +161,14 @@ TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
         {"rip --offset 6x", "bad offset \"6x\""},
         {"toc --secure", "unknown option \"--secure\""},
         {"rip --require-accurate=1", "unknown option \"--require-accurate=1\""},
+        {"lookup --source gnudb", "bad source \"gnudb\""},
+        {"lookup --tracks 1", "unknown option \"--tracks\""},
+        {"lookup --lookup", "unknown option \"--lookup\""},
+        {"rip --release 2", "need --lookup"},
+        {"rip --source cddb", "need --lookup"},
+        {"rip --lookup --release 0", "bad release \"0\""},
+        {"rip --lookup --release 26", "bad release \"26\""},
+        {"rip --lookup=1", "unknown option \"--lookup=1\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

@@ -2,10 +2,21 @@
 // trackmill-cli as a process over generated disc images.
 #include "clirun.h"
 
+#include "cd/akriplibrary.h"
+#include "cd/cddrives.h"
+#include "cd/drivelist.h"
 #include "metadata/cdplayerdatabase.h"
+#include "metadata/musicbrainzdiscid.h"
+#include "platform/hiddenlog.h"
 
+#include "cddbserver.h"
 #include "discimage.h"
 #include "flacreading.h"
+#include "httpserver.h"
+#include "jpegfixture.h"
+
+#include <mpegfile.h>
+#include <id3v2tag.h>
 
 #include <QRegularExpression>
 #include <QTest>
@@ -273,4 +284,109 @@ TEST_F(CliProgramTest, TheSettingsFilesLanguageSpeaks)
     EXPECT_TRUE(r.out.startsWith("Titel 01: fertig  " + album() + "01 - Eins.wav\n")) << r.out.toStdString();
     const CliResult none = cli.run({"rip", "--tracks", "2"});
     EXPECT_EQ(none.errors, "trackmill-cli: Die CD hat keinen Titel 2, sie hat 1\n");
+}
+
+namespace {
+
+// The disc id MusicBrainz knows the disc in the first drive by.
+QString musicBrainzIdOfFirstDrive(const ProgramFolders& folders)
+{
+    HiddenLog log;
+    DriveList list;
+    AkripLibrary library;
+    CdDrives drives(library, log, list, CdDrives::Options{folders.paths.discsDir(), false});
+    drives.GetListCDROM();
+    drives.FGetHandle(0, 0, 0);
+    TOC toc;
+    if (!drives.readToc(toc, 0))
+        return {};
+    return musicBrainzDiscId(*musicBrainzToc(toc)).value_or(QString());
+}
+
+std::string twoReleases(const QString& id)
+{
+    QString json = QStringLiteral(R"({"id":"%1","offsets":[],"releases":[)").arg(id);
+    const char* releases[][4] = {{"aaaaaaaa-0000-4000-8000-000000000001", "First Artist", "First Album", "1990"},
+                                 {"aaaaaaaa-0000-4000-8000-000000000002", "Second Artist", "Second Album", "2011"}};
+    for (int r = 0; r < 2; ++r)
+        json += QStringLiteral(R"(%1{"id":"%2","title":"%4","date":"%5","country":"DE","artist-credit":[{"name":"%3","joinphrase":""}],)"
+                               R"("cover-art-archive":{"front":%6},"media":[{"position":1,"format":"CD","discs":[{"id":"%7"}],)"
+                               R"("tracks":[{"title":"%4 one"},{"title":"%4 two"}]},{"position":2,"format":"CD","discs":[],"tracks":[]}]})")
+                    .arg(r ? "," : "", releases[r][0], releases[r][1], releases[r][2], releases[r][3],
+                         r ? "true" : "false", id);
+    return (json + "]}").toStdString();
+}
+
+}
+
+TEST_F(CliProgramTest, LookupListsTheMatchesAndRipTakesTheChosenOne)
+{
+    folders.writeDisc("disc", {2, 3});
+    HttpServer web;
+    const QString id = musicBrainzIdOfFirstDrive(folders);
+    ASSERT_FALSE(id.isEmpty());
+    web.answer("/ws/2/discid/" + id.toStdString(), {200, twoReleases(id)});
+    const QByteArray cover = noiseJpeg(32, 32);
+    web.redirect("/release/aaaaaaaa-0000-4000-8000-000000000002/front-500", "/front.jpg");
+    web.answer("/front.jpg", {200, cover.toStdString(), "image/jpeg"});
+    IniFile settings(folders.paths.settingsFile());
+    settings.writeString("LOOKUP", "MUSICBRAINZ_SERVER", web.url().c_str());
+    settings.writeString("LOOKUP", "COVER_ART_SERVER", web.url().c_str());
+
+    const CliResult list = cli.run({"lookup", "--source", "musicbrainz"});
+    EXPECT_EQ(list.exitCode, 0) << list.errors.toStdString();
+    EXPECT_EQ(list.out.toStdString(),
+              "release  year  tracks  country  artist / album\n"
+              "      1  1990       2  DE/CD    First Artist / First Album\n"
+              "          1  First Album one\n"
+              "          2  First Album two\n"
+              "      2  2011       2  DE/CD    Second Artist / Second Album\n"
+              "          1  Second Album one\n"
+              "          2  Second Album two\n");
+
+    const CliResult rip =
+        cli.run({"rip", "--mp3", "--tracks", "2", "--lookup", "--source", "musicbrainz", "--release", "2"});
+    EXPECT_EQ(rip.exitCode, 0) << rip.errors.toStdString();
+    const QString album = folders.output + "/Second Artist/Second Album/";
+    EXPECT_EQ(filesBelow(album),
+              (QStringList{"02 - Second Album two.mp3", "Second Artist - Second Album.log", "cover.jpg"}));
+    TagLib::MPEG::File file(QFile::encodeName(album + "02 - Second Album two.mp3").constData());
+    ASSERT_TRUE(file.ID3v2Tag());
+    EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(true), "Second Album two");
+    EXPECT_EQ(file.ID3v2Tag()->year(), 2011u);
+    EXPECT_EQ(file.ID3v2Tag()->frameListMap()["TPOS"].front()->toString().to8Bit(), "1/2");
+    EXPECT_EQ(file.ID3v2Tag()->frameListMap()["APIC"].size(), 1u);
+
+    // A match that is not there ends the command before any rip.
+    const CliResult third = cli.run({"rip", "--lookup", "--source", "musicbrainz", "--release", "3"});
+    EXPECT_EQ(third.exitCode, 1);
+    EXPECT_EQ(third.errors, "trackmill-cli: There is no match 3, there are 2\n");
+}
+
+TEST_F(CliProgramTest, LookupAtCddbAndWhenNothingIsFound)
+{
+    folders.writeDisc("disc", {2, 3});
+    CddbServer cddb;
+    cddb.setQueryAnswer(CddbServer::matchList(211, {"rock 12345678 Inexact / One", "jazz 12345679 Inexact / Two"}));
+    IniFile settings(folders.paths.settingsFile());
+    settings.writeString("CDDB", "SERVER", ("127.0.0.1:" + std::to_string(cddb.port())).c_str());
+    settings.writeString("LOOKUP", "MUSICBRAINZ_SERVER", "http://127.0.0.1:9");
+
+    const CliResult list = cli.run({"lookup", "--source", "cddb"});
+    EXPECT_EQ(list.exitCode, 0) << list.errors.toStdString();
+    EXPECT_EQ(list.out.toStdString(), "release  year  tracks  country  artist / album\n"
+                                      "      1     -       -  rock     Inexact / One\n"
+                                      "      2     -       -  jazz     Inexact / Two\n");
+
+    cddb.setQueryAnswer("202 No match found.\r\n");
+    const CliResult none = cli.run({"lookup", "--source", "cddb"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.errors, "trackmill-cli: No disc matches\n");
+    const CliResult down = cli.run({"lookup", "--source", "musicbrainz"});
+    EXPECT_EQ(down.exitCode, 1);
+    EXPECT_TRUE(down.errors.startsWith("trackmill-cli: The lookup failed: ")) << down.errors.toStdString();
+    // Nothing found for rip --lookup: the disc's own names, and the run goes on.
+    const CliResult rip = cli.run({"rip", "--tracks", "1", "--lookup", "--source", "cddb"});
+    EXPECT_EQ(rip.exitCode, 0) << rip.errors.toStdString();
+    EXPECT_TRUE(rip.errors.contains("No disc matches"));
 }

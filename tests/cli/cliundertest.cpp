@@ -7,6 +7,7 @@
 #include "cli/clisession.h"
 
 #include "akrip32_testing.h"
+#include "metadata/httpfetch.h"
 #include "recordingsystemservices.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     paths.configDir = QFile::decodeName(argv[2]);
     AkripTestUsePhysicalDrives(0);
     AkripTestCddbLoopbackOnly(1);
+    trackmill::setHttpLoopbackOnly(true);
     AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
     // A sector that never reads, for the read error of a verified run.
     if (qEnvironmentVariableIsSet("CLI_UNDER_TEST_FAIL_SECTOR"))

@@ -4,11 +4,13 @@
 // and WAV files from disk. Every FLAC file is read back by other readers:
 // libsndfile decodes it, TagLib reads its comments, libFLAC its metadata.
 #include "encoder/trackencoder.h"
+#include "metadata/discnames.h"
 #include "platform/hiddenlog.h"
 #include "tags/tagfields.h"
 
 #include "filesizelimit.h"
 #include "flacreading.h"
+#include "jpegfixture.h"
 #include "programrun.h"
 #include "wavfixture.h"
 
@@ -205,6 +207,32 @@ TEST_F(FlacRunTest, AbortLeavesNoFlacThatLooksComplete)
         EXPECT_EQ(app->tracks().cell(5, 2), text);
         EXPECT_EQ(app->tracks().cell(5, 4), "");
         expectIdle();
+    }
+}
+
+// A disc of a set with a front cover from a lookup: the FLAC file carries
+// the disc number in its comments and the cover as a picture block, as its
+// MP3 would in TPOS and APIC.
+TEST_F(FlacRunTest, DiscNumberAndCoverOfALookupReachTheFile)
+{
+    start();
+    const QByteArray jpeg = test::noiseJpeg(64, 64);
+    app->discNames().setDiscNumber(2, 3);
+    app->discNames().setCover(CoverArt{jpeg, "image/jpeg"});
+    runFlac();
+    // The finish box alone: no tag error.
+    ASSERT_EQ(boxes.messages.size(), 1) << boxes.texts().join('|').toStdString();
+    for (int track : {2, 4}) {
+        SCOPED_TRACE(track);
+        const QStringList c = comments(flac(track));
+        EXPECT_TRUE(c.contains("DISCNUMBER=2") && c.contains("DISCTOTAL=3")) << c.join('|').toStdString();
+        TagLib::FLAC::File f(QFile::encodeName(flac(track)).constData());
+        const auto pictures = f.pictureList();
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
+        EXPECT_EQ(QByteArray(pictures.front()->data().data(), int(pictures.front()->data().size())), jpeg);
+        // The audio is untouched by the picture going in.
+        EXPECT_TRUE(decoded(flac(track)) == pcm(track));
     }
 }
 

@@ -205,8 +205,16 @@ public:
     void setStatus(const QString& text) override { calls << "status " + text; }
     void repaintNow() override { calls << "paint"; }
     void setBusy(bool busy) override { calls << (busy ? "busy" : "idle"); }
+    int source() const override { return lookupSource; }
+    void showCandidates(const QList<LookupCandidate>& candidates) override
+    {
+        calls << QStringLiteral("candidates %1").arg(candidates.size());
+        shown = candidates;
+    }
 
     QStringList calls;
+    int lookupSource = 0;
+    QList<LookupCandidate> shown;
 };
 
 class FreedbIntoDiscNames : public DiscNamesOverDatabase

@@ -279,46 +279,84 @@ TEST(FreedbLookup, ProxyPortThatIsNoNumberSendsNothing)
     }
 }
 
-TEST(FreedbLookup, AllNamesComeFromTheFirstMatchThatArrived)
+// Several matches are listed and left to the user: none is fetched (each
+// could cost the server's whole time limit); the chosen one is read then.
+// One match is read at once, as designed.
+TEST(FreedbLookup, SeveralMatchesAreTheUsersChoiceOneIsReadAtOnce)
 {
     ScriptedCddb cddb;
     cddb.matches = {{"rock", "00000001", "Lost", "Entry"},
                     {"jazz", "00000002", "Second", "Match"},
                     {"misc", "00000003", "Third", "Match"}};
-    cddb.entries["00000002"] = entryWithTitles("Second", 11);
-    cddb.entries["00000003"] = entryWithTitles("Third", 11);
+    cddb.entries["00000002"] = entryWithTitles("Second", 11) + "DYEAR=1987\nDGENRE=Hip Hop\n";
     HiddenLog log;
-    const FreedbResult result = FreedbLookup(cddb, log).run({}, 12);
-    EXPECT_EQ(result.status, FreedbResult::Status::Found);
-    EXPECT_EQ(result.artist + " / " + result.album, "Second / Match");
-    ASSERT_EQ(result.trackNames.size(), 11);
-    EXPECT_EQ(result.trackNames.last(), "Second 11");  // TTITLE10 is no TTITLE1
-    EXPECT_EQ(log.lines()[1], "Error while getting DiskInfo");
-    // The third match is listed but not fetched: the names have arrived.
-    EXPECT_EQ(cddb.fetched, (QStringList{"00000001", "00000002"}));
-    EXPECT_EQ(log.lines().last(), "2: misc 00000003 Third / Match");
-    // No entry at all: nothing found, no names.
+    FreedbLookup lookup(cddb, log);
+    const FreedbResult several = lookup.run({}, 12);
+    EXPECT_EQ(several.status, FreedbResult::Status::Several);
+    EXPECT_EQ(several.matches, cddb.matches);
+    EXPECT_TRUE(cddb.fetched.isEmpty());
+    EXPECT_EQ(log.lines(), (QStringList{"0: rock 00000001 Lost / Entry", "1: jazz 00000002 Second / Match",
+                                        "2: misc 00000003 Third / Match"}));
+
+    const FreedbResult chosen = lookup.read({}, cddb.matches[1], 12);
+    EXPECT_EQ(chosen.status, FreedbResult::Status::Found);
+    EXPECT_EQ(chosen.artist + " / " + chosen.album, "Second / Match");
+    ASSERT_EQ(chosen.trackNames.size(), 11);
+    EXPECT_EQ(chosen.trackNames.last(), "Second 11");  // TTITLE10 is no TTITLE1
+    EXPECT_EQ(chosen.year + "|" + chosen.genre, "1987|Hip Hop");
+    // Each read runs under the whole lookup's limit, lifted afterwards.
+    EXPECT_EQ(cddb.options.last(), (ScriptedCddb::OptionCall{9, "", 0}));
+    const FreedbResult missing = lookup.read({}, cddb.matches[0], 12);
+    EXPECT_EQ(missing.status, FreedbResult::Status::NotFound);
+    EXPECT_TRUE(missing.artist.isEmpty());
+    EXPECT_EQ(log.lines().last(), "Error while getting DiskInfo");
+
+    // One match: read at once; an odd year is no year.
+    cddb.matches = {cddb.matches[1]};
+    cddb.entries["00000002"] = entryWithTitles("Only", 2) + "DYEAR=87\n";
+    const FreedbResult one = FreedbLookup(cddb, log).run({}, 3);
+    EXPECT_EQ(one.status, FreedbResult::Status::Found);
+    EXPECT_EQ(one.trackNames, (QStringList{"Only 1", "Only 2"}));
+    EXPECT_EQ(one.year, "");
     cddb.entries.clear();
-    const FreedbResult none = FreedbLookup(cddb, log).run({}, 4);
-    EXPECT_EQ(none.status, FreedbResult::Status::NotFound);
-    EXPECT_TRUE(none.artist.isEmpty());
+    EXPECT_EQ(FreedbLookup(cddb, log).run({}, 3).status, FreedbResult::Status::NotFound);
 }
 
-TEST(FreedbLookup, ACancelledLookupNamesNothingAndFetchesNoMore)
+TEST(FreedbLookup, ACancelledLookupNamesNothing)
 {
     ScriptedCddb cddb;
-    cddb.matches = {{"rock", "00000001", "First", "Match"}, {"jazz", "00000002", "Second", "Match"}};
+    cddb.matches = {{"rock", "00000001", "First", "Match"}};
     cddb.entries["00000001"] = entryWithTitles("First", 3);
     HiddenLog log;
     FreedbLookup lookup(cddb, log);
-    // The user's Close arrives while the first entry is on its way.
+    // The user's Close arrives while the entry is on its way.
     cddb.whileFetching = [&] { lookup.cancel(); };
-    const FreedbResult result = lookup.run({}, 4);
-    EXPECT_EQ(result.status, FreedbResult::Status::Cancelled);
-    EXPECT_TRUE(result.artist.isEmpty() && result.album.isEmpty() && result.trackNames.isEmpty());
-    EXPECT_EQ(cddb.cancels, 1);
-    EXPECT_EQ(cddb.fetched, QStringList{"00000001"});
+    for (const FreedbResult& result : {lookup.run({}, 4), lookup.read({}, cddb.matches[0], 4)}) {
+        EXPECT_EQ(result.status, FreedbResult::Status::Cancelled);
+        EXPECT_TRUE(result.artist.isEmpty() && result.album.isEmpty() && result.trackNames.isEmpty());
+    }
+    EXPECT_EQ(cddb.fetched, QStringList{"00000001"}) << "no read after the cancel";
     EXPECT_EQ(cddb.options.last(), (ScriptedCddb::OptionCall{9, "", 0}));
+}
+
+// The settings' server, query program and e-mail address reach the
+// library; emptied fields their defaults.
+TEST(FreedbLookup, TheUsersServerFields)
+{
+    ScriptedCddb cddb;
+    HiddenLog log;
+    FreedbSettings settings;
+    settings.cgi = "/cgi-bin/cddb.cgi";
+    settings.email = "me@example.org";
+    FreedbLookup(cddb, log, {"cddb.example.org", 8080, 30000}).run(settings, 5);
+    using O = ScriptedCddb::OptionCall;
+    EXPECT_EQ(cddb.options.mid(0, 3), (QList<O>{{0, "cddb.example.org", 0}, {6, "/cgi-bin/cddb.cgi", 0},
+                                                {4, "me@example.org", 0}}));
+    EXPECT_TRUE(cddb.options.contains(O{7, "", 8080}));
+    cddb.options.clear();
+    settings.cgi = settings.email = "  ";
+    FreedbLookup(cddb, log).run(settings, 5);
+    EXPECT_EQ(cddb.options.mid(1, 2), (QList<O>{{6, "/~cddb/cddb.cgi", 0}, {4, "trackmill@localhost", 0}}));
 }
 
 TEST(FreedbLookup, OnlyTrackTitlesBecomeNames)

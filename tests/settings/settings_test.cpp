@@ -18,6 +18,7 @@
 #include "settings/settingswindow.h"
 #include "metadata/discnames.h"
 #include "testenvironment.h"
+#include "lang/languagetexts.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 #include "tags/tagfields.h"
@@ -245,7 +246,11 @@ const QByteArray kSavedMain =
     "\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n";
 // ... then the section of verified reading.
 const QByteArray kSavedFresh =
-    kSavedMain + "\r\n[READING]\r\nMODE=0\r\nOFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n";
+    kSavedMain + "\r\n[READING]\r\nMODE=0\r\nOFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n"
+    // The sections of the lookups.
+    "\r\n[CDDB]\r\nSERVER=gnudb.gnudb.org\r\nCGI=/~cddb/cddb.cgi\r\nEMAIL=trackmill@localhost\r\n"
+    "\r\n[LOOKUP]\r\nSOURCE=0\r\nMUSICBRAINZ_SERVER=https://musicbrainz.org\r\n"
+    "COVER_ART_SERVER=https://coverartarchive.org\r\nCOVER_ART=1\r\nCD_NUMBER_FOLDER=0\r\n";
 
 TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
 {
@@ -267,9 +272,10 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
         << written.constData();
     // A section that was not there yet comes after all the file's own lines.
     EXPECT_TRUE(written.contains("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2\r\n\r\n[FLAC]")) << written.constData();
-    EXPECT_TRUE(written.endsWith("\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n\r\n[READING]\r\nMODE=0\r\n"
-                                 "OFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n"))
+    EXPECT_TRUE(written.contains("\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n\r\n[READING]\r\nMODE=0\r\n"
+                                 "OFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n\r\n[CDDB]"))
         << written.constData();
+    EXPECT_TRUE(written.endsWith("CD_NUMBER_FOLDER=0\r\n")) << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
 }
 
@@ -407,8 +413,10 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
     for (const SettingEntry* e : settingsSaveOrder())
         later << QByteArray(e->section) + '/' + e->key;
     EXPECT_EQ(later.mid(42).join(' '),
-              "FLAC/COMPRESSION_LEVEL FLAC/VERIFY READING/MODE READING/OFFSET READING/ACCURATERIP_SERVER");
-    EXPECT_EQ(settingsLoadOrder().size(), 46u);
+              "FLAC/COMPRESSION_LEVEL FLAC/VERIFY READING/MODE READING/OFFSET READING/ACCURATERIP_SERVER "
+              "CDDB/SERVER CDDB/CGI CDDB/EMAIL LOOKUP/SOURCE LOOKUP/MUSICBRAINZ_SERVER LOOKUP/COVER_ART_SERVER "
+              "LOOKUP/COVER_ART LOOKUP/CD_NUMBER_FOLDER");
+    EXPECT_EQ(settingsLoadOrder().size(), 54u);
 }
 
 // A later feature's section, walked by the same load and save.
@@ -458,7 +466,9 @@ protected:
         mainWindow = std::make_unique<TForm1>(
             TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, discNames, mainSteps, nullptr});
         mainWindowPointer = mainWindow.get();
-        tagEditor = std::make_unique<TForm4>(genres, tagFields, discNames);
+        tagEditor = std::make_unique<TForm4>(
+            genres, tagFields, discNames,
+            TForm4::PictureChoice{shell, boxes, [this]() -> const LanguageTexts& { return texts; }});
         form = std::make_unique<TForm2>(TForm2::Collaborators{settings, steps, discNames, *drives, driveList, *tracks,
                                                               shell, boxes, paths, tagEditor.get()});
         mainWindow->setCommand(QStringLiteral("Settings"), [this] { form->SettingsClick(); });
@@ -513,6 +523,7 @@ protected:
     DriveList driveList;
     test::RecordingMessageBoxes boxes;
     test::FakeDesktopShell shell;
+    LanguageTexts texts;
     Settings settings;
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;

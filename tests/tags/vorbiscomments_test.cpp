@@ -6,8 +6,10 @@
 
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
+#include "metadata/coverart.h"
 
 #include "flacreading.h"
+#include "jpegfixture.h"
 #include "wavfixture.h"
 
 #include <gtest/gtest.h>
@@ -54,8 +56,11 @@ TEST(VorbisComments, FieldsOfATrack)
     EXPECT_TRUE(sampler.contains("ALBUMARTIST=The Band"));
     EXPECT_TRUE(sampler.contains("DISCNUMBER=2"));
     EXPECT_TRUE(sampler.contains("DISCTOTAL=3"));
-    t.disc = 0;
-    EXPECT_FALSE(names(vorbisComments(t)).join('|').contains("DISC"));
+    for (const auto& [disc, total] : {std::pair{0, 3}, {1, 1}, {4, 3}}) {
+        t.disc = disc;
+        t.discTotal = total;
+        EXPECT_FALSE(names(vorbisComments(t)).join('|').contains("DISC")) << disc << "/" << total;
+    }
 }
 
 // A FLAC track's comments from the tag editor's values, those its MP3's
@@ -125,6 +130,26 @@ TEST_F(VorbisCommentsFile, ReplaceTheOldCommentsAndKeepTheAudio)
     EXPECT_EQ(writeVorbisComments(file, {{"COMMENT", huge}}), QString());
     EXPECT_EQ(field("COMMENT"), huge);
     EXPECT_TRUE(decoded(file) == pcm);
+}
+
+// The front cover as a picture block, in place of the one the file had;
+// the audio untouched though the file had to grow.
+TEST_F(VorbisCommentsFile, FrontCoverAsAPictureBlock)
+{
+    for (const QByteArray& cover : {noiseJpeg(120, 90), noiseJpeg(30, 20)}) {
+        EXPECT_EQ(writeVorbisComments(file, {{"TITLE", QStringLiteral("t")}}, cover, "image/jpeg"), QString());
+        TagLib::FLAC::File f(QFile::encodeName(file).constData());
+        const TagLib::List<TagLib::FLAC::Picture*> pictures = f.pictureList();
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
+        EXPECT_EQ(QString::fromStdString(pictures.front()->mimeType().to8Bit()), "image/jpeg");
+        EXPECT_EQ(QByteArray(pictures.front()->data().data(), int(pictures.front()->data().size())), cover);
+        EXPECT_EQ(pictures.front()->width(), jpegSize(cover)->first);
+        EXPECT_TRUE(decoded(file) == pcm);
+    }
+    // Without a cover the picture stays.
+    EXPECT_EQ(writeVorbisComments(file, {{"TITLE", QStringLiteral("u")}}), QString());
+    EXPECT_EQ(TagLib::FLAC::File(QFile::encodeName(file).constData()).pictureList().size(), 1u);
 }
 
 TEST_F(VorbisCommentsFile, AFileThatIsNoFlacIsLeftAlone)
