@@ -11,10 +11,15 @@ packages=(
   famfamfam-flag-png
   # CD access, MP3 and FLAC encoding, WAV input, CDDB over HTTP, media arrival
   libcdio-dev libcdio-paranoia-dev libmp3lame-dev libflac-dev libsndfile1-dev
-  libcurl4-openssl-dev libudev-dev
+  libcurl4-openssl-dev libudev-dev zlib1g-dev
+  # names: the MusicBrainz disc id, cover pictures
+  libdiscid-dev libjpeg-dev
   # tests: GoogleTest, independent readers of what we write, benchmarks
-  googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev libdiscid-dev
+  googletest libgtest-dev libgmock-dev libtag1-dev libmpg123-dev
   lame flac desktop-file-utils dbus-daemon
+  # tests: AccurateRip checksums checked by whipper's accuraterip-checksum,
+  # cue sheets read back by libcue; benchmark: cd-paranoia on the same image
+  whipper libcue-dev cd-paranoia
   # tests: the ThreadSanitizer run of the threaded tests (scripts/tsan-tests.sh)
   libtsan2
   # tests: the architecture check script

@@ -14,6 +14,8 @@ using namespace trackmill;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The web services are told which version asks.
+    QApplication::setApplicationVersion(QStringLiteral(TRACKMILL_VERSION));
 
     // A second copy beeps once and ends without a window; the running copy
     // is not told.

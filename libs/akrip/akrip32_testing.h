@@ -22,7 +22,20 @@ AKRIP_API void AkripTestUsePhysicalDrives(int use);
  * track 1 = 0) fails with `status` (no data). status 0 removes the fault. */
 AKRIP_API void AkripTestFailReads(DWORD fromSector, DWORD status);
 
-/* Back to defaults: default folder, physical drives listed, no faults. */
+/* Low-level reads (plain reads and each read paranoia makes) that touch
+ * `sector` come back short, ending before it, the next `times` times, or
+ * every time with AKRIP_FAULT_ALWAYS; 0 removes the fault. A plain read
+ * that comes back short fails with SS_ERR. */
+#define AKRIP_FAULT_ALWAYS 0xFFFFFFFFu
+AKRIP_API void AkripTestFailSector(DWORD sector, DWORD times);
+
+/* Every `everyNth` low-level read (counted afresh from this call, on any
+ * handle) hands back audio shifted by `samples` stereo samples (-587 to
+ * 587; positive: from later on the disc), as a drive that loses its place
+ * does. 0 turns it off. */
+AKRIP_API void AkripTestJitterReads(DWORD everyNth, int32_t samples);
+
+/* Back to defaults: default folder, physical drives listed, no faults, no jitter. */
 AKRIP_API void AkripTestReset(void);
 
 /* CDDB client. Connect and total time limits of one HTTP exchange in

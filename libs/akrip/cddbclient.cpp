@@ -58,6 +58,9 @@ struct ClientState
     std::string lastError;
 };
 
+// Apart from the state's lock: a cancel must not wait for a running request.
+std::atomic<bool> g_cancelled{false};
+
 ClientState& state()
 {
     static ClientState s;
@@ -126,6 +129,7 @@ std::optional<std::string> exchange(const std::string& command)
         setError(error);
         return std::nullopt;
     }
+    limits.cancel = &g_cancelled;
     HttpResult result = httpGet(request, limits, options.agent);
     if (!result.ok) {
         setError(result.error);
@@ -173,6 +177,14 @@ void storeNames(const CddbEntry& entry, const LastQuery& query)
 }
 
 }
+
+void currentSettings(CddbOptions& options, HttpLimits& limits)
+{
+    std::lock_guard lock(state().mutex);
+    options = state().options;
+    limits = state().limits;
+}
+
 }
 
 using namespace akrip::cddb;
@@ -191,6 +203,11 @@ void CDDBSetOption(int what, const char* text, int value)
     case CDDB_OPT_CGI: o.cgi = boundedText(text); break;
     case CDDB_OPT_HTTPPORT: o.httpPort = value; break;
     case CDDB_OPT_USECDPLAYERINI: o.storeInCdPlayerIni = value != 0; break;
+    case CDDB_OPT_TIMELIMIT:
+        state().limits.deadline = value > 0 ? std::chrono::steady_clock::now() + std::chrono::milliseconds(value)
+                                            : std::chrono::steady_clock::time_point::max();
+        g_cancelled = false;
+        break;
     default: break;
     }
 }
@@ -305,6 +322,11 @@ DWORD CDDBGetServerList(CDDBSITELIST* list)
     return 0;
 }
 
+void CDDBCancel(void)
+{
+    g_cancelled = true;
+}
+
 void AkripTestSetCddbTimeouts(long connectMs, long totalMs)
 {
     std::lock_guard lock(state().mutex);
@@ -343,4 +365,5 @@ void AkripTestResetCddb(void)
     state().testToc.reset();
     state().last = LastQuery{};
     state().lastError.clear();
+    g_cancelled = false;
 }

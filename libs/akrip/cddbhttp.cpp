@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 #include "cddbhttp.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <curl/curl.h>
@@ -29,6 +30,13 @@ size_t onData(char* data, size_t size, size_t count, void* user)
     }
     sink->body->append(data, bytes);
     return bytes;
+}
+
+// curl asks about once a second even while a server stalls.
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* cancel = static_cast<const std::atomic<bool>*>(user);
+    return cancel->load() ? 1 : 0;
 }
 
 std::atomic<bool> g_loopbackOnly{false};
@@ -60,12 +68,33 @@ void setLoopbackOnly(bool on)
     g_loopbackOnly = on;
 }
 
+bool loopbackOnly()
+{
+    return g_loopbackOnly;
+}
+
 HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const std::string& userAgent)
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     HttpResult result;
+    if (limits.cancel && limits.cancel->load()) {
+        result.error = "cancelled";
+        return result;
+    }
+    // Each exchange gets what is left of the lookup's time, at most its own limit.
+    long totalMs = limits.totalMs;
+    if (limits.deadline != std::chrono::steady_clock::time_point::max()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              limits.deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            result.error = "the lookup's time limit is over";
+            return result;
+        }
+        totalMs = std::min<long>(totalMs, static_cast<long>(left));
+    }
     CURL* curl = curl_easy_init();
     if (!curl) {
         result.error = "libcurl could not start";
@@ -80,8 +109,13 @@ HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const s
     // An empty proxy also keeps curl from taking one from http_proxy.
     curl_easy_setopt(curl, CURLOPT_PROXY, request.proxy.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, limits.totalMs);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, std::min(limits.connectMs, totalMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, totalMs);
+    if (limits.cancel) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(limits.cancel));
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    }
     curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.c_str());
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "identity");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
@@ -94,9 +128,12 @@ HttpResult httpGet(const CddbRequest& request, const HttpLimits& limits, const s
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
+    result.status = status;
 
     if (sink.overflow) {
         result.error = "answer too long";
+    } else if (code == CURLE_ABORTED_BY_CALLBACK) {
+        result.error = "cancelled";
     } else if (code != CURLE_OK) {
         result.error = errorText[0] ? errorText : curl_easy_strerror(code);
     } else if (status != 200) {

@@ -98,6 +98,51 @@ std::string helloArgument(const CddbOptions& options)
     return formEncode(user) + '+' + formEncode(host) + '+' + formEncode(client) + '+' + formEncode(version);
 }
 
+bool buildGetRequest(const CddbOptions& options, std::string_view server, std::string_view path,
+                     CddbRequest& request, std::string& error)
+{
+    // "host" or "host:port"; a bracketed IPv6 address keeps its colons.
+    std::string_view host = server;
+    int port = 80;
+    const std::size_t colon = server.rfind(':');
+    if (colon != std::string_view::npos && server.find(']', colon) == std::string_view::npos) {
+        host = server.substr(0, colon);
+        const std::string_view digits = server.substr(colon + 1);
+        port = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9' || port > 65535) {
+                port = 0;
+                break;
+            }
+            port = port * 10 + (c - '0');
+        }
+        if (digits.empty())
+            port = 0;
+    }
+    if (!validHost(host)) {
+        error = "invalid server host";
+        return false;
+    }
+    if (!validPort(port)) {
+        error = "invalid server port";
+        return false;
+    }
+    if (!validPath(path)) {
+        error = "invalid path";
+        return false;
+    }
+    request.proxy.clear();
+    if (options.useProxy) {
+        if (!validHost(options.proxy) || !validPort(options.proxyPort)) {
+            error = "invalid proxy";
+            return false;
+        }
+        request.proxy = options.proxy + ':' + std::to_string(options.proxyPort);
+    }
+    request.url = "http://" + std::string(host) + ':' + std::to_string(port) + std::string(path);
+    return true;
+}
+
 bool buildRequest(const CddbOptions& options, std::string_view command, CddbRequest& request,
                   std::string& error)
 {

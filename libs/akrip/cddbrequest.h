@@ -35,6 +35,11 @@ struct CddbRequest
 bool buildRequest(const CddbOptions& options, std::string_view command, CddbRequest& request,
                   std::string& error);
 
+// A plain GET of path on server ("host" or "host:port", port 80 when
+// none) through the options' proxy, for other clients of the library.
+bool buildGetRequest(const CddbOptions& options, std::string_view server, std::string_view path,
+                     CddbRequest& request, std::string& error);
+
 // "hello" field: user, host, client name, client version, '+'-separated
 // and percent-encoded.
 std::string helloArgument(const CddbOptions& options);

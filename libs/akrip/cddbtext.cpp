@@ -85,9 +85,13 @@ bool isValidUtf8(std::string_view bytes)
 
 std::string toCleanUtf8(std::string_view bytes)
 {
+    return toCleanUtf8(bytes, isValidUtf8(bytes));
+}
+
+std::string toCleanUtf8(std::string_view bytes, bool utf8)
+{
     std::string out;
     out.reserve(bytes.size());
-    const bool utf8 = isValidUtf8(bytes);
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
         if (c == 0)

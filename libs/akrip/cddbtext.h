@@ -18,6 +18,9 @@ bool isValidUtf8(std::string_view bytes);
 // dropped and other C0 control characters become spaces, so a value can
 // never break a line or end a C string early.
 std::string toCleanUtf8(std::string_view bytes);
+// The same for bytes whose encoding is known (a CUE sheet is decided as a
+// whole): utf8 true keeps them as they are, false reads windows-1252.
+std::string toCleanUtf8(std::string_view bytes, bool utf8);
 
 // The longest prefix of the UTF-8 text `text` of at most maxBytes bytes that
 // does not end inside a character.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 #include "cuesheet.h"
 
+#include "cddbtext.h"
+
 #include <cctype>
 
 namespace akrip {
@@ -102,6 +104,8 @@ std::optional<CueSheet> parseCueSheet(std::string_view text, std::string* error)
         return std::nullopt;
     }
 
+    // One encoding for the whole sheet, as its writer used one.
+    const bool utf8 = cddb::isValidUtf8(text);
     CueSheet sheet;
     bool haveFile = false;
     std::vector<std::string> w;
@@ -126,8 +130,20 @@ std::optional<CueSheet> parseCueSheet(std::string_view text, std::string* error)
         const std::string key = upper(w[0]);
         CueTrack* track = sheet.tracks.empty() ? nullptr : &sheet.tracks.back();
 
-        if (key == "REM" || key == "CATALOG" || key == "PERFORMER" || key == "TITLE" || key == "SONGWRITER"
-            || key == "ISRC" || key == "CDTEXTFILE" || key == "PREGAP" || key == "POSTGAP") {
+        if (key == "TITLE" || key == "PERFORMER" || key == "SONGWRITER") {
+            // CD-TEXT of the disc before the first TRACK, else of the track.
+            // A value with blanks should be quoted; unquoted words are
+            // taken together.
+            std::string value;
+            for (size_t i = 1; i < w.size(); ++i)
+                value += (i > 1 ? " " : "") + w[i];
+            CdTextItems& items = track ? track->text : sheet.disc;
+            std::string& field = key == "TITLE" ? items.title : key == "PERFORMER" ? items.performer : items.songwriter;
+            field = cdTextValue(value, utf8);
+            continue;
+        }
+        if (key == "REM" || key == "CATALOG" || key == "ISRC" || key == "CDTEXTFILE" || key == "PREGAP"
+            || key == "POSTGAP") {
             // Descriptions; PREGAP/POSTGAP silence is not in the BIN and
             // is not generated, as a burner of this image would not either.
             continue;
@@ -235,6 +251,16 @@ std::optional<CueSheet> parseCueSheet(std::string_view text, std::string* error)
         }
     }
     return sheet;
+}
+
+CdText CueSheet::cdText() const
+{
+    CdText text;
+    text.items[0] = disc;
+    for (const CueTrack& t : tracks)
+        if (t.number >= 1 && t.number <= 99)
+            text.items[static_cast<size_t>(t.number)] = t.text;
+    return text;
 }
 
 std::optional<DiscLayout> layoutFromCue(const CueSheet& sheet, int64_t binSectors, std::string* error)

@@ -5,6 +5,7 @@
 #ifndef AKRIP_CUESHEET_H
 #define AKRIP_CUESHEET_H
 
+#include "cdtext.h"
 #include "disclayout.h"
 
 #include <cstdint>
@@ -31,11 +32,16 @@ struct CueTrack {
     bool copyPermitted = false;
     int32_t index00 = -1; // sector in the BIN, -1 when absent
     int32_t index01 = -1;
+    CdTextItems text; // TITLE, PERFORMER, SONGWRITER after its TRACK line
 };
 
 struct CueSheet {
     std::string fileName; // as written on the FILE line
     std::vector<CueTrack> tracks;
+    CdTextItems disc; // TITLE, PERFORMER, SONGWRITER before the first TRACK
+    // The sheet's texts as CD-TEXT: UTF-8 when the whole file is valid
+    // UTF-8 (with or without a byte-order mark), else read as windows-1252.
+    CdText cdText() const;
 };
 
 // Parses the text of a CUE file. On failure returns nothing and, when

@@ -3,6 +3,7 @@
 #ifndef AKRIP_DRIVE_H
 #define AKRIP_DRIVE_H
 
+#include "cdtext.h"
 #include "disclayout.h"
 
 #include <cstdint>
@@ -20,6 +21,9 @@ public:
     // 16-bit little-endian stereo as on the disc. The caller has checked
     // the range against the layout of the last readLayout().
     virtual bool readAudio(int32_t lba, uint32_t count, uint8_t* out) = 0;
+    // The CD-TEXT of the disc of the last successful readLayout(); empty
+    // when it has none.
+    virtual CdText cdText() = 0;
 };
 
 }

@@ -6,6 +6,7 @@
 
 #include "akrip32.h"
 #include "drive.h"
+#include "securereader.h"
 
 #include <map>
 #include <memory>
@@ -19,6 +20,12 @@ struct OpenDrive {
     std::unique_ptr<Drive> drive;
     bool msf = false;                 // parameter 36
     std::optional<DiscLayout> layout; // from the last TOC read
+    bool secure = false;              // parameter 37
+    uint32_t retries = SecureReader::kDefaultRetries; // parameter 38
+    // Paranoia over the layout of the last TOC read; made at the first
+    // verified read after it.
+    std::unique_ptr<SecureReader> secureReader;
+    CDREADSTATS stats{0, 0, 0, 0, 0xFFFFFFFFu}; // of readers already closed
 };
 
 class HandleTable {

@@ -105,6 +105,7 @@ void ImageDrive::closeBin()
 std::optional<DiscLayout> ImageDrive::readLayout()
 {
     closeBin();
+    cdText_ = CdText{};
     const int64_t seenSectors = lastBinSectors_;
     lastBinSectors_ = -1;
     std::string text;
@@ -146,6 +147,7 @@ std::optional<DiscLayout> ImageDrive::readLayout()
     lastBinDev_ = st.st_dev;
     lastBinIno_ = st.st_ino;
     lastBinSectors_ = binSectors;
+    cdText_ = sheet->cdText();
     error_.clear();
     return layout;
 }

@@ -20,6 +20,8 @@ public:
 
     std::optional<DiscLayout> readLayout() override;
     bool readAudio(int32_t lba, uint32_t count, uint8_t* out) override;
+    // The TITLE, PERFORMER and SONGWRITER lines of the sheet.
+    CdText cdText() override { return cdText_; }
 
     // Why the last readLayout() failed, for diagnostics.
     const std::string& lastError() const { return error_; }
@@ -31,6 +33,7 @@ private:
     std::string error_;
     int binFd_ = -1;
     int64_t lbaOffsetBytes_ = 0; // byte offset in the BIN of LBA 0
+    CdText cdText_;
 
     // The image of the last layout read, so that a BIN cut short under an
     // open handle keeps its tracks: the same sheet and the same BIN file

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
 #include "physicaldrive.h"
 
+#include "cdtext.h"
+
 #include <cdio/cdio.h>
 
 namespace akrip {
@@ -32,6 +34,7 @@ std::optional<DiscLayout> PhysicalDrive::readLayout()
         return std::nullopt;
     const track_t first = cdio_get_first_track_num(cdio_);
     const track_t last = cdio_get_last_track_num(cdio_);
+    firstTrack_ = lastTrack_ = 0;
     if (first == CDIO_INVALID_TRACK || last == CDIO_INVALID_TRACK || first < 1 || last > 99 || last < first)
         return std::nullopt;
     const lsn_t leadOut = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
@@ -80,13 +83,22 @@ std::optional<DiscLayout> PhysicalDrive::readLayout()
         }
         layout.addAudio(t.discLba, end);
     }
+    firstTrack_ = first;
+    lastTrack_ = last;
     return layout;
+}
+
+CdText PhysicalDrive::cdText()
+{
+    if (!cdio_ || firstTrack_ == 0)
+        return {};
+    return cdTextFromCdio(cdio_, firstTrack_, lastTrack_);
 }
 
 bool PhysicalDrive::readAudio(int32_t lba, uint32_t count, uint8_t* out)
 {
-    // Plain CD-DA reads only; paranoia is never pointed at the disc, so a
-    // data sector cannot make it spin.
+    // Plain CD-DA reads; verified reads call this too, and only for audio
+    // sectors, so a data sector can never make paranoia spin.
     return cdio_ && cdio_read_audio_sectors(cdio_, out, lba, count) == DRIVER_OP_SUCCESS;
 }
 

@@ -20,12 +20,16 @@ public:
 
     std::optional<DiscLayout> readLayout() override;
     bool readAudio(int32_t lba, uint32_t count, uint8_t* out) override;
+    // Read from the disc on the first call after the layout.
+    CdText cdText() override;
 
 private:
     void close();
 
     std::string device_;
     CdIo_t* cdio_ = nullptr;
+    int firstTrack_ = 0;
+    int lastTrack_ = 0;
 };
 
 }

@@ -55,6 +55,7 @@ const ToolbarCommand kButtons[] = {
     {"Refresh", "  Refresh ", pictures::Command::Refresh},
     {"WAV", "   WAV  ", pictures::Command::Wav},
     {"MP3", "   MP3   ", pictures::Command::Mp3},
+    {"FLAC", "   FLAC   ", pictures::Command::Flac},
     {"FreeDB", "  FreeDB ", pictures::Command::FreeDb},
     {"Settings", " Settings ", pictures::Command::Settings},
     {"ID3", "     ID3    ", pictures::Command::Id3},
@@ -270,7 +271,7 @@ void TForm1::buildToolbar()
     m_toolBar->installEventFilter(this);
     // Every command but Refresh belongs to a subsystem that wires and
     // enables its button; until then the button stays disabled.
-    for (const char* name : {"WAV", "MP3", "FreeDB", "Settings", "ID3", "About"})
+    for (const char* name : {"WAV", "MP3", "FLAC", "FreeDB", "Settings", "ID3", "About"})
         m_toolBar->findChild<QToolButton*>(QString::fromLatin1(name))->setEnabled(false);
     connect(m_toolBar->findChild<QToolButton*>(QStringLiteral("Refresh")), &QToolButton::clicked,
             this, &TForm1::RefreshClick);

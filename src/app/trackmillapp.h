@@ -62,7 +62,8 @@ public:
         AppPaths paths;
         bool listPhysicalDrives = true;  // tests: false, no real drive is touched
         bool watchMedia = true;          // udev and the Discs folder
-        FreedbServer freedbServer{};     // tests: the local CDDB server
+        // Tests: the local CDDB server; no host: the server of the settings.
+        FreedbServer freedbServer{QByteArray(), 80};
         // Where trays are opened after a run; null: the drives themselves
         // (tests record the request instead).
         DriveTray* tray = nullptr;
@@ -89,10 +90,11 @@ public:
     CdDrives& drives() { return *m_drives; }
     DiscNames& discNames() { return *m_discNames; }
     TagFields& tagFields() { return *m_tagFields; }
-    // The WAV and MP3 commands; tests put a recording view in front of the windows.
+    // The WAV, MP3 and FLAC commands; tests put a recording view in front of the windows.
     RipRun& ripRun() { return *m_ripRun; }
     // Null when the encoder library could not be loaded (MP3 stays disabled).
     TrackEncoder* encoder() { return m_encoder.get(); }
+    TrackEncoder& flacEncoder() { return *m_flacEncoder; }
     // The output naming as the Settings and the settings window's edits
     // hold it now.
     NamingSettings namingSettings() const;
@@ -182,11 +184,12 @@ private:
     std::unique_ptr<FreedbViews> m_freedbViews;
     std::unique_ptr<FreedbConnection> m_freedb;
     // The encoder component GogoTea1 and the run's encoder over it (null
-    // when the encoder library could not be loaded), the run controller of
-    // the WAV and MP3 commands and what it needs from the program
+    // when the encoder library could not be loaded), the FLAC encoder, the
+    // run controller of the WAV, MP3 and FLAC commands and what it needs from the program
     // (wireRipping).
     std::unique_ptr<TGogoTea> m_gogoTea1;
     std::unique_ptr<TrackEncoder> m_encoder;
+    std::unique_ptr<TrackEncoder> m_flacEncoder;
     std::unique_ptr<RunView> m_runView;
     std::unique_ptr<NamingSource> m_naming;
     std::unique_ptr<RunPersistence> m_persistence;

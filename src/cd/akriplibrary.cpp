@@ -11,6 +11,7 @@ DWORD AkripLibrary::modifyCDParms(HCDROM handle, int which, DWORD value)
     return ModifyCDParms(handle, which, value);
 }
 DWORD AkripLibrary::readTOC(HCDROM handle, TOC* toc) { return ReadTOC(handle, toc); }
+DWORD AkripLibrary::readCDText(HCDROM handle, char* text, int maxLen) { return ReadCDText(handle, text, maxLen); }
 DWORD AkripLibrary::version() { return GetAKRipDllVersion(); }
 
 }

@@ -14,6 +14,7 @@ public:
     BOOL closeCDHandle(HCDROM handle) override;
     DWORD modifyCDParms(HCDROM handle, int which, DWORD value) override;
     DWORD readTOC(HCDROM handle, TOC* toc) override;
+    DWORD readCDText(HCDROM handle, char* text, int maxLen) override;
     DWORD version() override;
 };
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace trackmill {
 
@@ -150,6 +151,16 @@ bool CdDrives::readToc(TOC& toc, DWORD addressing)
     m_library.modifyCDParms(m_handle, CDP_MSF, addressing);
     std::memset(&toc, 0, sizeof toc);
     return m_library.readTOC(m_handle, &toc) == 1;
+}
+
+std::optional<QString> CdDrives::readCdText()
+{
+    if (!checkHandle())
+        return std::nullopt;
+    std::vector<char> text(CDTEXT_MAXLEN, '\0');
+    if (m_library.readCDText(m_handle, text.data(), CDTEXT_MAXLEN) != SS_COMP)
+        return std::nullopt;
+    return QString::fromUtf8(text.data(), qsizetype(strnlen(text.data(), CDTEXT_MAXLEN)));
 }
 
 QStringList CdDrives::DetectCD() const

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace trackmill {
 
@@ -61,6 +62,9 @@ public:
     // seconds, frames) and reads the TOC. False when there is no handle or
     // the read does not answer 1.
     bool readToc(TOC& toc, DWORD addressing);
+    // The CD-TEXT lines of the disc in the open drive (ReadCDText), empty
+    // when it has none; nothing without a handle or a readable disc.
+    std::optional<QString> readCdText();
 
     // Device paths of the CD-ROM drives: the physical drives in device-name
     // order, then the .cue images of the Discs folder in name order.

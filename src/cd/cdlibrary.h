@@ -18,6 +18,8 @@ public:
     virtual BOOL closeCDHandle(HCDROM handle) = 0;
     virtual DWORD modifyCDParms(HCDROM handle, int which, DWORD value) = 0;
     virtual DWORD readTOC(HCDROM handle, TOC* toc) = 0;
+    // ReadCDText: "<FIELD><n>=<value>" lines of the disc's CD-TEXT.
+    virtual DWORD readCDText(HCDROM handle, char* text, int maxLen) = 0;
     virtual DWORD version() = 0;
 };
 

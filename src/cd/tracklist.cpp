@@ -120,6 +120,7 @@ bool TrackList::buildFromToc(const TOC& toc)
 
     beginResetModel();
     m_rows.clear();
+    m_toolTips.clear();
     m_discAudioLength = 0;
     m_audioDisc = true;
     // Row n is track n; rows in front of the first track stay blank.
@@ -151,6 +152,7 @@ void TrackList::showNoDisc()
 {
     beginResetModel();
     m_rows.clear();
+    m_toolTips.clear();
     Row row;
     row[1] = m_texts.message;
     m_rows.append(row);
@@ -181,6 +183,20 @@ void TrackList::setCell(int column, int row, const QString& text)
     m_rows[row - 1][column] = text;
     const QModelIndex at = index(row - 1, column);
     Q_EMIT dataChanged(at, at);
+}
+
+void TrackList::setToolTip(int column, int row, const QString& text)
+{
+    if (column < 0 || column >= kColumns || row < 1 || row >= RowCount())
+        return;
+    m_toolTips.insert({row, column}, text);
+    const QModelIndex at = index(row - 1, column);
+    Q_EMIT dataChanged(at, at, {Qt::ToolTipRole});
+}
+
+QString TrackList::toolTip(int column, int row) const
+{
+    return m_toolTips.value({row, column});
 }
 
 void TrackList::GetSize(qint64 frames, int row)
@@ -317,6 +333,10 @@ int TrackList::columnCount(const QModelIndex& parent) const
 
 QVariant TrackList::data(const QModelIndex& index, int role) const
 {
+    if (index.isValid() && role == Qt::ToolTipRole) {
+        const QString tip = toolTip(index.column(), index.row() + 1);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     return cell(index.column(), index.row() + 1);

@@ -5,6 +5,7 @@
 #include "tracklisttexts.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QChar>
 #include <QList>
 #include <array>
@@ -79,6 +80,9 @@ public:
     // Writes a cell of a data row; column 0 takes "1"/"0" and sets the slot.
     void setCell(int column, int row, const QString& text);
     QString trackName(int row) const { return cell(1, row); }
+    // A cell's tool tip (a track's long result); a new disc clears them.
+    void setToolTip(int column, int row, const QString& text);
+    QString toolTip(int column, int row) const;
 
     void GetSize(qint64 frames, int row);
     bool GetCDAudioInfo();
@@ -129,6 +133,7 @@ private:
     HiddenLog& m_log;
     TrackListTexts m_texts;
     QList<Row> m_rows;
+    QHash<QPair<int, int>, QString> m_toolTips; // (row, column)
     std::array<std::uint8_t, kSlots + 1> m_slots{};  // slot 0 unused
     bool m_audioDisc = false;
     qint64 m_discAudioLength = 0;

@@ -2,6 +2,7 @@
 #include "cliarguments.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace trackmill::cli {
 
@@ -18,6 +19,17 @@ bool toNumber(const QString& text, int low, int high, int* value)
         return false;
     *value = text.toInt();
     return *value >= low && *value <= high;
+}
+
+std::optional<Arguments::Format> formatOption(const QString& option)
+{
+    if (option == QLatin1String("--wav"))
+        return Arguments::Format::Wav;
+    if (option == QLatin1String("--mp3"))
+        return Arguments::Format::Mp3;
+    if (option == QLatin1String("--flac"))
+        return Arguments::Format::Flac;
+    return std::nullopt;
 }
 
 }
@@ -78,6 +90,8 @@ ParseResult parseArguments(const QStringList& arguments)
         a.command = Arguments::Command::Toc;
     else if (command == QLatin1String("rip"))
         a.command = Arguments::Command::Rip;
+    else if (command == QLatin1String("lookup"))
+        a.command = Arguments::Command::Lookup;
     else {
         result.error = QStringLiteral("unknown command \"%1\" (try --help)").arg(command);
         return result;
@@ -106,6 +120,7 @@ ParseResult parseArguments(const QStringList& arguments)
         };
         const bool forToc = a.command != Arguments::Command::Drives;
         const bool forRip = a.command == Arguments::Command::Rip;
+        const bool forLookup = a.command == Arguments::Command::Lookup;
         if (option == QLatin1String("--drive") && forToc) {
             if (!takeValue())
                 return result;
@@ -122,14 +137,32 @@ ParseResult parseArguments(const QStringList& arguments)
                 result.error = QStringLiteral("--tracks: ") + why;
                 return result;
             }
-        } else if ((option == QLatin1String("--wav") || option == QLatin1String("--mp3")) && forRip && !inlineValue) {
-            const Arguments::Format format = option == QLatin1String("--wav") ? Arguments::Format::Wav : Arguments::Format::Mp3;
-            if (formatGiven && format != a.format) {
-                result.error = QStringLiteral("--wav and --mp3 exclude each other");
+        } else if (const std::optional<Arguments::Format> format = formatOption(option); format && forRip && !inlineValue) {
+            if (formatGiven && *format != a.format) {
+                result.error = QStringLiteral("--wav, --mp3 and --flac exclude each other");
                 return result;
             }
             formatGiven = true;
-            a.format = format;
+            a.format = *format;
+        } else if ((option == QLatin1String("--secure") || option == QLatin1String("--fast")) && forRip && !inlineValue) {
+            const auto mode = option == QLatin1String("--secure") ? Arguments::ReadMode::Secure : Arguments::ReadMode::Fast;
+            if (a.readMode != Arguments::ReadMode::Settings && a.readMode != mode) {
+                result.error = QStringLiteral("--secure and --fast exclude each other");
+                return result;
+            }
+            a.readMode = mode;
+        } else if (option == QLatin1String("--offset") && forRip) {
+            if (!takeValue())
+                return result;
+            bool number = false;
+            a.offset = value.toInt(&number);
+            if (!number || a.offset < -3000 || a.offset > 3000) {
+                result.error = QStringLiteral("bad offset \"%1\" (samples, -3000 to 3000)").arg(value);
+                return result;
+            }
+            a.offsetGiven = true;
+        } else if (option == QLatin1String("--require-accurate") && forRip && !inlineValue) {
+            a.requireAccurate = true;
         } else if (option == QLatin1String("--on-the-fly") && forRip && !inlineValue) {
             a.onTheFly = true;
         } else if (option == QLatin1String("--jobs") && forRip) {
@@ -147,7 +180,27 @@ ParseResult parseArguments(const QStringList& arguments)
                 return result;
             }
             a.outputDirectory = value;
-        } else if (option == QLatin1String("--settings") && forRip) {
+        } else if (option == QLatin1String("--source") && (forRip || forLookup)) {
+            if (!takeValue())
+                return result;
+            if (value == QLatin1String("cddb"))
+                a.source = Arguments::Source::Cddb;
+            else if (value == QLatin1String("musicbrainz"))
+                a.source = Arguments::Source::MusicBrainz;
+            else {
+                result.error = QStringLiteral("bad source \"%1\" (cddb or musicbrainz)").arg(value);
+                return result;
+            }
+        } else if (option == QLatin1String("--lookup") && forRip && !inlineValue) {
+            a.lookup = true;
+        } else if (option == QLatin1String("--release") && forRip) {
+            if (!takeValue())
+                return result;
+            if (!toNumber(value, 1, 25, &a.release)) {
+                result.error = QStringLiteral("bad release \"%1\" (1 to 25, as \"lookup\" numbers them)").arg(value);
+                return result;
+            }
+        } else if (option == QLatin1String("--settings") && (forRip || forLookup)) {
             if (!takeValue())
                 return result;
             if (value.isEmpty()) {
@@ -160,8 +213,12 @@ ParseResult parseArguments(const QStringList& arguments)
             return result;
         }
     }
-    if (a.onTheFly && a.format != Arguments::Format::Mp3) {
-        result.error = QStringLiteral("--on-the-fly needs --mp3");
+    if (a.onTheFly && a.format == Arguments::Format::Wav) {
+        result.error = QStringLiteral("--on-the-fly needs --mp3 or --flac");
+        return result;
+    }
+    if (a.command == Arguments::Command::Rip && !a.lookup && (a.release > 0 || a.source != Arguments::Source::Settings)) {
+        result.error = QStringLiteral("--release and --source need --lookup");
         return result;
     }
     if (a.jobs > 0 && a.format != Arguments::Format::Mp3) {
@@ -181,14 +238,24 @@ QString usageText()
         "                         of the Discs folder beside the program\n"
         "  toc [--drive N]        the tracks of the disc (number, start and length in\n"
         "                         sectors, play time, audio or data) and its disc ids\n"
-        "  rip [options]          rip tracks as the program's WAV or MP3 button does,\n"
-        "                         with its naming, tags and settings file\n"
+        "  lookup [options]       look the disc up and list the matches: number, year,\n"
+        "                         track count, country or category, artist / album,\n"
+        "                         then the track names of each match that has them\n"
+        "  rip [options]          rip tracks as the program's WAV, MP3 or FLAC button\n"
+        "                         does, with its naming, tags and settings file\n"
+        "\n"
+        "Options of lookup:\n"
+        "  --drive N              the drive as \"drives\" numbers it (default 1)\n"
+        "  --source S             cddb or musicbrainz (default: the settings file's)\n"
+        "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"
         "\n"
         "Options of rip:\n"
         "  --drive N              the drive as \"drives\" numbers it (default 1)\n"
         "  --tracks LIST          tracks such as 1,3-5 (default: every audio track)\n"
-        "  --wav | --mp3          WAV files (default) or MP3 files\n"
-        "  --on-the-fly           with --mp3: encode while reading, no WAV file between\n"
+        "  --wav | --mp3 | --flac WAV files (default), MP3 files or FLAC files (the\n"
+        "                         level and verify of the settings file's [FLAC])\n"
+        "  --on-the-fly           with --mp3 or --flac: encode while reading, no WAV\n"
+        "                         file between\n"
         "                         (without it the settings file decides)\n"
         "  --jobs N               with --mp3: up to N tracks encoded at once while the\n"
         "                         next is read (default: one per usable processor when\n"
@@ -197,11 +264,22 @@ QString usageText()
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"
+        "  --secure | --fast      verified reads with error correction, or each sector\n"
+        "                         read once (default: the settings file decides)\n"
+        "  --offset N             the drive's read offset in samples, -3000 to 3000\n"
+        "                         (disc images are always read with 0)\n"
+        "  --require-accurate     fail unless every track is accurately ripped\n"
+        "                         (AccurateRip)\n"
+        "  --lookup               look the disc up first and take the names, year, disc\n"
+        "                         number and cover of the first match\n"
+        "  --release N            with --lookup: take match N as \"lookup\" lists it\n"
+        "  --source S             with --lookup: cddb or musicbrainz\n"
         "\n"
         "  --help                 this text\n"
         "  --version              the program's version\n"
         "\n"
-        "Exit codes: 0 every track done, 1 a failure, 2 a bad command line,\n"
+        "Exit codes: 0 every track done, 1 a failure (a read error too), 2 a bad\n"
+        "command line, 3 a track not accurately ripped (--require-accurate),\n"
         "130 interrupted.\n");
 }
 

@@ -11,8 +11,9 @@ namespace trackmill::cli {
 // `trackmill-cli drives` lists them; tracks as the disc numbers them.
 struct Arguments
 {
-    enum class Command { Help, Version, Drives, Toc, Rip };
-    enum class Format { Wav, Mp3 };
+    enum class Command { Help, Version, Drives, Toc, Lookup, Rip };
+    enum class Format { Wav, Mp3, Flac };
+    enum class Source { Settings, Cddb, MusicBrainz };
 
     Command command = Command::Help;
     int drive = 1;
@@ -25,6 +26,14 @@ struct Arguments
     int jobs = 0;
     QString outputDirectory;  // empty: the settings' output folder
     QString settingsFile;     // empty: Trackmill.INI beside the program
+    enum class ReadMode { Settings, Secure, Fast };
+    ReadMode readMode = ReadMode::Settings;
+    bool offsetGiven = false;
+    int offset = 0;               // samples, with offsetGiven
+    bool requireAccurate = false; // a track not accurately ripped fails the run
+    Source source = Source::Settings;  // lookup, rip --lookup: where names are looked up
+    bool lookup = false;      // rip: look the disc up first and take a match's names
+    int release = 0;          // rip --lookup: the match to take, 1-based; 0: the first
 };
 
 struct ParseResult
@@ -45,8 +54,9 @@ QList<int> parseTrackList(const QString& text, QString* error);
 // The --help text.
 QString usageText();
 
-// Exit codes: 0 every track done, 1 the run or the disc failed, 2 a bad
-// command line, 130 interrupted (SIGINT or SIGTERM).
-enum ExitCode { Success = 0, Failure = 1, UsageError = 2, Interrupted = 130 };
+// Exit codes: 0 every track done, 1 the run or the disc failed (a read
+// error too), 2 a bad command line, 3 with --require-accurate a track not
+// accurately ripped, 130 interrupted (SIGINT or SIGTERM).
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2, NotAccurate = 3, Interrupted = 130 };
 
 }

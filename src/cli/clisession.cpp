@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The three commands of the command-line ripper over the core: the same
+// The commands of the command-line ripper over the core: the same
 // drives, Track list, settings, disc names, tag fields and run controller
 // as the window program, reporting to the console.
 #include "clisession.h"
 
+#include "clilookup.h"
 #include "consolerunview.h"
 #include "consoletexts.h"
 #include "interruptwatch.h"
@@ -13,12 +14,14 @@
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
 #include "encoder/egogoteaerror.h"
+#include "encoder/flactrackencoder.h"
 #include "encoder/gogotea.h"
 #include "encoder/gogotrackencoder.h"
 #include "lang/languagechoice.h"
 #include "lang/languagefile.h"
 #include "lang/languagetexts.h"
 #include "metadata/discid.h"
+#include "metadata/disclookup.h"
 #include "metadata/discnames.h"
 #include "metadata/discstartnames.h"
 #include "platform/hiddenlog.h"
@@ -27,6 +30,8 @@
 #include "rip/riprun.h"
 #include "rip/runservices.h"
 #include "rip/settingsnaming.h"
+#include "secure/riplog.h"
+#include "secure/securerun.h"
 #include "settings/settings.h"
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
@@ -207,6 +212,97 @@ int printToc(const Arguments& args, const Environment& env, const ConsoleTexts& 
     return Success;
 }
 
+// The settings file of a command: the one named, else the program's;
+// nothing, with the message printed, when it is missing.
+std::optional<QString> settingsFileOf(const Arguments& args, const Environment& env)
+{
+    const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
+    if (QFileInfo(settingsFile).isFile())
+        return settingsFile;
+    const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
+    return std::nullopt;
+}
+
+int lookUp(const Arguments& args, const Environment& env)
+{
+    const std::optional<QString> settingsFile = settingsFileOf(args, env);
+    if (!settingsFile)
+        return Failure;
+    const ConsoleTexts texts = ConsoleTexts::forSettings(*settingsFile, env.paths.languagesDir());
+    Settings settings;
+    settings.load(IniFile(*settingsFile), env.paths.programDir);
+    Disc disc(env, texts);
+    QString error;
+    if (!disc.open(args.drive, &error)) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + error + QLatin1Char('\n'));
+        return Failure;
+    }
+    if (!disc.tracks().CD()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noAudioDisc.arg(args.drive) + QLatin1Char('\n'));
+        return Failure;
+    }
+    ConsoleLookup lookup(disc.drives(), disc.tracks(), disc.log(), settings, args.source);
+    QString why;
+    const LookupAnswer answer = lookup.find(&why);
+    switch (answer.outcome) {
+    case LookupAnswer::Outcome::Found:
+        print(env.out, ConsoleLookup::table(answer.candidates));
+        return Success;
+    case LookupAnswer::Outcome::NotFound:
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noMatch + QLatin1Char('\n'));
+        return Failure;
+    case LookupAnswer::Outcome::Cancelled:
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
+        return Interrupted;
+    case LookupAnswer::Outcome::Failed:
+        break;
+    }
+    print(env.errors, QStringLiteral("trackmill-cli: ") + texts.lookupFailed.arg(why) + QLatin1Char('\n'));
+    return Failure;
+}
+
+// rip --lookup: the chosen match's names, year, disc number and cover into
+// the disc's names and tags before the run. Nothing found leaves the
+// disc's own names (said on the error output); a match that is not there
+// or an interrupt ends the command (the exit code answered).
+std::optional<int> takeLookedUpNames(const Arguments& args, const Environment& env, const ConsoleTexts& texts,
+                                     const Settings& settings, CdDrives& drives, TrackList& tracks, HiddenLog& log,
+                                     DiscNames& names, TagFields& tags)
+{
+    ConsoleLookup lookup(drives, tracks, log, settings, args.source);
+    QString why;
+    const LookupAnswer answer = lookup.find(&why);
+    if (answer.outcome == LookupAnswer::Outcome::Cancelled) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
+        return Interrupted;
+    }
+    if (answer.outcome != LookupAnswer::Outcome::Found) {
+        print(env.errors, QStringLiteral("trackmill-cli: ")
+                              + (answer.outcome == LookupAnswer::Outcome::NotFound ? texts.noMatch
+                                                                                    : texts.lookupFailed.arg(why))
+                              + QLatin1Char('\n'));
+        return args.release > 0 ? std::optional<int>(Failure) : std::nullopt;
+    }
+    const int index = qMax(1, args.release) - 1;
+    if (index >= answer.candidates.size()) {
+        print(env.errors, QStringLiteral("trackmill-cli: ")
+                              + texts.noSuchRelease.arg(index + 1).arg(answer.candidates.size()) + QLatin1Char('\n'));
+        return Failure;
+    }
+    const std::optional<LookupCandidate> chosen = lookup.complete(answer.candidates[index], &why);
+    if (!chosen) {
+        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.lookupFailed.arg(why) + QLatin1Char('\n'));
+        return Failure;
+    }
+    applyLookupCandidate(*chosen, names, tracks, tags);
+    if (const std::optional<CoverArt> cover = lookup.cover(*chosen))
+        names.setCover(*cover);
+    // The tag fields start again from the names taken, as in the window.
+    tags.initialize(names.artist(), names.album());
+    return std::nullopt;
+}
+
 // The language the settings file names (English when its file is
 // missing): the texts of the run's lines and boxes.
 LanguageTexts languageTexts(const QString& settingsFile, const QString& languagesDir)
@@ -216,31 +312,46 @@ LanguageTexts languageTexts(const QString& settingsFile, const QString& language
     return LanguageTexts::fromFile(LanguageFile::open(languagesDir, name));
 }
 
+// The table of the tracks' results (English: scripts read it); answers how
+// many were accurately ripped.
+int printTrackResults(const Environment& env, const SecureRun& secure)
+{
+    if (secure.tracks().empty())
+        return 0;
+    const auto hex = [](quint32 v) { return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0')).toUpper(); };
+    QString table = QStringLiteral("Track  CRC32     AR v1     AR v2     Re-reads  Repairs  Skips  Result\n");
+    for (const auto& [number, t] : secure.tracks()) {
+        table += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
+                     .arg(number, 5)
+                     .arg(hex(t.crc32), hex(t.accurateRipV1), hex(t.accurateRipV2))
+                     .arg(t.rereads, 8)
+                     .arg(t.repairs, 7)
+                     .arg(t.skips, 5)
+                     .arg(RipLog::result(t));
+    }
+    print(env.out, table);
+    return secure.accurateTracks();
+}
+
 // An aborted track leaves no file behind: the WAV file of a stopped read
-// has a repaired header and an encoder's partial output is a playable
-// file, both would pass for the whole track.
-// encodedSuffix: the encoder's ".mp3", empty without one.
-void removeAbortedProducts(const QList<RipRun::TrackReport>& reports, const QString& encodedSuffix)
+// has a repaired header and an MP3 encoder's partial output is a playable
+// file, both would pass for the whole track. Only the aborted product goes:
+// a WAV file between rip and encode is the run's own hidden one and gone
+// already, and a file of the same track from before the run is the user's.
+void removeAbortedProducts(const QList<RipRun::TrackReport>& reports)
 {
     for (const RipRun::TrackReport& report : reports) {
-        if (report.result != RipRun::TrackReport::Result::Aborted || report.file.isEmpty())
-            continue;
-        const QFileInfo info(report.file);
-        const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
-        QFile::remove(base + QStringLiteral(".wav"));
-        if (!encodedSuffix.isEmpty())
-            QFile::remove(base + encodedSuffix);
+        if (report.result == RipRun::TrackReport::Result::Aborted && !report.file.isEmpty())
+            QFile::remove(report.file);
     }
 }
 
 int rip(const Arguments& args, const Environment& env)
 {
-    const QString settingsFile = args.settingsFile.isEmpty() ? env.paths.settingsFile() : args.settingsFile;
-    if (!QFileInfo(settingsFile).isFile()) {
-        const ConsoleTexts texts = ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir());
-        print(env.errors, QStringLiteral("trackmill-cli: ") + texts.noSettingsFile.arg(settingsFile) + QLatin1Char('\n'));
+    const std::optional<QString> settingsPath = settingsFileOf(args, env);
+    if (!settingsPath)
         return Failure;
-    }
+    const QString& settingsFile = *settingsPath;
     // The language of this settings file speaks for the run.
     const ConsoleTexts texts = ConsoleTexts::forSettings(settingsFile, env.paths.languagesDir());
     const IniFile settingsIni(settingsFile);
@@ -250,8 +361,12 @@ int rip(const Arguments& args, const Environment& env)
     settings.encodeWavToMp3 = false;
     settings.afterExecute = 0;
     settings.preventScreensaver = false;
-    if (args.format == Arguments::Format::Mp3 && args.onTheFly)
+    if (args.format != Arguments::Format::Wav && args.onTheFly)
         settings.onTheFly = true;
+    if (args.readMode != Arguments::ReadMode::Settings)
+        settings.readMode = args.readMode == Arguments::ReadMode::Secure ? 0 : 1;
+    if (args.offsetGiven)
+        settings.readOffset = args.offset;
     if (!args.outputDirectory.isEmpty()) {
         // A folder named on the command line is made when missing; the
         // run's own check then tells whether it can be used.
@@ -304,9 +419,17 @@ int rip(const Arguments& args, const Environment& env)
         applyDiscStartNames(*start, names, tracks, tags);
     else
         applyDiscStartNames(DiscStartNames{false, {}, {}, {}, GenreList::PopPosition, {}}, names, tracks, tags);
+    if (args.lookup) {
+        if (const std::optional<int> end =
+                takeLookedUpNames(args, env, texts, settings, disc.drives(), tracks, disc.log(), names, tags))
+            return *end;
+    }
 
     std::unique_ptr<TGogoTea> tea;
-    std::unique_ptr<GogoTrackEncoder> encoder;
+    std::unique_ptr<TrackEncoder> encoder;
+    std::unique_ptr<TrackEncoder> flacEncoder;
+    if (args.format == Arguments::Format::Flac)
+        flacEncoder = std::make_unique<FlacTrackEncoder>(settings);
     if (args.format == Arguments::Format::Mp3) {
         try {
             tea = std::make_unique<TGogoTea>(GogoLibrarySource::forProgram(env.paths));
@@ -324,7 +447,8 @@ int rip(const Arguments& args, const Environment& env)
     NothingToKeep persistence;
     SettingsNaming naming(settings);
     RipRun run(RipRun::Collaborators{tracks, disc.drives(), disc.driveList(), disc.drives(), settings, naming, names,
-                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(), {}},
+                                     tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(),
+                                     flacEncoder.get(), {}},
                view);
     QObject::connect(&run, &RipRun::trackFinished, &run, [&view](const RipRun::TrackReport& r) { view.trackFinished(r); });
 
@@ -336,18 +460,21 @@ int rip(const Arguments& args, const Environment& env)
 
     QEventLoop loop;
     QObject::connect(&run, &RipRun::runEnded, &loop, &QEventLoop::quit);
-    if (args.format == Arguments::Format::Mp3)
-        run.MP3Click();
-    else
-        run.WAVClick();
+    switch (args.format) {
+    case Arguments::Format::Mp3: run.MP3Click(); break;
+    case Arguments::Format::Flac: run.FLACClick(); break;
+    case Arguments::Format::Wav: run.WAVClick(); break;
+    }
     if (run.running())
         loop.exec();
     // The last job's end is in: no encoder output is still being written.
-    while (encoder && encoder->isEncoding())
+    TrackEncoder* used = encoder ? encoder.get() : flacEncoder.get();
+    while (used && used->isEncoding())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 
-    removeAbortedProducts(run.reports(), encoder ? encoder->extension() : QString());
+    removeAbortedProducts(run.reports());
     view.hideProgress();
+    const int accurate = printTrackResults(env, run.secureRun());
     if (interrupted) {
         print(env.errors, QStringLiteral("trackmill-cli: ") + texts.interrupted + QLatin1Char('\n'));
         return Interrupted;
@@ -358,7 +485,7 @@ int rip(const Arguments& args, const Environment& env)
             ++done;
     }
     if (done == wanted.size())
-        return Success;
+        return args.requireAccurate && accurate < done ? NotAccurate : Success;
     QString reason = boxes.lastProblem();
     if (reason.isEmpty())
         reason = texts.tracksDone.arg(done).arg(wanted.size());
@@ -387,6 +514,8 @@ int run(const QStringList& arguments, const Environment& env)
         return listDrives(env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
     case Arguments::Command::Toc:
         return printToc(args, env, ConsoleTexts::forSettings(env.paths.settingsFile(), env.paths.languagesDir()));
+    case Arguments::Command::Lookup:
+        return lookUp(args, env);
     case Arguments::Command::Rip:
         return rip(args, env);
     }

@@ -8,9 +8,9 @@ namespace trackmill::cli {
 
 ConsoleTexts ConsoleTexts::fromFiles(const LanguageFile& file, const LanguageFile& fallback)
 {
-    const auto text = [&](const char* key) {
-        const QString own = file.text("CONSOLE", key);
-        return own.isEmpty() ? fallback.text("CONSOLE", key) : own;
+    const auto text = [&](const char* key, const char* section = "CONSOLE") {
+        const QString own = file.text(section, key);
+        return own.isEmpty() ? fallback.text(section, key) : own;
     };
     ConsoleTexts t;
     t.noDrive = text("NO_DRIVE");
@@ -28,8 +28,10 @@ ConsoleTexts ConsoleTexts::fromFiles(const LanguageFile& file, const LanguageFil
     t.trackDone = text("TRACK_DONE");
     t.trackAborted = text("TRACK_ABORTED");
     t.trackFailed = text("TRACK_FAILED");
-    const QString jobs = file.text("JOBS", "RUNNING");
-    t.jobsRunning = jobs.isEmpty() ? fallback.text("JOBS", "RUNNING") : jobs;
+    t.jobsRunning = text("RUNNING", "JOBS");
+    t.noMatch = text("NO_MATCH", "LOOKUP");
+    t.lookupFailed = text("LOOKUP_FAILED", "LOOKUP");
+    t.noSuchRelease = text("NO_SUCH_RELEASE", "LOOKUP");
     return t;
 }
 

@@ -10,7 +10,8 @@ class LanguageFile;
 namespace trackmill::cli {
 
 // The command-line ripper's own lines, section CONSOLE of the language
-// file; %1 and %2 stand for the figures and names put in. The names of
+// file (and its lookup's, section LOOKUP); %1 and %2 stand for the figures
+// and names put in. The names of
 // commands and options, the help and the drive and track tables stay as
 // they are in every language: scripts read them.
 struct ConsoleTexts
@@ -31,6 +32,10 @@ struct ConsoleTexts
     QString trackAborted;    // TRACK_ABORTED
     QString trackFailed;     // TRACK_FAILED
     QString jobsRunning;     // RUNNING of section JOBS, the progress window's text
+    // Section LOOKUP:
+    QString noMatch;         // NO_MATCH
+    QString lookupFailed;    // LOOKUP_FAILED: %1 why
+    QString noSuchRelease;   // NO_SUCH_RELEASE: %1 the match asked for, %2 how many there are
 
     // The texts of `file`; a key it lacks takes the text of `fallback`
     // (the English file).

@@ -14,10 +14,10 @@ EncoderFeedSink::EncoderFeedSink(TrackEncoder& encoder, StartJob start, WaitForE
 {
 }
 
-bool EncoderFeedSink::begin(quint64 /*trackBytes*/, QString* error)
+bool EncoderFeedSink::begin(quint64 trackBytes, QString* error)
 {
     QString why;
-    if (m_start && !m_start(&why)) {
+    if (m_start && !m_start(trackBytes, &why)) {
         if (error)
             *error = why;
         return false;

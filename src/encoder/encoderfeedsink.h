@@ -15,9 +15,9 @@ class TrackEncoder;
 class EncoderFeedSink final : public AudioSink
 {
 public:
-    // Starts the feed job for the track; false with *error when the
-    // encoder refused.
-    using StartJob = std::function<bool(QString* error)>;
+    // Starts the feed job for a track of trackBytes (sectors × 2352);
+    // false with *error when the encoder refused.
+    using StartJob = std::function<bool(quint64 trackBytes, QString* error)>;
     // Lets the user interface handle its events for at most `ms`
     // milliseconds, returning early when an event came (the job's end).
     using WaitForEvents = std::function<void(int ms)>;

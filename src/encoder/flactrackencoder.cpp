@@ -2,6 +2,7 @@
 #include "flactrackencoder.h"
 
 #include "platform/threadhandover.h"
+#include "settings/settings.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -63,7 +64,13 @@ void FlacTrackEncoder::postProgress()
 
 FlacTrackEncoder::FlacTrackEncoder(const FlacSettings& settings, QObject* parent)
     : TrackEncoder(parent)
-    , m_settings(settings)
+    , m_settings([&settings] { return settings; })
+{
+}
+
+FlacTrackEncoder::FlacTrackEncoder(const Settings& settings, QObject* parent)
+    : TrackEncoder(parent)
+    , m_settings([&settings] { return FlacSettings{settings.flacCompression, settings.flacVerify}; })
 {
 }
 
@@ -99,6 +106,7 @@ bool FlacTrackEncoder::start(const Job& job, QString* error)
     m_queue.clear();
     m_endOfFeed = false;
     m_abort = false;
+    m_workerEnded = false;
 
     SF_INFO info {};
     SNDFILE* wav = nullptr;
@@ -118,7 +126,7 @@ bool FlacTrackEncoder::start(const Job& job, QString* error)
     } else {
         m_total = job.frames;
     }
-    if (!m_writer.open(job.destination, m_settings, {}, m_total)) {
+    if (!m_writer.open(job.destination, m_settings(), job.tags, m_total)) {
         if (wav)
             sf_close(wav);
         return refuse(m_writer.errorText());
@@ -193,6 +201,11 @@ void FlacTrackEncoder::runFeed()
 
 void FlacTrackEncoder::ended(bool aborted, const QString& error)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_workerEnded = true;
+        m_queue.clear();
+    }
     QString why = error;
     if (aborted || !why.isEmpty())
         m_writer.abandon();
@@ -211,7 +224,7 @@ bool FlacTrackEncoder::feed(const char* data, qsizetype bytes)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_encoding || m_endOfFeed)
+        if (!m_encoding || m_endOfFeed || m_workerEnded)
             return true;  // nothing runs to take it; dropping keeps the reader going
         if (int(m_queue.size()) >= kQueueBlocks)
             return false;

@@ -14,17 +14,22 @@
 
 namespace trackmill {
 
+class Settings;
+
 // FLAC jobs on a worker thread of their own. A feed job takes the ripper's
 // blocks into a bounded queue (a block is refused while the queue is full,
 // so a slow encoder holds the reader back instead of filling memory); a file
 // job reads a WAV file of CD audio from disk. An aborted or failed job
-// removes its file: a partial FLAC would look complete to a player.
+// removes its file: a partial FLAC would look complete to a player. A
+// job's tags go into the file as Vorbis comments when it is made.
 class FlacTrackEncoder final : public TrackEncoder
 {
     Q_OBJECT
 public:
     // `settings` is read at the start of every job.
     explicit FlacTrackEncoder(const FlacSettings& settings, QObject* parent = nullptr);
+    // The user's compression level and verify switch, read likewise.
+    explicit FlacTrackEncoder(const Settings& settings, QObject* parent = nullptr);
     ~FlacTrackEncoder() override;
 
     QString extension() const override { return QStringLiteral(".flac"); }
@@ -51,7 +56,7 @@ private:
     void ended(bool aborted, const QString& error);
     void stopWorker();
 
-    const FlacSettings& m_settings;
+    std::function<FlacSettings()> m_settings;
     FlacWriter m_writer;
     std::thread m_worker;
     bool m_encoding = false;
@@ -63,6 +68,10 @@ private:
     std::deque<QByteArray> m_queue;
     bool m_endOfFeed = false;
     bool m_abort = false;
+    // The worker has stopped taking blocks (its end is on its way to our
+    // thread): a block offered now is dropped, never refused, or a reader
+    // waiting for room in the queue would wait for ever.
+    bool m_workerEnded = false;
 };
 
 }

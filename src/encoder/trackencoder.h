@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 namespace trackmill {
@@ -23,6 +26,10 @@ public:
         QString source;       // the WAV file (Input::File)
         QString destination;  // the encoded file
         qint64 frames = 0;    // samples per channel when known (a feed's track length)
+        // Tags the encoder writes into the file as it makes it: field name
+        // (ASCII, as ARTIST or TRACKNUMBER) and value. An encoder whose
+        // tags are written after the job (MP3's ID3) ignores them.
+        QList<QPair<QByteArray, QString>> tags = {};
     };
 
     using QObject::QObject;

@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWidget>
 
 namespace trackmill {
@@ -29,8 +30,8 @@ struct ToolbarWidth
     const char* button;
     int width;
 };
-constexpr ToolbarWidth kToolbarWidths[] = {{"Refresh", 11}, {"WAV", 11},      {"MP3", 11}, {"FreeDB", 7},
-                                           {"Settings", 11}, {"ID3", 13}, {"About", 13}};
+constexpr ToolbarWidth kToolbarWidths[] = {{"Refresh", 11}, {"WAV", 11}, {"MP3", 11},  {"FLAC", 11},
+                                           {"FreeDB", 7},    {"Settings", 11}, {"ID3", 13}, {"About", 13}};
 
 // Files whose scripts would be pushed out of shape by padding blanks;
 // compared exactly, so "JAPANESE.LNG" from the settings list is centred.
@@ -140,6 +141,11 @@ bool LanguageApplier::setControlText(const QString& target, const QString& text)
         return true;
     }
     QString control = target.section(QLatin1Char('.'), 1);
+    // "Window.Control:toolTip": the control's tool tip, not its caption.
+    const QLatin1String toolTipMark(":toolTip");
+    const bool toolTip = control.endsWith(toolTipMark);
+    if (toolTip)
+        control.chop(toolTipMark.size());
     int entry = -1;
     if (control.contains(QLatin1Char('#'))) {
         entry = control.section(QLatin1Char('#'), 1).toInt();
@@ -148,7 +154,20 @@ bool LanguageApplier::setControlText(const QString& target, const QString& text)
     QObject* object = form->findChild<QObject*>(control);
     if (!object)
         return false;
+    if (toolTip) {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (widget)
+            widget->setToolTip(text);
+        return widget != nullptr;
+    }
     if (entry >= 0) {
+        // A list of several columns: the column's header.
+        if (auto* tree = qobject_cast<QTreeWidget*>(object)) {
+            if (entry >= tree->columnCount())
+                return false;
+            tree->headerItem()->setText(entry, text);
+            return true;
+        }
         // setItemText keeps the selected entry, so the user's choice stays.
         auto* list = qobject_cast<QComboBox*>(object);
         if (!list || entry >= list->count())

@@ -27,6 +27,8 @@ constexpr LanguageTextRow kRows[] = {
     {"MAIN", "REFRESH", "TForm1.Refresh", F::Text},
     {"MAIN", "WAV", "TForm1.WAV", F::Text},
     {"MAIN", "MP3", "TForm1.MP3", F::Text},
+    {"MAIN", "FLAC", "TForm1.FLAC", F::Text},
+    {"MAIN", "FLAC_HINT", "TForm1.FLAC:toolTip", F::Text},
     {"MAIN", "FREEDB", "TForm1.FreeDB", F::Text},
     {"MAIN", "SETTINGS", "TForm1.Settings", F::Text},
     {"MAIN", "SETTINGS", "TForm2", F::Text},
@@ -200,6 +202,57 @@ constexpr LanguageTextRow kRows[] = {
     {"SETTINGS_ENCODER", "PRIORITY_HIGHER", "TForm2.Priority#5", F::Text},
     {"SETTINGS_ENCODER", "PRIORITY_HIGHEST", "TForm2.Priority#6", F::Text},
     {"SETTINGS_ENCODER", "PRIORITY_TIME_CRITICAL", "TForm2.Priority#7", F::Text},
+    {"FLAC", "OPTIONS", "TForm2.FlacOptionsTab", F::Text},
+    {"FLAC", "COMPRESSION_LEVEL", "TForm2.LabelFlacCompression", F::Colon},
+    {"FLAC", "COMPRESSION_HINT", "TForm2.LabelFlacCompressionHint", F::Text},
+    {"FLAC", "VERIFY", "TForm2.FlacVerify", F::Text},
+    {"FLAC", "LOSSLESS", "LanguageTexts.flacLossless", F::Text},
+};
+
+// Verified reading: the Reading page of the settings window and the texts
+// of a track's result.
+constexpr LanguageTextRow kReadingRows[] = {
+    {"READING", "PAGE", "TForm2.READING", F::Text},
+    {"READING", "MODE", "TForm2.LabelReadingMode", F::Colon},
+    {"READING", "SECURE", "TForm2.ReadingMode#0", F::Text},
+    {"READING", "FAST", "TForm2.ReadingMode#1", F::Text},
+    {"READING", "OFFSET", "TForm2.LabelReadOffset", F::Colon},
+    {"READING", "SERVER", "TForm2.LabelAccurateRipServer", F::Colon},
+    {"READING", "SHORT_ACCURATE", "LanguageTexts.reading.shortAccurate", F::Text},
+    {"READING", "SHORT_REPAIRED", "LanguageTexts.reading.shortRepaired", F::Text},
+    {"READING", "SHORT_READ_ERROR", "LanguageTexts.reading.shortReadError", F::Text},
+    {"READING", "SHORT_NOT_VERIFIED", "LanguageTexts.reading.shortNotVerified", F::Text},
+    {"READING", "SHORT_NOT_ACCURATE", "LanguageTexts.reading.shortNotAccurate", F::Text},
+    {"READING", "LONG_ACCURATE", "LanguageTexts.reading.longAccurate", F::Text},
+    {"READING", "LONG_NOT_ACCURATE", "LanguageTexts.reading.longNotAccurate", F::Text},
+    {"READING", "LONG_NOT_IN_DATABASE", "LanguageTexts.reading.longNotInDatabase", F::Text},
+    {"READING", "LONG_READ_ERROR", "LanguageTexts.reading.longReadError", F::Text},
+    {"READING", "LONG_READS", "LanguageTexts.reading.longReads", F::Text},
+    {"READING", "ACCURATE_COUNT", "LanguageTexts.reading.accurateCount", F::Text},
+};
+
+// Names that arrive: the lookup window's source and matches, the lookup
+// settings, the cover in the tag editor.
+constexpr LanguageTextRow kLookupRows[] = {
+    {"LOOKUP", "SOURCE", "TForm7.LabelSource", F::Colon},
+    {"LOOKUP", "MATCHES", "TForm7.GroupBoxCandidates", F::Text},
+    {"LOOKUP", "ARTIST", "TForm7.Candidates#0", F::Text},
+    {"LOOKUP", "ALBUM", "TForm7.Candidates#1", F::Text},
+    {"LOOKUP", "YEAR", "TForm7.Candidates#2", F::Text},
+    {"LOOKUP", "COUNTRY", "TForm7.Candidates#3", F::Text},
+    {"LOOKUP", "TRACKS", "TForm7.Candidates#4", F::Text},
+    {"LOOKUP", "USE", "TForm7.BtnUseCandidate", F::LeadingBlank},
+    {"LOOKUP", "CHOOSE", "LanguageTexts.lookupChoose", F::Text},
+    {"LOOKUP", "SOURCE", "TForm2.LabelLookupSource", F::Colon},
+    {"LOOKUP", "MUSICBRAINZ_SERVER", "TForm2.LabelMusicBrainzServer", F::Colon},
+    {"LOOKUP", "COVER_ART_SERVER", "TForm2.LabelCoverArtServer", F::Colon},
+    {"LOOKUP", "FETCH_COVER", "TForm2.CoverArt", F::Text},
+    {"LOOKUP", "CD_NUMBER_FOLDER", "TForm2.CdNumberAsDirectory", F::Text},
+    {"LOOKUP", "COVER", "TForm4.LabelCover", F::Colon},
+    {"LOOKUP", "CHOOSE_PICTURE", "TForm4.BtnChoosePicture", F::LeadingBlank},
+    {"LOOKUP", "NO_PICTURE", "TForm4.BtnNoPicture", F::LeadingBlank},
+    {"LOOKUP", "CHOOSE_PICTURE", "LanguageTexts.choosePicture", F::Text},
+    {"LOOKUP", "PICTURE_NOT_USABLE", "LanguageTexts.pictureNotUsable", F::Text},
 };
 
 constexpr LanguageKey kAboutKeys[] = {
@@ -222,6 +275,7 @@ constexpr LanguageKey kConsoleKeys[] = {
     {"CONSOLE", "DATA_TRACK"},    {"CONSOLE", "NO_ENCODER"},    {"CONSOLE", "INTERRUPTED"},
     {"CONSOLE", "RUN_FAILED"},    {"CONSOLE", "TRACKS_DONE"},   {"CONSOLE", "TRACK"},
     {"CONSOLE", "TRACK_DONE"},    {"CONSOLE", "TRACK_ABORTED"}, {"CONSOLE", "TRACK_FAILED"},
+    {"LOOKUP", "NO_MATCH"},       {"LOOKUP", "LOOKUP_FAILED"},  {"LOOKUP", "NO_SUCH_RELEASE"},
 };
 
 std::vector<LanguageKey> collectKeys()
@@ -235,7 +289,7 @@ std::vector<LanguageKey> collectKeys()
         }
         keys.push_back({section, key});
     };
-    for (const LanguageTextRow& row : kRows)
+    for (const LanguageTextRow& row : languageTextRows())
         add(row.section, row.key);
     for (const LanguageKey& k : kAboutKeys)
         add(k.section, k.key);
@@ -249,7 +303,14 @@ std::vector<LanguageKey> collectKeys()
 
 std::span<const LanguageTextRow> languageTextRows()
 {
-    return kRows;
+    // The designed rows, then those of the later features.
+    static const std::vector<LanguageTextRow> rows = [] {
+        std::vector<LanguageTextRow> all(std::begin(kRows), std::end(kRows));
+        all.insert(all.end(), std::begin(kReadingRows), std::end(kReadingRows));
+        all.insert(all.end(), std::begin(kLookupRows), std::end(kLookupRows));
+        return all;
+    }();
+    return rows;
 }
 
 std::span<const LanguageKey> aboutWindowKeys()

@@ -24,7 +24,8 @@ QString composeText(const QString& value, TextForm form);
 // One row of the table of texts the language file feeds, in the order the
 // texts are applied. `target` names the control ("TForm2.LabelBitrate"), a
 // window title ("TForm4"), a grid header or list entry ("TForm1.TracksGrid#3",
-// "TForm2.Priority#0"), or a program-wide text ("LanguageTexts.noDisc").
+// "TForm2.Priority#0"), a control's tool tip ("TForm1.FLAC:toolTip"), or a
+// program-wide text ("LanguageTexts.noDisc").
 // Keys that feed two controls have a row for each.
 struct LanguageTextRow
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "readingtexts.h"
+
 #include <QString>
 
 namespace trackmill {
@@ -30,7 +32,12 @@ struct LanguageTexts
     QString tracks;                     // OTHERS/TRACKS
     QString playtime;                   // OTHERS/PLAYTIME
     QString errorPathFilename;          // OTHERS/ERROR_PATH_FILENAME
+    QString flacLossless;               // FLAC/LOSSLESS
+    QString lookupChoose;               // LOOKUP/CHOOSE
+    QString choosePicture;              // LOOKUP/CHOOSE_PICTURE
+    QString pictureNotUsable;           // LOOKUP/PICTURE_NOT_USABLE
     int charset = 255;                  // FONTS/CHARACTER as a number
+    ReadingTexts reading;               // section READING
 
     static LanguageTexts fromFile(const LanguageFile& file);
 

@@ -71,4 +71,9 @@ std::optional<QString> AkripCddbService::diskInfo(const CddbMatchRecord& match)
     return QString::fromUtf8(buffer.data(), qsizetype(strnlen(buffer.data(), kDiskInfoSize)));
 }
 
+void AkripCddbService::cancel()
+{
+    CDDBCancel();
+}
+
 }

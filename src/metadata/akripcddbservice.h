@@ -15,6 +15,7 @@ public:
     void setOption(Option option, const QByteArray& text, int value) override;
     QList<CddbMatchRecord> query(int capacity) override;
     std::optional<QString> diskInfo(const CddbMatchRecord& match) override;
+    void cancel() override;
 
 private:
     quint32 m_handle;

@@ -9,10 +9,10 @@ namespace trackmill {
 
 // Runs the network calls of another CddbService (the query and the disc
 // information) on a worker thread while the calling thread goes on
-// processing its events, so the windows keep repainting and timers keep
-// firing during a request that may take up to the library's time limit.
-// Input events wait until the call returns: the lookup cannot be started
-// twice or the window closed under it. Options are set directly (no I/O).
+// processing all its events, input included: the windows repaint, timers
+// fire and the user can cancel (cancel() reaches the running request at
+// once). The caller keeps the lookup from being started again meanwhile.
+// Options are set directly (no I/O).
 class BackgroundCddbService : public CddbService
 {
 public:
@@ -22,6 +22,7 @@ public:
     void setOption(Option option, const QByteArray& text, int value) override;
     QList<CddbMatchRecord> query(int capacity) override;
     std::optional<QString> diskInfo(const CddbMatchRecord& match) override;
+    void cancel() override;
 
 private:
     std::unique_ptr<CddbService> m_service;

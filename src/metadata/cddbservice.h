@@ -15,6 +15,8 @@ struct CddbMatchRecord
     QString discId;
     QString artist;
     QString title;
+
+    bool operator==(const CddbMatchRecord&) const = default;
 };
 
 // The CDDB client of the CD ripping library, as the freedb lookup uses it.
@@ -32,6 +34,9 @@ public:
         CgiPath = 6,
         HttpPort = 7,
         StoreInCdPlayerIni = 8,
+        // Milliseconds the whole lookup may take from now on (0: no limit
+        // beyond each request's own); setting it also ends a cancellation.
+        TimeLimit = 9,
     };
 
     virtual ~CddbService() = default;
@@ -41,6 +46,9 @@ public:
     // The disc information text (KEY=value lines) of one match, or nothing
     // when it could not be fetched.
     virtual std::optional<QString> diskInfo(const CddbMatchRecord& match) = 0;
+    // From any thread: the request in progress ends soon (about a second)
+    // with nothing, and so does every later one until TimeLimit is set again.
+    virtual void cancel() = 0;
 };
 
 }

@@ -5,6 +5,7 @@
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cdplayerdatabase.h"
+#include "cdtextnames.h"
 #include "discnames.h"
 #include "discstartnames.h"
 #include "tags/genrelist.h"
@@ -33,8 +34,12 @@ void CdPlayerNames::GetFromCDPlayerINI(const QString&)
     const int rowCount = m_c.tracks.RowCount();
     const std::optional<MainWindowNames> names =
         CdPlayerDatabase(m_c.databasePath).namesForMainWindow(*id, rowCount);
-    if (!names)
+    if (!names) {
+        // A disc the database does not know may name itself.
+        if (const std::optional<CdTextNames> text = cdTextOfDrive(m_c.drives))
+            applyCdTextNames(*text, m_c.names, m_c.tracks);
         return;
+    }
     m_c.names.setArtist(names->artist);
     m_c.names.setAlbum(names->album);
     for (int row = 1; row < rowCount && row - 1 < names->rowNames.size(); ++row)
@@ -50,6 +55,13 @@ void CdPlayerNames::GetAlbumFromFile(const QString&)
     const bool lastIsData = audioDisc && m_c.tracks.GetCDAudioInfo();
     const TrackNameTabNames names =
         CdPlayerDatabase(m_c.databasePath).namesForTrackNameTab(*id, m_c.tracks.RowCount(), lastIsData);
+    if (!names.known && audioDisc) {
+        // Names the disc carries in CD-TEXT stand in for the database's.
+        if (const std::optional<CdTextNames> text = cdTextOfDrive(m_c.drives)) {
+            applyCdTextNames(*text, m_c.names, m_c.tracks);
+            return;
+        }
+    }
     m_c.names.setArtist(names.artist);
     m_c.names.setAlbum(names.album);
     if (names.known) {

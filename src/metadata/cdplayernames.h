@@ -37,11 +37,13 @@ public:
     // in minute/second/frame addressing.
     static std::optional<QString> GetCD_ID_Audio(CdDrives& drives);
 
-    // Artist, album and the grid's names, when the disc is known.
+    // Artist, album and the grid's names, when the disc is known; else
+    // those of the disc's CD-TEXT, when it has any.
     void GetFromCDPlayerINI(const QString& drive);
     // Artist, album and track names, and year and genre when the disc is
-    // known; an unknown disc empties artist and album (in every window)
-    // and gets the default track names.
+    // known. An unknown disc takes the names of its CD-TEXT (into the grid
+    // too); without any it empties artist and album (in every window) and
+    // gets the default track names.
     void GetAlbumFromFile(const QString& drive);
     // Writes the disc's names. A failed write is logged.
     bool SetAlbumToFile(const QString& drive);

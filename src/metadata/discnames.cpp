@@ -50,12 +50,33 @@ void DiscNames::setTrackName(int index, const QString& text)
     Q_EMIT trackNameChanged(index, text);
 }
 
+void DiscNames::setDiscNumber(int number, int count)
+{
+    if (count < 1 || number < 1 || number > count)
+        number = count = 0;
+    if (number == m_discNumber && count == m_discCount)
+        return;
+    m_discNumber = number;
+    m_discCount = count;
+    Q_EMIT discNumberChanged(number, count);
+}
+
+void DiscNames::setCover(const CoverArt& cover)
+{
+    if (cover == m_cover)
+        return;
+    m_cover = cover;
+    Q_EMIT coverChanged(m_cover);
+}
+
 void DiscNames::clear()
 {
     setArtist(QString());
     setAlbum(QString());
     setYear(QString());
     setTrackNames({});
+    setDiscNumber(0, 0);
+    setCover({});
 }
 
 DiscEntry DiscNames::entry() const

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cdplayerdatabase.h"
+#include "coverart.h"
 
 #include <QObject>
 #include <QString>
@@ -30,6 +31,12 @@ public:
     // One name per audio track, first track first (a final data track of
     // an enhanced disc has none).
     const QStringList& trackNames() const { return m_tracks; }
+    // The disc's place in a set (0 when unknown) and its front cover (no
+    // data when none), from a lookup or chosen in the tag editor. Neither
+    // is stored in the CD Player database.
+    int discNumber() const { return m_discNumber; }
+    int discCount() const { return m_discCount; }
+    const CoverArt& cover() const { return m_cover; }
 
     // A value equal to the current one changes nothing and says nothing,
     // so an echo from a window never moves the cursor of the edit being
@@ -41,9 +48,12 @@ public:
     void setTrackNames(const QStringList& names);
     // Entry index (grid row - 1); an index without an entry changes nothing.
     void setTrackName(int index, const QString& text);
+    // A number outside 1..count (or a count below 1) is no place: both 0.
+    void setDiscNumber(int number, int count);
+    void setCover(const CoverArt& cover);
 
-    // Artist, album, year and the track names emptied (a refresh, before
-    // the disc is read again); the genre stays.
+    // Artist, album, year, the track names, the disc number and the cover
+    // emptied (a refresh, before the disc is read again); the genre stays.
     void clear();
 
     // The names as the CD Player database stores them; no genre chosen is
@@ -58,6 +68,8 @@ Q_SIGNALS:
     // The list as a whole was replaced.
     void trackNamesChanged(const QStringList& names);
     void trackNameChanged(int index, const QString& text);
+    void discNumberChanged(int number, int count);
+    void coverChanged(const trackmill::CoverArt& cover);
 
 private:
     QString m_artist;
@@ -65,6 +77,9 @@ private:
     QString m_year;
     int m_genre = -1;
     QStringList m_tracks;
+    int m_discNumber = 0;
+    int m_discCount = 0;
+    CoverArt m_cover;
 };
 
 }

@@ -62,6 +62,8 @@ std::optional<DiscStartNames> readDiscStartNames(CdDrives& drives, TrackList& tr
     names.genrePosition = startGenrePosition(drives, databasePath);
     if (useCdPlayerIni)
         names.grid = database.namesForMainWindow(*id, tracks.RowCount());
+    if (!names.known)
+        names.cdText = cdTextOfDrive(drives);
     return names;
 }
 
@@ -77,6 +79,8 @@ void applyDiscStartNames(const DiscStartNames& names, DiscNames& discNames, Trac
         for (int row = 1; row < tracks.RowCount() && row - 1 < names.grid->rowNames.size(); ++row)
             tracks.setCell(1, row, names.grid->rowNames[row - 1]);
     }
+    if (names.cdText)
+        applyCdTextNames(*names.cdText, discNames, tracks);
     tags.setGenrePosition(names.genrePosition);
     tags.initialize(discNames.artist(), discNames.album());
     setStartYears(tags, names.year);

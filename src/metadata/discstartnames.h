@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cdplayerdatabase.h"
+#include "cdtextnames.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,8 @@ struct DiscStartNames
     // With USECDPLAYERINI on: the names of the grid's rows (first track
     // first), and the artist and album that go with them.
     std::optional<MainWindowNames> grid;
+    // A disc the database does not know: the names of its CD-TEXT.
+    std::optional<CdTextNames> cdText;
 };
 
 // Reads the names of the disc in the open drive (nothing for a disc that
@@ -52,7 +55,8 @@ std::optional<DiscStartNames> readDiscStartNames(CdDrives& drives, TrackList& tr
 
 // Puts the names where a run reads them, in the order the program's start
 // does: the stored artist and album, then those of the grid with its
-// track names, then the tag fields started from the disc's names (titles
+// track names (or, for a disc the database does not know, those of its
+// CD-TEXT), then the tag fields started from the disc's names (titles
 // cleared, year and genre the stored ones).
 void applyDiscStartNames(const DiscStartNames& names, DiscNames& discNames, TrackList& tracks, TagFields& tags);
 

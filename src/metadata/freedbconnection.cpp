@@ -6,12 +6,16 @@
 #include "cd/cddrives.h"
 #include "cd/tracklist.h"
 #include "cdplayernames.h"
+#include "disclookup.h"
+#include "discstartnames.h"
 #include "discnames.h"
 #include "freedbviews.h"
 #include "platform/hiddenlog.h"
 #include "platform/messageboxes.h"
 #include "settings/settings.h"
 #include "tags/tagfields.h"
+
+#include <QCoreApplication>
 
 namespace trackmill {
 
@@ -62,8 +66,45 @@ void FreedbConnection::FreeDBClick()
     m_c.views.showConnectionWindow();
 }
 
+bool FreedbConnection::withLookup(int source, const std::function<void(DiscLookup&)>& step)
+{
+    QString why;
+    std::optional<LookupSettings> settings = LookupSettings::fromSettings(
+        m_c.settings, LookupSettings::Source(qBound(0, source, 1)), m_c.server, &why);
+    if (!settings) {
+        m_c.log.add(why);
+        return false;
+    }
+    settings->version = QCoreApplication::applicationVersion();
+    BusyViews busy(m_c.views);
+    const std::unique_ptr<CddbService> service = m_c.makeService(m_c.drives.handle());
+    DiscLookup lookup(*service, m_c.log, *settings);
+    m_lookup = &lookup;
+    const struct Forget
+    {
+        DiscLookup*& lookup;
+        ~Forget() { lookup = nullptr; }
+    } forget{m_lookup};
+    step(lookup);
+    return true;
+}
+
+void FreedbConnection::take(const LookupCandidate& candidate, DiscLookup& lookup)
+{
+    applyLookupCandidate(candidate, m_c.names, m_c.tracks, m_c.tags);
+    m_c.views.setStatus(m_c.texts().freedbFound);
+    // CDDB's entry reaches the database through the library (option 8);
+    // a MusicBrainz release's names are stored here, on the same switch.
+    if (candidate.source == LookupCandidate::Source::MusicBrainz && m_c.settings.autoStoreCdPlayerIni)
+        m_c.cdPlayerNames.SetAlbumToFile(m_c.views.lastArrivalDrive());
+    if (const std::optional<CoverArt> cover = lookup.frontCover(candidate))
+        m_c.names.setCover(*cover);
+}
+
 void FreedbConnection::Connect()
 {
+    if (m_lookup)
+        return;
     // 1. The disc as it is now, and the selection by the stored setting.
     m_c.views.rereadDisc();
     // 2. The names the database has, before the request.
@@ -76,6 +117,11 @@ void FreedbConnection::Connect()
     }
     // 3.
     resetTags();
+    // The matches of an earlier lookup are for what was in the drive then.
+    if (!m_candidates.isEmpty()) {
+        m_candidates.clear();
+        m_c.views.showCandidates({});
+    }
 
     // 4. Nothing to look up.
     const int rowCount = m_c.tracks.RowCount();
@@ -94,52 +140,65 @@ void FreedbConnection::Connect()
     if (!m_c.drives.checkHandle())
         return;
 
-    {
-        // 7. to 11.
-        BusyViews busy(m_c.views);
-        FreedbSettings settings;
-        settings.useProxy = m_c.settings.useProxy;
-        settings.proxyHost = m_c.settings.serverProxy;
-        settings.proxyPort = m_c.settings.portProxy;
-        settings.autoStore = m_c.settings.autoStoreCdPlayerIni;
-
-        const std::unique_ptr<CddbService> service = m_c.makeService(m_c.drives.handle());
-        FreedbLookup lookup(*service, m_c.log, m_c.server);
-        const FreedbResult result = lookup.run(settings, rowCount);
-        if (result.status == FreedbResult::Status::Found) {
-            m_c.names.setArtist(result.artist);
-            m_c.names.setAlbum(result.album);
-            // The tag fields take them even when the disc's names had them
-            // already: the tag's own edits give way to the match.
-            m_c.tags.setArtist(result.artist);
-            m_c.tags.setAlbum(result.album);
-            m_c.views.setStatus(m_c.texts().freedbFound);
-            // An entry without TTITLE0 leaves the track names as they are.
-            if (!result.trackNames.isEmpty())
-                GetTrackName(rowCount, result.trackNames);
-        } else {
-            // Nothing found, no disc information, or a proxy port that is
-            // no number (logged; nothing was sent).
+    // 7. to 11.
+    const int source = m_c.views.source();
+    const bool asked = withLookup(source, [&](DiscLookup& lookup) {
+        const LookupAnswer answer = lookup.find(m_c.drives, rowCount);
+        if (answer.outcome != LookupAnswer::Outcome::Found || answer.candidates.isEmpty()) {
+            // Nothing found, no disc information, cancelled, a server that
+            // failed, or a proxy port that is no number (logged).
             m_c.views.setStatus(m_c.texts().freedbNotFound);
+        } else if (answer.candidates.size() == 1) {
+            take(answer.candidates.front(), lookup);
+        } else {
+            m_candidates = answer.candidates;
+            m_candidatesSource = source;
+            m_candidatesDisc = cdPlayerDiscIdOfDrive(m_c.drives).value_or(QString());
+            m_c.views.showCandidates(m_candidates);
+            m_c.views.setStatus(m_c.texts().lookupChoose);
         }
-    }
+    });
+    if (!asked)
+        m_c.views.setStatus(m_c.texts().freedbNotFound);
 
     // 12.
     resetTags();
 }
 
+void FreedbConnection::chooseCandidate(int index)
+{
+    if (m_lookup || index < 0 || index >= m_candidates.size())
+        return;
+    const LookupCandidate chosen = m_candidates.at(index);
+    // The list belongs to the disc it was made for.
+    if (!m_c.tracks.CD() || cdPlayerDiscIdOfDrive(m_c.drives).value_or(QString()) != m_candidatesDisc) {
+        m_candidates.clear();
+        m_c.views.showCandidates({});
+        m_c.views.setStatus(m_c.texts().freedbNotFound);
+        return;
+    }
+    m_c.views.setStatus(m_c.texts().freedbConnect + QStringLiteral("..."));
+    m_c.views.repaintNow();
+    const bool asked = withLookup(m_candidatesSource, [&](DiscLookup& lookup) {
+        if (const std::optional<LookupCandidate> whole = lookup.complete(chosen, m_c.tracks.RowCount()))
+            take(*whole, lookup);
+        else
+            m_c.views.setStatus(m_c.texts().freedbNotFound);
+    });
+    if (!asked)
+        m_c.views.setStatus(m_c.texts().freedbNotFound);
+    resetTags();
+}
+
+void FreedbConnection::cancelLookup()
+{
+    if (m_lookup)
+        m_lookup->cancel();
+}
+
 void FreedbConnection::GetTrackName(int count, const QStringList& names)
 {
-    const int audioRows = count - 1 - (m_c.tracks.CD() && m_c.tracks.GetCDAudioInfo() ? 1 : 0);
-    QStringList list;
-    for (int k = 0; k <= count - 2; ++k) {
-        const int row = k + 1;
-        if (k < names.size())
-            m_c.tracks.setCell(1, row, names[k]);
-        if (k < audioRows)
-            list.append(m_c.tracks.trackName(row));
-    }
-    m_c.names.setTrackNames(list);
+    takeTrackNames(count, names, m_c.tracks, m_c.names);
 }
 
 }

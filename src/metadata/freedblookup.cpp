@@ -45,6 +45,12 @@ FreedbLookup::FreedbLookup(CddbService& service, HiddenLog& log, FreedbServer se
 {
 }
 
+void FreedbLookup::cancel()
+{
+    m_cancelled = true;
+    m_service.cancel();
+}
+
 QStringList FreedbLookup::trackTitles(const QString& diskInfo, int maxNames)
 {
     QHash<int, QString> titles;
@@ -69,10 +75,19 @@ QStringList FreedbLookup::trackTitles(const QString& diskInfo, int maxNames)
     return names;
 }
 
-FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
+QString FreedbLookup::entryValue(const QString& diskInfo, QStringView key)
 {
-    FreedbResult result;
+    for (QStringView line : QStringView(diskInfo).split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.size() > key.size() && line.startsWith(key) && line.at(key.size()) == QLatin1Char('='))
+            return line.sliced(key.size() + 1).trimmed().toString();
+    }
+    return {};
+}
 
+bool FreedbLookup::setOptions(const FreedbSettings& settings)
+{
     // A proxy only when its host and port are both given; a port that is
     // no number ends the lookup before anything is sent.
     const bool useProxy = settings.useProxy && !settings.proxyHost.isEmpty() && !settings.proxyPort.isEmpty();
@@ -81,14 +96,15 @@ FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
         proxyPort = parsePort(settings.proxyPort);
         if (!proxyPort) {
             m_log.add(QStringLiteral("Invalid proxy port: \"%1\"").arg(settings.proxyPort));
-            result.status = FreedbResult::Status::InvalidProxyPort;
-            return result;
+            return false;
         }
     }
-
+    // An emptied field falls back on its default, never on an empty text.
+    const QString cgi = settings.cgi.trimmed().isEmpty() ? QString::fromLatin1(kCgiPath) : settings.cgi.trimmed();
+    const QString email = settings.email.trimmed().isEmpty() ? QString::fromLatin1(kDefaultEmail) : settings.email.trimmed();
     m_service.setOption(CddbService::Server, m_server.host, 0);
-    m_service.setOption(CddbService::CgiPath, kCgiPath, 0);
-    m_service.setOption(CddbService::Email, kDefaultEmail, 0);
+    m_service.setOption(CddbService::CgiPath, cgi.toUtf8(), 0);
+    m_service.setOption(CddbService::Email, email.toUtf8(), 0);
     m_service.setOption(CddbService::Agent, kClient, 0);
     m_service.setOption(CddbService::UseProxy, QByteArray(), useProxy ? 1 : 0);
     if (useProxy) {
@@ -97,31 +113,108 @@ FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
     }
     m_service.setOption(CddbService::HttpPort, QByteArray(), m_server.port);
     m_service.setOption(CddbService::StoreInCdPlayerIni, QByteArray(), settings.autoStore ? 1 : 0);
+    return true;
+}
+
+namespace {
+
+// One limit for the query and the entry together; lifted again at the end
+// so that it cannot cut short a later user of the library.
+class LookupTimeLimit
+{
+public:
+    LookupTimeLimit(CddbService& service, int ms) : m_service(service)
+    {
+        m_service.setOption(CddbService::TimeLimit, QByteArray(), qMax(1, ms));
+    }
+    ~LookupTimeLimit() { m_service.setOption(CddbService::TimeLimit, QByteArray(), 0); }
+    LookupTimeLimit(const LookupTimeLimit&) = delete;
+    LookupTimeLimit& operator=(const LookupTimeLimit&) = delete;
+
+private:
+    CddbService& m_service;
+};
+
+QString yearOf(const QString& text)
+{
+    if (text.size() != 4)
+        return {};
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return {};
+    return text;
+}
+
+}
+
+bool FreedbLookup::fetch(const CddbMatchRecord& match, int rowCount, FreedbResult& result)
+{
+    const std::optional<QString> info = m_service.diskInfo(match);
+    if (!info) {
+        m_log.add(QStringLiteral("Error while getting DiskInfo"));
+        return false;
+    }
+    addLines(m_log, *info);
+    m_log.add(QStringLiteral("The following matches were found:"));
+    result.status = FreedbResult::Status::Found;
+    result.artist = match.artist;
+    result.album = match.title;
+    result.trackNames = trackTitles(*info, qMax(0, rowCount - 1));
+    result.year = yearOf(entryValue(*info, u"DYEAR"));
+    result.genre = entryValue(*info, u"DGENRE");
+    return true;
+}
+
+FreedbResult FreedbLookup::run(const FreedbSettings& settings, int rowCount)
+{
+    FreedbResult result;
+    if (!setOptions(settings)) {
+        result.status = FreedbResult::Status::InvalidProxyPort;
+        return result;
+    }
+    const LookupTimeLimit limit(m_service, m_server.timeLimitMs);
+    if (m_cancelled) {
+        result.status = FreedbResult::Status::Cancelled;
+        return result;
+    }
 
     const QList<CddbMatchRecord> matches = m_service.query(kMatchCapacity);
-    bool namesTaken = false;
     for (qsizetype i = 0; i < matches.size(); ++i) {
         const CddbMatchRecord& match = matches[i];
         m_log.add(QStringLiteral("%1: %2 %3 %4 / %5")
                       .arg(i)
                       .arg(match.category, match.discId, match.artist, match.title));
-        const std::optional<QString> info = m_service.diskInfo(match);
-        if (!info) {
-            m_log.add(QStringLiteral("Error while getting DiskInfo"));
-            continue;
-        }
-        addLines(m_log, *info);
-        m_log.add(QStringLiteral("The following matches were found:"));
-        // All names of a lookup come from one match, the first whose disc
-        // information arrived; later matches are only logged.
-        if (!namesTaken) {
-            namesTaken = true;
-            result.artist = match.artist;
-            result.album = match.title;
-            result.trackNames = trackTitles(*info, qMax(0, rowCount - 1));
-        }
     }
-    result.status = namesTaken ? FreedbResult::Status::Found : FreedbResult::Status::NotFound;
+    result.matches = matches;
+    // Several matches are the user's choice: none is fetched, as each
+    // could cost the server's whole time limit.
+    if (matches.size() > 1 && !m_cancelled) {
+        result.status = FreedbResult::Status::Several;
+        return result;
+    }
+    if (matches.size() == 1 && !m_cancelled)
+        fetch(matches.front(), rowCount, result);
+    if (m_cancelled) {
+        m_log.add(QStringLiteral("Lookup cancelled"));
+        return FreedbResult{FreedbResult::Status::Cancelled, {}, {}, {}, {}, {}, {}};
+    }
+    return result;
+}
+
+FreedbResult FreedbLookup::read(const FreedbSettings& settings, const CddbMatchRecord& match, int rowCount)
+{
+    FreedbResult result;
+    if (!setOptions(settings)) {
+        result.status = FreedbResult::Status::InvalidProxyPort;
+        return result;
+    }
+    const LookupTimeLimit limit(m_service, m_server.timeLimitMs);
+    if (!m_cancelled)
+        fetch(match, rowCount, result);
+    if (m_cancelled) {
+        m_log.add(QStringLiteral("Lookup cancelled"));
+        return FreedbResult{FreedbResult::Status::Cancelled, {}, {}, {}, {}, {}, {}};
+    }
     return result;
 }
 

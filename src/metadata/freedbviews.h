@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "lookupcandidate.h"
+
+#include <QList>
 #include <QString>
 
 namespace trackmill {
@@ -26,6 +29,10 @@ public:
     virtual void repaintNow() = 0;
     // The busy pointer, on for as long as a request runs.
     virtual void setBusy(bool busy) = 0;
+    // The source the connection window looks up at: 0 CDDB, 1 MusicBrainz.
+    virtual int source() const = 0;
+    // The matches the user chooses from; an empty list puts the choice away.
+    virtual void showCandidates(const QList<LookupCandidate>& candidates) = 0;
 };
 
 }

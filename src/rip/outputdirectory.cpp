@@ -80,6 +80,14 @@ bool OutputDirectory::CreateDirectory(const QString& path, const QString& name)
     return false;
 }
 
+bool OutputDirectory::addDiscFolder(int number)
+{
+    if (!Check())
+        return false;
+    const QString name = QStringLiteral("CD %1").arg(number);
+    return CreateDirectory(withTrailingSlash(m_directory) + name + QLatin1Char('/'), name);
+}
+
 bool OutputDirectory::MakingDirectory(QString& artist, QString& album, QString& year)
 {
     m_error = false;

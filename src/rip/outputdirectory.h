@@ -28,6 +28,11 @@ public:
     // failure. Returns false when the error flag is set.
     bool MakingDirectory(QString& artist, QString& album, QString& year);
 
+    // After MakingDirectory: the "CD n" folder of disc n of a set inside
+    // the directory made so far. False (the error flag set) when it cannot
+    // be made.
+    bool addDiscFolder(int number);
+
     // Whether the current directory text names a directory that can be
     // entered; on failure sets the error flag and returns false.
     bool Check();

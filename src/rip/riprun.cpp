@@ -9,13 +9,17 @@
 #include "runview.h"
 #include "wavfilesink.h"
 
+#include "secure/securerun.h"
+
 #include "cd/tracklist.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/drivetray.h"
 #include "encoder/trackencoder.h"
 #include "lang/languagetexts.h"
+#include "metadata/coverart.h"
 #include "metadata/discnames.h"
+#include "platform/hiddenlog.h"
 #include "platform/messageboxes.h"
 #include "platform/systemservices.h"
 #include "settings/settings.h"
@@ -40,14 +44,24 @@ QString withTrailingSlash(const QString& path)
 RipRun::RipRun(Collaborators collaborators, RunView& view, QObject* parent)
     : QObject(parent)
     , m_c(std::move(collaborators))
+    , m_secure(std::make_unique<SecureRun>())
     , m_view(&view)
     , m_times(m_figures, m_c.clock ? m_c.clock : steadyTickClock())
     , m_observer(&view, m_c.log)
     , m_ripper(m_figures, m_times, m_observer)
 {
-    if (m_c.encoder) {
-        connect(m_c.encoder, &TrackEncoder::progress, this, &RipRun::encoderProgress);
-        connect(m_c.encoder, &TrackEncoder::finished, this, &RipRun::encoderFinished);
+    for (TrackEncoder* encoder : {m_c.encoder, m_c.flacEncoder}) {
+        if (!encoder)
+            continue;
+        // Only the encoder of the run going on speaks to it.
+        connect(encoder, &TrackEncoder::progress, this, [this, encoder](qint64 done, qint64 total) {
+            if (encoder == m_encoder)
+                encoderProgress(done, total);
+        });
+        connect(encoder, &TrackEncoder::finished, this, [this, encoder](bool aborted) {
+            if (encoder == m_encoder)
+                encoderFinished(aborted);
+        });
     }
 }
 
@@ -67,6 +81,8 @@ void RipRun::WAVClick()
     // inside the first.
     if (m_running)
         return;
+    m_output = Output::Wav;
+    m_encoder = nullptr;
     m_encodingTimes.clear();
     if (!checkSelection() || !startOnDisc(Mode::Wav))
         return;
@@ -97,8 +113,21 @@ void RipRun::WAVClick()
 
 void RipRun::MP3Click()
 {
-    if (m_running || m_jobRunning || !m_c.encoder)
+    encodeCommand(Output::Mp3);
+}
+
+void RipRun::FLACClick()
+{
+    encodeCommand(Output::Flac);
+}
+
+void RipRun::encodeCommand(Output output)
+{
+    TrackEncoder* encoder = output == Output::Flac ? m_c.flacEncoder : m_c.encoder;
+    if (m_running || m_jobRunning || !encoder)
         return;
+    m_output = output;
+    m_encoder = encoder;
     m_encodingTimes.clear();
     if (!checkSelection())
         return;
@@ -153,8 +182,8 @@ void RipRun::AbortRipping()
 {
     m_view->setMainWindowEnabled(true);
     m_figures.abort = true;
-    if (m_c.encoder)
-        m_c.encoder->abort();
+    if (m_encoder)
+        m_encoder->abort();
     m_view->hideProgress();
 }
 
@@ -205,6 +234,7 @@ bool RipRun::startOnDisc(Mode mode)
         screenSaverOn();
         return false;
     }
+    beginSecure();
     m_view->showProgress();
     return true;
 }
@@ -228,6 +258,18 @@ bool RipRun::prepareOutputDirectory()
     directory.MakingDirectory(artist, album, year);
     if (!directory.hasError())
         directory.Check();
+    // The album's own folder holds its cover; a disc of a set goes one
+    // folder deeper when asked, into "CD n".
+    const NamingSettings naming = m_c.naming.namingSettings();
+    const bool albumFolder =
+        naming.albumAsDirectory || naming.artistAndAlbumAsDirectory || naming.artistAlbumYearAsDirectory;
+    if (!directory.hasError() && albumFolder && !m_c.names.cover().data.isEmpty()) {
+        const QString error = writeCoverFile(directory.directory(), m_c.names.cover());
+        if (!error.isEmpty())
+            m_c.log.add(QStringLiteral("Could not save the cover: ") + error);
+    }
+    if (!directory.hasError() && m_c.settings.cdNumberFolder && m_c.names.discCount() > 1)
+        directory.addDiscFolder(m_c.names.discNumber());
     m_outputDirectory = withTrailingSlash(directory.directory());
     if (!directory.hasError())
         return true;
@@ -244,6 +286,7 @@ void RipRun::endRun(End how, const QString& text)
     const bool ripped = m_mode != Mode::WavFiles;
     const bool encoded = m_mode == Mode::RipThenEncode || m_mode == Mode::WavFiles;
     m_view->setTitle(QStringLiteral("Trackmill"));
+    const QString accurate = endSecure();
 
     switch (how) {
     case End::Finished: {
@@ -260,7 +303,7 @@ void RipRun::endRun(End how, const QString& text)
             executeAfterRunAction(action);
         } else {
             blinkUnlessWatched(encoded ? 400 : 500);
-            m_c.boxes.information(text);
+            m_c.boxes.information(accurate.isEmpty() ? text : text + QStringLiteral("\n    ") + accurate);
         }
         if (encoded)
             m_view->resetGauges();

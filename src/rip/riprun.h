@@ -28,6 +28,7 @@ class NamingSource;
 class OutputNaming;
 class RunPersistence;
 class RunView;
+class SecureRun;
 class Settings;
 class SystemServices;
 class TagFields;
@@ -35,8 +36,12 @@ class TrackEncoder;
 class TrackList;
 struct EncoderFigures;
 struct LanguageTexts;
+struct TagSources;
+struct TrackToTag;
 
-// The run controller: one press of WAV or MP3 from its checks to its end.
+// The run controller: one press of WAV, MP3 or FLAC from its checks to its
+// end. The command chooses the run's output; MP3 and FLAC runs go the same
+// way, each with its own encoder.
 // It rips the selected tracks one after another on the thread it lives on
 // (the window thread), letting events through between reads, and takes each
 // track down one pipeline:
@@ -44,9 +49,10 @@ struct LanguageTexts;
 //   read    the ripper reads the track into its sinks: the WAV file, or on
 //           the fly the encoder's input
 //   encode  an encoder job turns the WAV file into the output format (rip
-//           then encode; on the fly the job ran during the read)
-//   finish  tags, the intermediate WAV file removed when asked, the
-//           track's result in the grid's Information column
+//           then encode; on the fly the job ran during the read); a FLAC
+//           job writes the track's Vorbis comments into its file
+//   finish  ID3 tags of an MP3 file, the intermediate WAV file removed when
+//           asked, the track's result in the grid's Information column
 //
 // and ends every run in one place: the finish box or the after-run action,
 // the screen saver back on, the eject, the windows given back. The WAV
@@ -76,10 +82,15 @@ public:
         SystemServices& system;
         DesktopShell& shell;
         RunPersistence& persistence;
-        // Null without an encoder library: the MP3 command does nothing.
+        // MP3 jobs; null without an encoder library: the MP3 command does nothing.
         TrackEncoder* encoder = nullptr;
+        // FLAC jobs; null: the FLAC command does nothing.
+        TrackEncoder* flacEncoder = nullptr;
         TickClock clock;
     };
+
+    // What a run makes: WAV files only, or files of an encoder.
+    enum class Output { Wav, Mp3, Flac };
 
     enum class Mode {
         Wav,           // rip only
@@ -114,6 +125,8 @@ public:
     // and the WAV files go on after this returns, through the encoder's
     // events; runEnded() tells when it is over.
     void MP3Click();
+    // The FLAC command: the same as MP3 with FLAC files as the output.
+    void FLACClick();
     // The progress window's Abort (and closing it): the reader stops
     // before its next read, a running job is stopped.
     void AbortRipping();
@@ -121,7 +134,10 @@ public:
     // A run is going on: a second command is ignored, media events wait.
     bool running() const { return m_running; }
     Mode mode() const { return m_mode; }
+    Output output() const { return m_output; }
     const QList<TrackReport>& reports() const { return m_reports; }
+    // What verified reading learnt about the tracks of the last run.
+    const SecureRun& secureRun() const { return *m_secure; }
 
 Q_SIGNALS:
     void trackFinished(const trackmill::RipRun::TrackReport& report);
@@ -142,6 +158,7 @@ private:
     };
 
     // The start (riprun.cpp).
+    void encodeCommand(Output output);
     bool checkSelection();
     bool startOnDisc(Mode mode);
     bool prepareOutputDirectory();
@@ -161,7 +178,8 @@ private:
     // The pipeline (riprunpipeline.cpp).
     Task makeTask(int track, const QString& extension) const;
     TrackRipResult readTrack(Task& task, AudioSink& sink, bool encode);
-    bool startEncoding(Task& task, QString* error);
+    // frames: samples per channel of a fed track, 0 for a file.
+    bool startEncoding(Task& task, QString* error, qint64 frames = 0);
     void finishTrack(Task& task);
     void ripNextTrack();
     void ripTrackOnTheFly(int track);
@@ -183,9 +201,18 @@ private:
     void encodeNextFile();
     void showEncodingTimes();
     void writeTags(const Task& task);
+    TagSources tagSources() const;
+    TrackToTag tagTrack(const Task& task, const TagSources& sources) const;
     EncoderFigures encoderFigures() const;
+    // Verified reading around the read step (riprunsecure.cpp): the run's
+    // start, each track's result in the grid, the log and cue sheet at the end.
+    void beginSecure();
+    void secureTrackRead(const Task& task, TrackRipResult& result, bool encode);
+    QString secureSuffix(int track) const;
+    QString endSecure();
 
     Collaborators m_c;
+    std::unique_ptr<SecureRun> m_secure;
     RunView* m_view;
     BatchFigures m_figures;
     TimeFigures m_times;
@@ -194,6 +221,9 @@ private:
 
     bool m_running = false;
     Mode m_mode = Mode::Wav;
+    Output m_output = Output::Wav;
+    // The encoder of this run's output (none for WAV).
+    TrackEncoder* m_encoder = nullptr;
     bool m_screenSaverOff = false;
     bool m_ejected = false;
     // The output folder of this disc: the settings' folder with the

@@ -14,12 +14,15 @@
 #include "encoder/encoderfeedsink.h"
 #include "encoder/mp3filenames.h"
 #include "encoder/trackencoder.h"
+#include "secure/securerun.h"
 #include "lang/languagetexts.h"
 #include "metadata/discnames.h"
 #include "platform/hiddenlog.h"
 #include "platform/messageboxes.h"
 #include "settings/settings.h"
 #include "tags/tagfields.h"
+#include "tags/tagwriter.h"
+#include "tags/vorbiscomments.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,6 +34,7 @@ namespace trackmill {
 namespace {
 
 constexpr int kInformationColumn = 5;
+constexpr quint64 kBytesPerFrame = 4;  // 16-bit stereo
 
 // Handles events for at most ms milliseconds, returning as soon as one
 // came: the end of the encoder's job wakes it.
@@ -62,6 +66,14 @@ EncoderFigures RipRun::encoderFigures() const
 {
     const Settings& s = m_c.settings;
     EncoderFigures f;
+    if (m_output == Output::Flac) {
+        // "Lossless, level 5": no bitrate to choose, and CD audio is stereo.
+        const QString lossless = m_c.texts.flacLossless;
+        const QString level = QString::number(s.flacCompression);
+        f.bitrate = lossless.contains(QLatin1String("%1")) ? lossless.arg(level) : level;
+        f.quality = Settings::qualityNames().value(1);
+        return f;
+    }
     f.quality = Settings::qualityNames().value(s.quality);
     if (s.vbrRatio) {
         f.bitrate = QStringLiteral("VBR");
@@ -98,7 +110,13 @@ TrackRipResult RipRun::readTrack(Task& task, AudioSink& sink, bool encode)
     options.encode = encode;
     options.onTheFlyEncoding = m_c.settings.onTheFly;
     options.encodingGaugeFollowsReads = onTheFly;
-    return m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), sink, options);
+    if (m_secure->active())
+        m_secure->prepareTrack(task.track, options);
+    AudioSink& target = m_secure->active() ? m_secure->wrap(task.track, sink) : sink;
+    TrackRipResult result =
+        m_ripper.RipTrack(m_c.drives.handle(), task.track, m_c.tracks.MySelectedTracks(), target, options);
+    secureTrackRead(task, result, encode);
+    return result;
 }
 
 void RipRun::removeIntermediate(const Task& task)
@@ -162,7 +180,7 @@ void RipRun::ripNextTrack()
         endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
         return;
     }
-    Task task = makeTask(m_figures.currentTrack, m_c.encoder->extension());
+    Task task = makeTask(m_figures.currentTrack, m_encoder->extension());
     // The encoder's input under a name no file had before the run: a WAV of
     // an earlier run stays untouched, whatever "Delete .wav files" says.
     QString error;
@@ -188,10 +206,10 @@ void RipRun::ripNextTrack()
     }
 }
 
-bool RipRun::startEncoding(Task& task, QString* error)
+bool RipRun::startEncoding(Task& task, QString* error, qint64 frames)
 {
     // The last job's end is handled first, so jobs never overlap.
-    while (m_c.encoder->isEncoding())
+    while (m_encoder->isEncoding())
         waitForEvents(10);
     m_job = task;
     m_jobStart = m_times.now();
@@ -201,7 +219,14 @@ bool RipRun::startEncoding(Task& task, QString* error)
     job.input = m_mode == Mode::OnTheFly ? TrackEncoder::Input::Feed : TrackEncoder::Input::File;
     job.source = job.input == TrackEncoder::Input::File ? task.wavPath : QString();
     job.destination = task.encodedPath;
-    if (!m_c.encoder->start(job, error))
+    job.frames = frames;
+    // A FLAC track carries its names from its first byte; a WAV file from
+    // disk gets none, as its MP3 would get no tags.
+    if (m_output == Output::Flac && m_mode != Mode::WavFiles) {
+        const TagSources sources = tagSources();
+        job.tags = m_c.tags.vorbisComments(tagTrack(task, sources), sources);
+    }
+    if (!m_encoder->start(job, error))
         return false;
     m_jobRunning = true;
     return true;
@@ -243,7 +268,7 @@ void RipRun::encoderFinished(bool aborted)
         // run's own intermediate WAV goes (a WAV from disk stays), and no
         // further track or file is started.
         m_figures.abort = true;
-        m_encoderFailure = m_c.encoder->failure();
+        m_encoderFailure = m_encoder->failure();
         if (!m_encoderFailure.isEmpty())
             m_c.log.add(m_encoderFailure);
         if (m_mode == Mode::OnTheFly)
@@ -276,7 +301,7 @@ void RipRun::encodeNextFile()
 {
     const QString file = m_wavFiles.at(m_fileIndex - 1);
     const Mp3FileNames files = Mp3FileNames::SetFileNameMp3fromWAV(m_c.settings.directoryMp3, file,
-                                                                   m_c.encoder->extension());
+                                                                   m_encoder->extension());
     Task task;
     task.track = m_fileIndex;
     task.wavPath = files.source;
@@ -300,24 +325,53 @@ void RipRun::deleteWavIfAsked(const QString& path)
         m_c.log.add(QStringLiteral("Could not delete ") + path);
 }
 
-void RipRun::writeTags(const Task& task)
+TagSources RipRun::tagSources() const
 {
-    const NamingSettings naming = m_c.naming.namingSettings();
-    // With Split off a track name is a title, separators and all.
-    QString title = task.trackName;
-    if (m_c.settings.split)
-        m_c.tags.split(task.trackName, naming.splitCharacter, 1, title);
-    TrackToTag track;
-    track.fileName = task.encodedPath;
-    track.title = title;
-    track.trackName = task.trackName;
-    track.trackNumber = task.track;
-    track.total = m_c.tracks.RowCount() - 1;
     TagSources sources;
     sources.artist = m_c.names.artist();
     sources.album = m_c.names.album();
     sources.split = m_c.settings.split;
-    sources.separator = naming.splitCharacter;
+    sources.separator = m_c.naming.namingSettings().splitCharacter;
+    sources.discNumber = m_c.names.discNumber();
+    sources.discCount = m_c.names.discCount();
+    sources.cover = m_c.names.cover().data;
+    sources.coverMimeType = m_c.names.cover().mimeType;
+    return sources;
+}
+
+TrackToTag RipRun::tagTrack(const Task& task, const TagSources& sources) const
+{
+    TrackToTag track;
+    track.fileName = task.encodedPath;
+    // With Split off a track name is a title, separators and all.
+    track.title = sources.split ? TagWriter::splitPart(task.trackName, sources.separator, 1) : task.trackName;
+    track.trackName = task.trackName;
+    track.trackNumber = task.track;
+    track.total = m_c.tracks.RowCount() - 1;
+    return track;
+}
+
+void RipRun::writeTags(const Task& task)
+{
+    if (m_output == Output::Wav)
+        return;
+    const TagSources sources = tagSources();
+    const TrackToTag track = tagTrack(task, sources);
+    if (m_output == Output::Flac) {
+        // The comments went in when the file was made; a front cover goes
+        // into the padding kept for such later additions.
+        if (!sources.cover.isEmpty()) {
+            const QString error = writeVorbisComments(task.encodedPath, m_c.tags.vorbisComments(track, sources),
+                                                      sources.cover, sources.coverMimeType);
+            if (!error.isEmpty())
+                m_c.boxes.error(error);
+        }
+        return;
+    }
+    // The tag editor's title fields follow the track being tagged.
+    QString title;
+    if (sources.split)
+        m_c.tags.split(task.trackName, sources.separator, 1, title);
     if (m_c.tags.useId3v1()) {
         const QString error = m_c.tags.writeId3v1(track, sources);
         if (!error.isEmpty())
@@ -354,7 +408,7 @@ void RipRun::finishTrack(Task& task)
     showEncodingTimes();
     m_c.tracks.setCell(kInformationColumn, task.track,
                        QStringLiteral(" OK ") + task.rip.passedTime + QLatin1Char('/')
-                           + TimeFigures::FormatTime(m_jobElapsed));
+                           + TimeFigures::FormatTime(m_jobElapsed) + secureSuffix(task.track));
     m_encodingTimes.set(task.track, m_jobElapsed);
     if (m_c.settings.deleteWav) {
         removeIntermediate(task);
@@ -388,11 +442,11 @@ void RipRun::finishTrack(Task& task)
 void RipRun::ripTrackOnTheFly(int track)
 {
     m_figures.onTheFlyStop = false;
-    Task task = makeTask(track, m_c.encoder->extension());
+    Task task = makeTask(track, m_encoder->extension());
     EncoderFeedSink sink(
-        *m_c.encoder, [this, &task](QString* error) {
+        *m_encoder, [this, &task](quint64 trackBytes, QString* error) {
             m_encodingTimes.clear();
-            return startEncoding(task, error);
+            return startEncoding(task, error, qint64(trackBytes / kBytesPerFrame));
         },
         waitForEvents);
     task.rip = readTrack(task, sink, /*encode*/ true);

@@ -4,6 +4,7 @@
 #include "audiosink.h"
 #include "batchfigures.h"
 #include "ripobserver.h"
+#include "sectorsource.h"
 #include "timefigures.h"
 
 #include <algorithm>
@@ -21,6 +22,18 @@ qint64 entryAddress(const TOCTRACK& entry)
     const quint32 v = (quint32(entry.addr[0]) << 24) | (quint32(entry.addr[1]) << 16)
         | (quint32(entry.addr[2]) << 8) | quint32(entry.addr[3]);
     return qint32(v);
+}
+
+void takeReadFigures(HCDROM cd, TrackRipResult& result)
+{
+    CDREADSTATS stats;
+    if (GetCDReadStats(cd, &stats) != SS_COMP)
+        return;
+    result.rereads = stats.rereads;
+    result.repairs = stats.repairs;
+    result.skips = stats.skips;
+    if (stats.errorSector != 0xFFFFFFFFu)
+        result.errorSector = stats.errorSector;
 }
 
 QString percentTitle(qint64 read, qint64 encoded)
@@ -107,8 +120,12 @@ TrackRipResult TrackRipper::RipTrack(HCDROM cd, int track, const QString& select
     if (cd == 0)
         return fail(result, Outcome::NoHandle, QStringLiteral("Need valid CD handle first!"));
 
-    // Block addresses, track 1 at 0.
+    // Block addresses, track 1 at 0; verified reads or plain ones, their
+    // figures counted from here.
     ModifyCDParms(cd, CDP_MSF, 0);
+    ModifyCDParms(cd, CDP_SECURE, options.secure ? 1 : 0);
+    CDREADSTATS stats;
+    GetCDReadStats(cd, &stats);
     TOC toc;
     const DWORD tocStatus = ReadTOC(cd, &toc);
     if (tocStatus != SS_COMP) {
@@ -162,12 +179,16 @@ TrackRipResult TrackRipper::RipTrack(HCDROM cd, int track, const QString& select
         buffer->startOffset = 0;
         m_figures.percentRead = int(gauge * 100 / length);
 
-        const DWORD status = ReadCDAudioLBA(cd, buffer);
+        const DWORD status = options.source ? options.source->read(cd, sector, n, buffer) : ReadCDAudioLBA(cd, buffer);
         // A drive reports an error on the last sectors before a data
         // session; that read counts as done.
         const bool accepted = status == SS_COMP || (status == SS_ERR && extent.nextIsData);
         if (!accepted) {
             result.status = status;
+            takeReadFigures(cd, result);
+            // A plain read names no sector: the first of the read that failed.
+            if (result.errorSector < 0)
+                result.errorSector = sector;
             if (status == SS_ERR) {
                 result.information = m_texts.aspiError + QStringLiteral(": ") + QString::number(status);
                 m_observer.log(QStringLiteral("Error! Status = %1").arg(status));
@@ -194,6 +215,7 @@ TrackRipResult TrackRipper::RipTrack(HCDROM cd, int track, const QString& select
         m_observer.processEvents();
     }
 
+    takeReadFigures(cd, result);
     const bool aborted = m_figures.abort;
     // The elapsed time of the last time routine call is the track's grab time.
     result.grabMs = m_figures.elapsed;

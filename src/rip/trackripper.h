@@ -10,6 +10,7 @@ namespace trackmill {
 
 class AudioSink;
 class RipObserver;
+class SectorSource;
 class TimeFigures;
 struct BatchFigures;
 
@@ -49,6 +50,10 @@ public:
         // On the fly the encoding gauge advances with the reads, and the
         // title shows its percentage.
         bool encodingGaugeFollowsReads = false;
+        // Verified reads (libcdio-paranoia) instead of plain ones.
+        bool secure = false;
+        // Where sectors come from; null: straight from the library.
+        SectorSource* source = nullptr;
     };
 
     // Start, length (sectors) of a track by the TOC, and whether a data

@@ -36,6 +36,13 @@ struct TrackRipResult
     // PassedTimeRip at the end, and the grab time stored for the track (ms).
     QString passedTime;
     qint64 grabMs = 0;
+    // What verified reads met (all 0 for fast reads): sectors read again,
+    // repaired by overlap, given up on; the sector that could not be read
+    // (LBA, -1 when none).
+    quint32 rereads = 0;
+    quint32 repairs = 0;
+    quint32 skips = 0;
+    qint64 errorSector = -1;
 
     bool failed() const
     {

@@ -132,7 +132,7 @@ void Settings::load(const IniFile& file, const QString& programDir, std::span<co
         }
         case Type::Level: {
             int& value = this->*e->as<int>();
-            const int level = doc.intValue(section, key, value);
+            const int level = doc.intValue(section, key, e->defaultText ? fallback : value);
             if (level >= 0 && level < e->count)
                 value = level;
             break;
@@ -169,6 +169,9 @@ void Settings::load(const IniFile& file, const QString& programDir, std::span<co
                                 this->*e->as<QString>());
             break;
         case Type::Language:
+            break;
+        case Type::SampleOffset:
+            this->*e->as<int>() = std::clamp(doc.intValue(section, key, fallback), -kMaxReadOffset, kMaxReadOffset);
             break;
         }
     }
@@ -218,6 +221,7 @@ bool Settings::save(IniFile& file, std::span<const SettingEntry> table)
             case Type::TrackBar:
             case Type::ListIndex:
             case Type::Choice:
+            case Type::SampleOffset:
                 value = QByteArray::number(this->*e->as<int>());
                 break;
             case Type::Level: {

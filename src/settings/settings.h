@@ -14,7 +14,8 @@ namespace trackmill {
 class IniFile;
 struct SettingEntry;
 
-// The user's settings: the 42 keys of section MAIN of Trackmill.INI, held
+// The user's settings: the 42 keys of section MAIN of Trackmill.INI and the
+// keys of the later features' sections (FLAC, READING, CDDB, LOOKUP), held
 // as the settings window shows them. Each key is declared once, in
 // settingsTable() (settingstable.h), which load(), save() and the settings
 // window walk. List choices are entry indexes, -1 when
@@ -80,9 +81,40 @@ public:
     bool useProxy = false;
     QString serverProxy;
     QString portProxy;
+    // Section FLAC: the compression level of FLAC files (0 fastest to 8
+    // smallest) and whether libFLAC checks what it wrote by decoding it.
+    static constexpr int kFlacLevels = 9;
+    int flacCompression = 5;
+    bool flacVerify = true;
     // Written by save() but not read by load(): the language files read
     // LANGUAGE themselves and set this when a language is chosen.
     QString language;
+
+    // Section READING. How tracks are read: 0 verified (libcdio-paranoia),
+    // 1 fast (each sector once, 26 a read).
+    int readMode = 0;
+    static constexpr int kReadModeCount = 2;
+    // The drive's read offset in stereo samples (-3000 to 3000); images
+    // are always read with 0.
+    int readOffset = 0;
+    static constexpr int kMaxReadOffset = 3000;
+    // "host" or "host:port" of the AccurateRip database.
+    QString accurateRipServer = QStringLiteral("www.accuraterip.com");
+    // Section CDDB: the server ("host" or "host:port"), its query program
+    // and the e-mail address the lookups send.
+    QString cddbServer = QStringLiteral("gnudb.gnudb.org");
+    QString cddbCgi = QStringLiteral("/~cddb/cddb.cgi");
+    QString cddbEmail = QStringLiteral("trackmill@localhost");
+    // Section LOOKUP: where the connection window looks first (0 CDDB,
+    // 1 MusicBrainz), the MusicBrainz and Cover Art Archive servers, whether
+    // the front cover is fetched, and whether a disc of a set rips into a
+    // "CD n" folder inside the album's folder.
+    int lookupSource = 0;
+    QString musicBrainzServer = QStringLiteral("https://musicbrainz.org");
+    QString coverArtServer = QStringLiteral("https://coverartarchive.org");
+    bool fetchCoverArt = true;
+    bool cdNumberFolder = false;
+    static constexpr int kLookupSourceCount = 2;
 
     // Not stored: whether load() could not enter the stored output directory
     // (the batch driver refuses to start while it is set).
@@ -95,8 +127,9 @@ public:
     // shows programDir + "/" instead and sets the error flag. The process's
     // current directory is left alone.
     void load(const IniFile& file, const QString& programDir);
-    // Writes all 42 keys in the save order in one atomic replacement; other
-    // lines of the file stay as they are. On failure the file is unchanged
+    // Writes every key (the 42 of MAIN, then the later sections') in the
+    // save order in one atomic replacement; other lines of the file stay as
+    // they are. On failure the file is unchanged
     // and errorString() is "Unable to write to <full path>".
     bool save(IniFile& file);
     // The same over another table (tests, and sections of later features).

@@ -76,6 +76,26 @@ const SettingEntry kTable[] = {
     text("SERVER_PROXY", &S::serverProxy, 39, 32, "Edt_Server_Proxy"),
     text("PORT_PROXY", &S::portProxy, 40, 33, "Edt_Port_Proxy"),
     {kMain, "LANGUAGE", T::Language, "", -1, 37, &S::language, "Cmb_Language"},
+    // FLAC output: its own section, loaded and saved after MAIN.
+    {"FLAC", "COMPRESSION_LEVEL", T::Level, "5", 41, 42, &S::flacCompression, "Cmb_FlacCompression", {},
+     Settings::kFlacLevels},
+    {"FLAC", "VERIFY", T::Flag, "1", 42, 43, &S::flacVerify, "FlacVerify"},
+    // Verified reading, a section of its own.
+    {"READING", "MODE", T::Choice, "0", 43, 44, &S::readMode, "ReadingMode", {}, Settings::kReadModeCount},
+    {"READING", "OFFSET", T::SampleOffset, "0", 44, 45, &S::readOffset, "ReadOffset"},
+    {"READING", "ACCURATERIP_SERVER", T::Text, "www.accuraterip.com", 45, 46, &S::accurateRipServer,
+     "Edt_AccurateRip_Server"},
+    // The CDDB server the lookups ask, as the user set it (gnudb by default).
+    {"CDDB", "SERVER", T::Text, "gnudb.gnudb.org", 46, 47, &S::cddbServer, "Edit2"},
+    {"CDDB", "CGI", T::Text, "/~cddb/cddb.cgi", 47, 48, &S::cddbCgi, "CDDBServer"},
+    {"CDDB", "EMAIL", T::Text, "trackmill@localhost", 48, 49, &S::cddbEmail, "Edit1"},
+    {"LOOKUP", "SOURCE", T::Choice, "0", 49, 50, &S::lookupSource, "Cmb_LookupSource", {}, Settings::kLookupSourceCount},
+    {"LOOKUP", "MUSICBRAINZ_SERVER", T::Text, "https://musicbrainz.org", 50, 51, &S::musicBrainzServer,
+     "Edt_MusicBrainzServer"},
+    {"LOOKUP", "COVER_ART_SERVER", T::Text, "https://coverartarchive.org", 51, 52, &S::coverArtServer,
+     "Edt_CoverArtServer"},
+    {"LOOKUP", "COVER_ART", T::Flag, "1", 52, 53, &S::fetchCoverArt, "CoverArt"},
+    {"LOOKUP", "CD_NUMBER_FOLDER", T::Flag, "0", 53, 54, &S::cdNumberFolder, "CdNumberAsDirectory"},
 };
 
 std::vector<const SettingEntry*> ordered(std::span<const SettingEntry> table, int SettingEntry::*order)

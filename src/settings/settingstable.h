@@ -23,13 +23,15 @@ struct SettingEntry
         TrackBar,     // position, clamped to 0..Settings::kTrackBarMax
         ListIndex,    // entry index; outside 0..count-1 selects no entry (-1)
         Choice,       // entry index; outside 0..count-1 is the default entry
-        Level,        // entry index shown as its number; outside keeps the choice
+        Level,        // entry index shown as its number; outside keeps the choice,
+                      // missing is the default when the row has one
         Name,         // entry by its English name (names()); no match keeps the choice
         Bitrate,      // "128kbps" of the list of the MPEG version loaded before it
         MpegVersion,  // 1 or 2; anything else leaves the version and skips the bitrates
         Text,         // UTF-8 text as typed
         Directory,    // output directory, checked when loaded
         Language,     // saved, never loaded here: the language files read it
+        SampleOffset, // samples, clamped to -kMaxReadOffset..kMaxReadOffset; no number reads as the default
     };
     // The window whose control holds the value.
     enum class Holder { SettingsWindow, TagEditor };

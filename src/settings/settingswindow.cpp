@@ -11,6 +11,7 @@
 #include "pages/filenamepage.h"
 #include "pages/freedbpage.h"
 #include "pages/languagepage.h"
+#include "pages/readingpage.h"
 #include "pages/tracknamepage.h"
 #include "platform/inifile.h"
 #include "platform/messageboxes.h"
@@ -27,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -85,6 +87,7 @@ TForm2::TForm2(Collaborators collaborators, QWidget* parent)
     m_pages->addTab(m_trackName, QStringLiteral("TrackName"));
     m_language = new LanguagePage(m_c.shell, m_pages);
     m_pages->addTab(m_language, QStringLiteral("Language"));
+    m_pages->addTab(new ReadingPage(m_pages), QStringLiteral("Reading"));
 
     bindControls();
     showDriveList();
@@ -191,6 +194,11 @@ void TForm2::bindControls()
                     if (!m_showing)
                         value = position;
                 });
+            } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                connect(spin, &QSpinBox::valueChanged, this, [this, &value = s.*number](int typed) {
+                    if (!m_showing)
+                        value = typed;
+                });
             } else {
                 badControl(*e, "not a list or track bar");
             }
@@ -249,6 +257,8 @@ void TForm2::showSettings()
             box->setCurrentIndex(s.*e.as<int>());
         else if (auto* slider = qobject_cast<QAbstractSlider*>(bound.control))
             slider->setValue(s.*e.as<int>());
+        else if (auto* spin = qobject_cast<QSpinBox*>(bound.control))
+            spin->setValue(s.*e.as<int>());
         else
             static_cast<QLineEdit*>(bound.control)->setText(s.*e.as<QString>());
     }

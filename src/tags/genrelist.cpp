@@ -37,6 +37,73 @@ constexpr std::array<const char*, GenreList::Count> kNames = {
 
 }
 
+namespace {
+
+// Letters and digits in lower case, "&" spelt out.
+QString folded(const QString& name)
+{
+    QString out;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('&'))
+            out += QStringLiteral("and");
+        else if (c.isLetterOrNumber())
+            out += c.toLower();
+    }
+    return out;
+}
+
+// Other names of entries, folded, and the entry's number.
+constexpr std::pair<const char*, int> kOtherNames[] = {
+    {"alternativerock", 40}, {"rhythmandblues", 14}, {"rnb", 14}, {"hiphoprap", 7}, {"soundtracks", 24},
+    {"filmscore", 24}, {"classicalmusic", 32}, {"electronica", 52}, {"rockandrollmusic", 78}, {"indierock", 131},
+};
+
+bool withinOneEdit(const QString& a, const QString& b)
+{
+    if (qAbs(a.size() - b.size()) > 1)
+        return false;
+    qsizetype i = 0, j = 0;
+    int edits = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i] == b[j]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        if (++edits > 1)
+            return false;
+        if (a.size() > b.size())
+            ++i;
+        else if (b.size() > a.size())
+            ++j;
+        else {
+            ++i;
+            ++j;
+        }
+    }
+    return edits + (a.size() - i) + (b.size() - j) <= 1;
+}
+
+}
+
+int GenreList::nearestPosition(const QString& name) const
+{
+    const QString wanted = folded(name);
+    if (wanted.isEmpty())
+        return -1;
+    for (int i = 0; i < m_sorted.size(); ++i)
+        if (folded(m_sorted[i].name) == wanted)
+            return i;
+    for (const auto& [other, number] : kOtherNames)
+        if (wanted == QLatin1String(other))
+            return sortedPosition(number);
+    if (wanted.size() >= 5)
+        for (int i = 0; i < m_sorted.size(); ++i)
+            if (withinOneEdit(folded(m_sorted[i].name), wanted))
+                return i;
+    return -1;
+}
+
 GenreList::GenreList()
 {
     m_entries.reserve(Count);

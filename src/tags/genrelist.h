@@ -36,6 +36,12 @@ public:
     const QList<GenreEntry>& sorted() const { return m_sorted; }
     // Position of a genre number in sorted(), -1 when out of range.
     int sortedPosition(int number) const;
+    // The position in sorted() of the entry nearest to a genre named
+    // elsewhere (a CDDB entry's DGENRE): the same name when letter case,
+    // blanks and punctuation are set aside ("hip hop" is "Hip-Hop", "&" is
+    // "and"), a few common other names ("Alternative Rock"), else one that
+    // differs in one letter from a name of five or more. -1 for none.
+    int nearestPosition(const QString& name) const;
 
 private:
     QList<GenreEntry> m_entries;

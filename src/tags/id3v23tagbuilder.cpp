@@ -92,6 +92,13 @@ QByteArray Id3v23TagBuilder::urlFrameBody(const QString& url)
     return QByteArray(1, kLatin1) + QByteArray("URLDescription", 15) + bytes;
 }
 
+QByteArray Id3v23TagBuilder::pictureFrameBody(const QByteArray& picture, const QByteArray& mimeType)
+{
+    constexpr char kFrontCover = 3;
+    return QByteArray(1, kLatin1) + mimeType + QByteArray(1, '\0') + QByteArray(1, kFrontCover)
+           + QByteArray(1, '\0') + picture;
+}
+
 QByteArray Id3v23TagBuilder::syncsafe(quint32 size)
 {
     QByteArray out(4, '\0');
@@ -118,6 +125,10 @@ qint64 Id3v23TagBuilder::GetTagSize(const Texts& texts)
         size += frameHeader + textFrameBody(*text).size();
     size += frameHeader + commentFrameBody(texts.comment).size();
     size += frameHeader + urlFrameBody(texts.url).size();
+    if (!texts.partOfSet.isEmpty())
+        size += frameHeader + textFrameBody(texts.partOfSet).size();
+    if (!texts.picture.isEmpty())
+        size += frameHeader + pictureFrameBody(texts.picture, texts.pictureMimeType).size();
     return size;
 }
 
@@ -163,6 +174,11 @@ void Id3v23TagBuilder::SaveWXXXFrameToArray(const QString& url)
     addFrame("WXXX", urlFrameBody(url));
 }
 
+void Id3v23TagBuilder::savePictureFrame(const QByteArray& picture, const QByteArray& mimeType)
+{
+    addFrame("APIC", pictureFrameBody(picture, mimeType));
+}
+
 bool Id3v23TagBuilder::build(const Texts& texts, QByteArray* tag, QString* errorText)
 {
     InitializationArray();
@@ -185,6 +201,10 @@ bool Id3v23TagBuilder::build(const Texts& texts, QByteArray* tag, QString* error
     SaveFrameToArray("TENC", texts.encodedBy);
     SaveCOMMFrameToArray(texts.comment);
     SaveWXXXFrameToArray(texts.url);
+    if (!texts.partOfSet.isEmpty())
+        SaveFrameToArray("TPOS", texts.partOfSet);
+    if (!texts.picture.isEmpty())
+        savePictureFrame(texts.picture, texts.pictureMimeType);
     Q_ASSERT(m_offset == HeaderSize + tagSize);
     *tag = written();
     return true;

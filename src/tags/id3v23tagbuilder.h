@@ -32,6 +32,10 @@ public:
         QString encodedBy;  // TENC
         QString comment;  // COMM, language "eng", descriptor "Description"
         QString url;  // WXXX, descriptor "URLDescription"
+        // Written after the twelve, only when given:
+        QString partOfSet;  // TPOS, "n/N"
+        QByteArray picture;  // APIC, the front cover
+        QByteArray pictureMimeType;  // "image/jpeg" or "image/png"
     };
 
     static constexpr qsizetype HeaderSize = 10;
@@ -46,12 +50,13 @@ public:
     // The steps of build(), usable one by one.
     // Zeroes the buffer and sets the next-frame offset to 10.
     void InitializationArray();
-    // Total length of the twelve frames (headers included), the tag size.
+    // Total length of the frames (headers included), the tag size.
     static qint64 GetTagSize(const Texts& texts);
     void AddHeader(qint64 tagSize);
     void SaveFrameToArray(QByteArrayView id, const QString& text);
     void SaveCOMMFrameToArray(const QString& comment);
     void SaveWXXXFrameToArray(const QString& url);
+    void savePictureFrame(const QByteArray& picture, const QByteArray& mimeType);
 
     qsizetype nextFrameOffset() const { return m_offset; }
     // The header and every frame written so far.
@@ -61,6 +66,9 @@ public:
     static QByteArray textFrameBody(const QString& text);
     static QByteArray commentFrameBody(const QString& comment);
     static QByteArray urlFrameBody(const QString& url);
+    // Encoding 0, the MIME type, picture type 3 (front cover), an empty
+    // description, the picture's bytes.
+    static QByteArray pictureFrameBody(const QByteArray& picture, const QByteArray& mimeType);
     // The four syncsafe size bytes, most significant first.
     static QByteArray syncsafe(quint32 size);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace trackmill {
@@ -43,6 +44,12 @@ struct TagSources
     QString album;   // main window's Album
     bool split = false;  // settings window's Split: track names are "artist<sep>title"
     QString separator = QStringLiteral("/");  // settings window's Character
+    // The disc's place in a set of discs (TPOS "n/N" when count > 1) and its
+    // front cover (APIC), from a lookup or chosen in the tag editor.
+    int discNumber = 0;
+    int discCount = 0;
+    QByteArray cover;
+    QByteArray coverMimeType;
 };
 
 // The track being tagged.

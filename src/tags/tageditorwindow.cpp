@@ -2,14 +2,20 @@
 // TForm4: the tag editor window.
 #include "tags/tageditorwindow.h"
 
+#include "lang/languagetexts.h"
 #include "metadata/discnames.h"
 #include "metadata/discstartnames.h"
+#include "platform/messageboxes.h"
+#include "platform/systemservices.h"
+#include "tags/coverpicture.h"
 #include "tags/genrelist.h"
 #include "tags/tagfields.h"
 #include "ui/screenfit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QPixmap>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -30,6 +36,8 @@ namespace {
 
 // The year of the version 1.1 tag has four bytes.
 constexpr int kYearLength = 4;
+// The cover as the window shows it, in pixels.
+constexpr int kCoverSide = 96;
 
 // Sets an edit's text only when it differs: setText moves the cursor to the
 // end and clears the undo history even for an equal text.
@@ -73,11 +81,12 @@ void addRow(QGridLayout* grid, int row, QWidget* parent, const char* labelName, 
 
 }
 
-TForm4::TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, QWidget* parent)
+TForm4::TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, PictureChoice pictures, QWidget* parent)
     : QDialog(parent)
     , m_genres(genres)
     , m_tags(tags)
     , m_names(names)
+    , m_pictures(std::move(pictures))
 {
     setObjectName(QStringLiteral("TForm4"));
     setWindowTitle(QStringLiteral("ID3 Tag Editor"));
@@ -163,8 +172,38 @@ void TForm4::buildControls()
     m_cancel->setObjectName(QStringLiteral("Cancel"));
     m_cancel->setAutoDefault(false);
 
+    // The disc's front cover and the buttons that change it, under the
+    // version 1.1 group.
+    auto* coverLabel = new QLabel(QStringLiteral("Cover:"), this);
+    coverLabel->setObjectName(QStringLiteral("LabelCover"));
+    m_cover = new QLabel(this);
+    m_cover->setObjectName(QStringLiteral("CoverPicture"));
+    m_cover->setFixedSize(kCoverSide, kCoverSide);
+    m_cover->setFrameShape(QFrame::StyledPanel);
+    m_cover->setAlignment(Qt::AlignCenter);
+    m_choosePicture = new QPushButton(QStringLiteral(" Choose picture"), this);
+    m_choosePicture->setObjectName(QStringLiteral("BtnChoosePicture"));
+    m_choosePicture->setAutoDefault(false);
+    m_noPicture = new QPushButton(QStringLiteral(" No picture"), this);
+    m_noPicture->setObjectName(QStringLiteral("BtnNoPicture"));
+    m_noPicture->setAutoDefault(false);
+    auto* cover = new QHBoxLayout;
+    cover->addWidget(coverLabel, 0, Qt::AlignTop);
+    cover->addWidget(m_cover);
+    auto* coverButtons = new QVBoxLayout;
+    coverButtons->addWidget(m_choosePicture);
+    coverButtons->addWidget(m_noPicture);
+    coverButtons->addStretch(1);
+    cover->addLayout(coverButtons);
+    cover->addStretch(1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_group1);
+    left->addSpacing(8);
+    left->addLayout(cover);
+    left->addStretch(1);
     auto* groups = new QHBoxLayout;
-    groups->addWidget(m_group1, 0, Qt::AlignTop);
+    groups->addLayout(left);
     groups->addWidget(m_group2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -190,11 +229,15 @@ void TForm4::buildControls()
     connect(m_save, &QPushButton::clicked, this, &TForm4::SaveClick);
     connect(m_cancel, &QPushButton::clicked, this, &TForm4::CancelClick);
     connect(&m_tags, &TagFields::changed, this, &TForm4::showFields);
+    connect(m_choosePicture, &QPushButton::clicked, this, &TForm4::BtnChoosePictureClick);
+    connect(m_noPicture, &QPushButton::clicked, this, &TForm4::BtnNoPictureClick);
+    connect(&m_names, &DiscNames::coverChanged, this, &TForm4::showCover);
 }
 
 void TForm4::FormCreate()
 {
     showFields();
+    showCover(m_names.cover());
     UseID3v1Click();
     UseID3v2Click();
 }
@@ -408,6 +451,37 @@ void TForm4::CancelClick()
     m_originalArtist2->setText(m_saved.originalArtist2);
     m_copyright2->setText(m_saved.copyright2);
     reject();
+}
+
+void TForm4::showCover(const CoverArt& cover)
+{
+    QPixmap picture;
+    if (cover.data.isEmpty() || !picture.loadFromData(cover.data)) {
+        m_cover->clear();
+        return;
+    }
+    m_cover->setPixmap(picture.scaled(kCoverSide, kCoverSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void TForm4::BtnChoosePictureClick()
+{
+    const LanguageTexts& texts = m_pictures.texts();
+    const QStringList files = m_pictures.shell.selectFiles(
+        texts.choosePicture, QDir::homePath(), QStringLiteral("*.jpg *.jpeg *.png *.bmp *.gif *.webp"));
+    if (files.isEmpty())
+        return;
+    QString why;
+    const std::optional<CoverArt> cover = coverFromFile(files.first(), &why);
+    if (!cover) {
+        m_pictures.boxes.error(QStringLiteral("  ") + texts.pictureNotUsable + QStringLiteral(".  \n\n") + why);
+        return;
+    }
+    m_names.setCover(*cover);
+}
+
+void TForm4::BtnNoPictureClick()
+{
+    m_names.setCover({});
 }
 
 void TForm4::setFirstCommentLine2(const QString& line)

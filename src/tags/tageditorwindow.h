@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QString>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -18,21 +19,36 @@ class QPushButton;
 
 namespace trackmill {
 
+class DesktopShell;
 class DiscNames;
 class GenreList;
+class MessageBoxes;
 class TagFields;
+struct CoverArt;
+struct LanguageTexts;
 
 // The tag editor: one group of fields for the version 1.1 tag and one for
 // the version 2.3 tag, each switched on or off by its check box. The window
 // shows the tag fields model and moves the user's edits into it; the runs
-// read the model when a track is tagged.
+// read the model when a track is tagged. Below them the disc's front cover
+// (from a lookup), which the user may replace by a picture file or remove.
 class TForm4 : public QDialog
 {
     Q_OBJECT
 public:
+    // What choosing a cover picture needs: the file dialog, the error box
+    // and the current language's texts.
+    struct PictureChoice
+    {
+        DesktopShell& shell;
+        MessageBoxes& boxes;
+        std::function<const LanguageTexts&()> texts;
+    };
+
     // Both models and the genre list outlive the window. The genre lists
     // start on the model's genre.
-    TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, QWidget* parent = nullptr);
+    TForm4(const GenreList& genres, TagFields& tags, DiscNames& names, PictureChoice pictures,
+           QWidget* parent = nullptr);
     ~TForm4() override;
 
     // Takes the values Cancel brings back, then shows the window modally,
@@ -90,12 +106,23 @@ private:
     void SaveClick();
     void CancelClick();
 
+public:
+    // The cover buttons: a picture file chosen in the file dialog becomes
+    // the disc's cover (one that cannot be used is named in an error box
+    // and changes nothing); BtnNoPicture leaves the disc without one.
+    void BtnChoosePictureClick();
+    void BtnNoPictureClick();
+
+private:
+    void showCover(const CoverArt& cover);
+
     void setFirstCommentLine2(const QString& line);
     void setFieldColour(QWidget* field, const QColor& colour);
 
     const GenreList& m_genres;
     TagFields& m_tags;
     DiscNames& m_names;
+    PictureChoice m_pictures;
     SavedValues m_saved;
     // Set while the model's values are put into the controls, so their
     // change signals do not write half-shown values back.
@@ -134,6 +161,10 @@ private:
 
     QPushButton* m_save = nullptr;
     QPushButton* m_cancel = nullptr;
+
+    QLabel* m_cover = nullptr;
+    QPushButton* m_choosePicture = nullptr;
+    QPushButton* m_noPicture = nullptr;
 };
 
 }

@@ -3,6 +3,7 @@
 
 #include "genrelist.h"
 #include "tagwriter.h"
+#include "vorbiscomments.h"
 
 namespace trackmill {
 
@@ -157,6 +158,29 @@ QString TagFields::writeId3v23(const TrackToTag& track, const TagSources& source
     const QString error = TagWriter(m_id3v1).SaveTagID3v23(track, sources, f);
     replace(f);
     return error;
+}
+
+FlacComments TagFields::vorbisComments(const TrackToTag& track, const TagSources& sources) const
+{
+    const TagEditorFields& f = m_fields;
+    VorbisTrack t;
+    const QString splitArtist = TagWriter::splitPart(track.trackName, sources.separator, 0);
+    t.artist = sources.split ? splitArtist : f.artist2;
+    t.albumArtist = sources.artist;
+    t.album = f.album2;
+    t.title = track.title;
+    t.number = track.trackNumber;
+    t.total = track.total;
+    t.disc = sources.discNumber;
+    t.discTotal = sources.discCount;
+    t.date = f.year2;
+    t.genre = f.genre2;
+    // The memo's lines end in CR LF; a comment's in LF.
+    t.comment = QString(f.comment2).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.composer = sources.split ? splitArtist : f.composer2;
+    t.copyright = sources.split ? TagWriter::copyrightFor(splitArtist) : f.copyright2;
+    t.encoder = f.encodedBy2;
+    return trackmill::vorbisComments(t);
 }
 
 }

@@ -4,6 +4,8 @@
 #include "id3v1tag.h"
 #include "tageditorfields.h"
 
+#include "encoder/flacwriter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -31,6 +33,7 @@ public:
     ~TagFields() override;
 
     const TagEditorFields& fields() const { return m_fields; }
+    const GenreList& genres() const { return m_genres; }
     // The values as the window shows them after an edit; equal values change nothing.
     void setFields(const TagEditorFields& fields);
 
@@ -77,6 +80,12 @@ public:
     // text on success, else the error to show.
     QString writeId3v1(const TrackToTag& track, const TagSources& sources);
     QString writeId3v23(const TrackToTag& track, const TagSources& sources);
+
+    // The Vorbis comments of one FLAC track: the names its version 2.3
+    // tag would carry (with Split the track's own artist, composer and
+    // copyright), the disc's artist as ALBUMARTIST where the track's
+    // differs. Changes no field.
+    FlacComments vorbisComments(const TrackToTag& track, const TagSources& sources) const;
 
 Q_SIGNALS:
     // Any value changed (the window shows them again).

@@ -42,6 +42,13 @@ bool TagWriter::Split(const QString& trackName, const QString& separator, int pa
     return false;
 }
 
+QString TagWriter::partOfSet(int number, int count)
+{
+    if (count <= 1 || number < 1 || number > count)
+        return {};
+    return QStringLiteral("%1/%2").arg(number).arg(count);
+}
+
 QString TagWriter::copyrightFor(const QString& artist)
 {
     return QStringLiteral("All rights reserved by ") + artist;
@@ -93,6 +100,9 @@ QString TagWriter::SaveTagID3v23(const TrackToTag& track, const TagSources& sour
     texts.encodedBy = fields.encodedBy2;
     texts.comment = fields.comment2;
     texts.url = fields.url2;
+    texts.partOfSet = partOfSet(sources.discNumber, sources.discCount);
+    texts.picture = sources.cover;
+    texts.pictureMimeType = sources.coverMimeType;
     fields.title2.clear();
 
     Id3v23TagBuilder builder;

@@ -44,6 +44,8 @@ public:
     static QString splitPart(const QString& trackName, const QString& separator, int part);
 
     static QString copyrightFor(const QString& artist);
+    // "n/N" for disc n of a set of N > 1 discs, else empty (no TPOS frame).
+    static QString partOfSet(int number, int count);
 
 private:
     TID3v1Tag& m_id3v1;

@@ -3,6 +3,8 @@
 
 #include <FLAC/metadata.h>
 
+#include "metadata/coverart.h"
+
 #include <QFile>
 
 namespace trackmill {
@@ -22,8 +24,10 @@ FlacComments vorbisComments(const VorbisTrack& t)
     add("TITLE", t.title);
     add("TRACKNUMBER", number(t.number));
     add("TRACKTOTAL", number(t.total));
-    add("DISCNUMBER", number(t.disc));
-    add("DISCTOTAL", t.disc > 0 ? number(t.discTotal) : QString());
+    // Only a disc of a set says which it is.
+    const bool ofSet = t.discTotal > 1 && t.disc >= 1 && t.disc <= t.discTotal;
+    add("DISCNUMBER", ofSet ? number(t.disc) : QString());
+    add("DISCTOTAL", ofSet ? number(t.discTotal) : QString());
     add("DATE", t.date);
     add("GENRE", t.genre);
     add("COMMENT", t.comment);
@@ -33,7 +37,61 @@ FlacComments vorbisComments(const VorbisTrack& t)
     return c;
 }
 
+namespace {
+
+// Replaces the chain's front covers by one picture block at the end of the
+// metadata (before the padding once sorted). An empty text when done.
+QString putFrontCover(FLAC__Metadata_Chain* chain, const QByteArray& cover, const QByteArray& mimeType)
+{
+    FLAC__Metadata_Iterator* it = FLAC__metadata_iterator_new();
+    FLAC__metadata_iterator_init(it, chain);
+    do {
+        const FLAC__StreamMetadata* block = FLAC__metadata_iterator_get_block(it);
+        if (block->type == FLAC__METADATA_TYPE_PICTURE
+            && block->data.picture.type == FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER)
+            FLAC__metadata_iterator_delete_block(it, /*replace_with_padding=*/true);
+    } while (FLAC__metadata_iterator_next(it));
+
+    FLAC__StreamMetadata* picture = FLAC__metadata_object_new(FLAC__METADATA_TYPE_PICTURE);
+    picture->data.picture.type = FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER;
+    QByteArray mime = mimeType;
+    QByteArray description;
+    const bool set = FLAC__metadata_object_picture_set_mime_type(picture, mime.data(), /*copy=*/true)
+                     && FLAC__metadata_object_picture_set_description(
+                         picture, reinterpret_cast<FLAC__byte*>(description.data()), /*copy=*/true)
+                     && FLAC__metadata_object_picture_set_data(
+                         picture, reinterpret_cast<FLAC__byte*>(const_cast<char*>(cover.constData())),
+                         FLAC__uint32(cover.size()), /*copy=*/true);
+    if (const auto size = jpegSize(cover)) {
+        picture->data.picture.width = FLAC__uint32(size->first);
+        picture->data.picture.height = FLAC__uint32(size->second);
+        picture->data.picture.depth = 24;
+    }
+    const char* why = nullptr;
+    if (!set || !FLAC__metadata_object_picture_is_legal(picture, &why)) {
+        FLAC__metadata_object_delete(picture);
+        FLAC__metadata_iterator_delete(it);
+        return QStringLiteral("the cover picture cannot be stored (%1)").arg(QString::fromLatin1(why ? why : "no memory"));
+    }
+    // The iterator stands on the last block: the picture goes after it.
+    if (!FLAC__metadata_iterator_insert_block_after(it, picture)) {
+        FLAC__metadata_object_delete(picture);
+        FLAC__metadata_iterator_delete(it);
+        return QStringLiteral("the cover picture cannot be stored");
+    }
+    FLAC__metadata_iterator_delete(it);
+    return {};
+}
+
+}
+
 QString writeVorbisComments(const QString& file, const FlacComments& comments)
+{
+    return writeVorbisComments(file, comments, QByteArray(), QByteArray());
+}
+
+QString writeVorbisComments(const QString& file, const FlacComments& comments, const QByteArray& cover,
+                            const QByteArray& coverMimeType)
 {
     const QByteArray native = QFile::encodeName(file);
     FLAC__Metadata_Chain* chain = FLAC__metadata_chain_new();
@@ -75,6 +133,11 @@ QString writeVorbisComments(const QString& file, const FlacComments& comments)
                                                                             value.toUtf8().constData()))
             return fail(QStringLiteral("the comment name %1 is not allowed").arg(QString::fromLatin1(name)));
         FLAC__metadata_object_vorbiscomment_append_comment(block, entry, /*copy=*/false);
+    }
+    if (!cover.isEmpty()) {
+        const QString error = putFrontCover(chain, cover, coverMimeType);
+        if (!error.isEmpty())
+            return fail(error);
     }
     // Padding moved behind the comments so they grow into it; a file is
     // rewritten (through a temporary copy) only when they do not fit.

@@ -27,13 +27,18 @@ struct VorbisTrack
 };
 
 // The comments in the order players show them. ALBUMARTIST only when the
-// track's artist is another (a sampler); disc numbers only when known;
-// empty values are left out.
+// track's artist is another (a sampler); disc numbers only for a disc of a
+// set of more than one; empty values are left out.
 FlacComments vorbisComments(const VorbisTrack& track);
 
 // Puts the comments into a FLAC file in place of those it has, in the
 // padding the writer left so the audio is not rewritten. An empty text on
 // success, else which file and why; the file is unchanged then.
 QString writeVorbisComments(const QString& file, const FlacComments& comments);
+// The same, and the front cover as a picture block in place of any front
+// cover the file had (a picture that does not fit the padding makes the
+// file be written anew, through a temporary copy).
+QString writeVorbisComments(const QString& file, const FlacComments& comments, const QByteArray& cover,
+                            const QByteArray& coverMimeType);
 
 }

@@ -84,6 +84,19 @@ void drawMp3(QPainter& p, bool hi)
     p.drawEllipse(QPointF(41, 27), 4.5, 3.5);
 }
 
+// The disc and a staircase of bars narrowing to the right: the same sound
+// in less room.
+void drawFlac(QPainter& p, bool hi)
+{
+    drawDisc(p, QPointF(17, 20), 13, hi);
+    const QColor c = tone(QColor(40, 90, 170), hi);
+    p.setPen(QPen(c.darker(140), 1));
+    p.setBrush(c);
+    const qreal heights[] = {24, 19, 14, 9};
+    for (int i = 0; i < 4; ++i)
+        p.drawRect(QRectF(29 + i * 4.5, 32 - heights[i], 3.5, heights[i]));
+}
+
 void drawFreeDb(QPainter& p, bool hi)
 {
     const QPointF c(25, 20);
@@ -197,6 +210,7 @@ QPixmap toolbarPicture(Command command, bool highlighted)
     case Command::Refresh: drawRefresh(p, highlighted); break;
     case Command::Wav: drawWav(p, highlighted); break;
     case Command::Mp3: drawMp3(p, highlighted); break;
+    case Command::Flac: drawFlac(p, highlighted); break;
     case Command::FreeDb: drawFreeDb(p, highlighted); break;
     case Command::Settings: drawSettings(p, highlighted); break;
     case Command::Id3: drawId3(p, highlighted); break;

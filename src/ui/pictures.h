@@ -10,7 +10,7 @@ namespace trackmill::pictures {
 // The toolbar pictures, 50 by 40 pixels, drawn here so that the program
 // needs no icon theme. Highlighted: the brighter variant shown under the
 // mouse pointer.
-enum class Command { Refresh, Wav, Mp3, FreeDb, Settings, Id3, About };
+enum class Command { Refresh, Wav, Mp3, Flac, FreeDb, Settings, Id3, About };
 QPixmap toolbarPicture(Command command, bool highlighted);
 // Normal picture, highlighted picture for the Active mode.
 QIcon toolbarIcon(Command command);

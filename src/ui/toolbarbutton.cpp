@@ -35,8 +35,11 @@ bool ToolbarButton::captionElided() const
 
 QString ToolbarButton::toolTipText() const
 {
-    QString tip = text().trimmed();
-    tip.remove(QLatin1Char('&'));
+    QString tip = toolTip();
+    if (tip.isEmpty()) {
+        tip = text().trimmed();
+        tip.remove(QLatin1Char('&'));
+    }
     if (!m_shortcutHint.isEmpty())
         tip += QStringLiteral(" (") + m_shortcutHint.toString(QKeySequence::NativeText) + QLatin1Char(')');
     return tip;

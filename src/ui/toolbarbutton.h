@@ -13,8 +13,9 @@ namespace trackmill {
 // drawn nor measured, since the style centres the caption itself and the
 // blanks would only push it into elision in a proportional font.
 //
-// Its tool tip is the caption as it stands, with the shortcut of its
-// command when it has one, so it follows every change of language.
+// Its tool tip is the tool tip the language gave it, else the caption as it
+// stands, with the shortcut of its command when it has one, so it follows
+// every change of language.
 class ToolbarButton : public QToolButton
 {
     Q_OBJECT

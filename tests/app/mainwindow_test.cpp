@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, WithoutAnImageTheNoDiscRowIsLockedAndOnlyRefreshIsLive)
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(1, 1), "Insert CD Audio to CD-ROM drive");
     EXPECT_EQ(panel(2), "0 Tracks,  Playtime: 00:00");
-    for (const char* name : {"Refresh", "WAV", "MP3", "FreeDB", "Settings", "ID3", "About"})
+    for (const char* name : {"Refresh", "WAV", "MP3", "FLAC", "FreeDB", "Settings", "ID3", "About"})
         EXPECT_EQ(form->findChild<QToolButton*>(name)->isEnabled(), QByteArray(name) == "Refresh") << name;
 
     const bool before = tracks->isSelected(1);

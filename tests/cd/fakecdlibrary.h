@@ -5,6 +5,7 @@
 #include "cd/cdlibrary.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@ public:
     bool refuseClose = false;
     bool tocReadable = true;
     TOC toc{};
+    std::string cdText;  // ReadCDText's lines
 
     std::vector<GETCDHAND> handleRequests;
     std::vector<std::pair<int, DWORD>> parms;  // ModifyCDParms calls
@@ -51,6 +53,14 @@ public:
     {
         ++tocReads;
         return tocReadable ? (*out = toc, 1) : 0;
+    }
+    DWORD readCDText(HCDROM, char* out, int maxLen) override
+    {
+        if (!tocReadable || maxLen <= 0)
+            return SS_ERR;
+        std::strncpy(out, cdText.c_str(), size_t(maxLen) - 1);
+        out[maxLen - 1] = 0;
+        return SS_COMP;
     }
     DWORD version() override { return 0x0203; }
 };

@@ -40,6 +40,8 @@ TEST(CliArguments, GoodCommandLines)
         {"rip --mp3 --on-the-fly --out /tmp/x --settings a.ini", Command::Rip, 1, {}, Format::Mp3, true, "/tmp/x", "a.ini"},
         {"rip --on-the-fly --mp3 --drive 2", Command::Rip, 2, {}, Format::Mp3, true, "", ""},
         {"rip --wav --wav", Command::Rip, 1, {}, Format::Wav, false, "", ""},
+        {"rip --flac", Command::Rip, 1, {}, Format::Flac, false, "", ""},
+        {"rip --on-the-fly --flac --tracks 2", Command::Rip, 1, {2}, Format::Flac, true, "", ""},
         {"rip --out=a=b", Command::Rip, 1, {}, Format::Wav, false, "a=b", ""},
         // --help and --version win wherever they stand, even after a bad option.
         {"rip --bogus --help", Command::Help, 1, {}, Format::Wav, false, "", ""},
@@ -57,6 +59,54 @@ TEST(CliArguments, GoodCommandLines)
         EXPECT_EQ(r.arguments.onTheFly, c.onTheFly);
         EXPECT_EQ(r.arguments.outputDirectory, QString::fromLatin1(c.out));
         EXPECT_EQ(r.arguments.settingsFile, QString::fromLatin1(c.settings));
+    }
+}
+
+TEST(CliArguments, ReadModeOffsetAndAccuracy)
+{
+    ParseResult r = parse("rip --secure --offset -30 --require-accurate --secure");
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Secure);
+    EXPECT_TRUE(r.arguments.offsetGiven);
+    EXPECT_EQ(r.arguments.offset, -30);
+    EXPECT_TRUE(r.arguments.requireAccurate);
+    r = parse("rip --fast --offset=3000");
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Fast);
+    EXPECT_EQ(r.arguments.offset, 3000);
+    EXPECT_FALSE(r.arguments.requireAccurate);
+    r = parse("rip");
+    EXPECT_EQ(r.arguments.readMode, Arguments::ReadMode::Settings);
+    EXPECT_FALSE(r.arguments.offsetGiven);
+}
+
+TEST(CliArguments, LookupAndItsOptions)
+{
+    using Source = Arguments::Source;
+    struct Case
+    {
+        const char* line;
+        Command command;
+        Source source;
+        bool lookup;
+        int release;
+    };
+    const Case cases[] = {
+        {"lookup", Command::Lookup, Source::Settings, false, 0},
+        {"lookup --source musicbrainz --drive 2 --settings s.ini", Command::Lookup, Source::MusicBrainz, false, 0},
+        {"lookup --source=cddb", Command::Lookup, Source::Cddb, false, 0},
+        {"rip --lookup", Command::Rip, Source::Settings, true, 0},
+        {"rip --lookup --release 2 --source musicbrainz", Command::Rip, Source::MusicBrainz, true, 2},
+        {"rip --release=25 --lookup", Command::Rip, Source::Settings, true, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParseResult r = parse(QString::fromLatin1(c.line));
+        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        EXPECT_EQ(r.arguments.command, c.command);
+        EXPECT_EQ(r.arguments.source, c.source);
+        EXPECT_EQ(r.arguments.lookup, c.lookup);
+        EXPECT_EQ(r.arguments.release, c.release);
     }
 }
 
@@ -93,12 +143,32 @@ TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
         {"rip --tracks 1-2-3", "bad track range \"1-2-3\""},
         {"rip --tracks 1-100", "bad track range \"1-100\""},
         {"rip --wav --mp3", "exclude each other"},
-        {"rip --on-the-fly", "--on-the-fly needs --mp3"},
+        {"rip --mp3 --flac", "exclude each other"},
+        {"rip --flac --wav", "exclude each other"},
+        {"rip --flac=1", "unknown option \"--flac=1\""},
+        {"toc --flac", "unknown option \"--flac\""},
+        {"rip --on-the-fly", "--on-the-fly needs --mp3 or --flac"},
+        {"rip --on-the-fly --wav", "--on-the-fly needs --mp3 or --flac"},
         {"rip --on-the-fly=1 --mp3", "unknown option \"--on-the-fly=1\""},
         {"rip --out", "--out needs a value"},
         {"rip --out=", "--out needs a folder"},
         {"rip --settings=", "--settings needs a file"},
         {"rip extra", "unknown option \"extra\""},
+        {"rip --secure --fast", "--secure and --fast exclude each other"},
+        {"rip --offset", "--offset needs a value"},
+        {"rip --offset 3001", "bad offset \"3001\""},
+        {"rip --offset=-3001", "bad offset \"-3001\""},
+        {"rip --offset 6x", "bad offset \"6x\""},
+        {"toc --secure", "unknown option \"--secure\""},
+        {"rip --require-accurate=1", "unknown option \"--require-accurate=1\""},
+        {"lookup --source gnudb", "bad source \"gnudb\""},
+        {"lookup --tracks 1", "unknown option \"--tracks\""},
+        {"lookup --lookup", "unknown option \"--lookup\""},
+        {"rip --release 2", "need --lookup"},
+        {"rip --source cddb", "need --lookup"},
+        {"rip --lookup --release 0", "bad release \"0\""},
+        {"rip --lookup --release 26", "bad release \"26\""},
+        {"rip --lookup=1", "unknown option \"--lookup=1\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

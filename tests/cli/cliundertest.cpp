@@ -7,6 +7,7 @@
 #include "cli/clisession.h"
 
 #include "akrip32_testing.h"
+#include "metadata/httpfetch.h"
 #include "recordingsystemservices.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,11 @@ int main(int argc, char** argv)
     paths.configDir = QFile::decodeName(argv[2]);
     AkripTestUsePhysicalDrives(0);
     AkripTestCddbLoopbackOnly(1);
+    trackmill::setHttpLoopbackOnly(true);
     AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
+    // A sector that never reads, for the read error of a verified run.
+    if (qEnvironmentVariableIsSet("CLI_UNDER_TEST_FAIL_SECTOR"))
+        AkripTestFailSector(DWORD(qEnvironmentVariableIntValue("CLI_UNDER_TEST_FAIL_SECTOR")), AKRIP_FAULT_ALWAYS);
 
     // No screen saver or power service is ever reached from a test.
     trackmill::test::RecordingSystemServices system;

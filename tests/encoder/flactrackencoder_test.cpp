@@ -142,6 +142,33 @@ TEST_F(FlacTrackEncoderTest, AbortAndFailureLeaveNoFile)
     EXPECT_TRUE(decoded(path("again.flac")) == pcm.left(60 * 1024));
 }
 
+// A feed job whose write fails while the reader is ahead of it (the queue
+// full) takes every later block at once, before its end has reached the
+// reader's thread: a reader waiting for room would wait for ever.
+TEST_F(FlacTrackEncoderTest, AFailedFeedJobDropsBlocksInsteadOfRefusingThem)
+{
+    const QByteArray block = makePcm16(kBlock / 4, 2, kRate, 24);
+    {
+        FileSizeLimit limit(64 * 1024);
+        ASSERT_TRUE(limit.set());
+        ASSERT_TRUE(encoder.start({TrackEncoder::Input::Feed, {}, path("full.flac"), 0}, nullptr));
+        QDeadlineTimer deadline(20000);
+        int taken = 0;
+        while (taken < 4 * FlacTrackEncoder::kQueueBlocks && !deadline.hasExpired()) {
+            if (encoder.feed(block.constData(), block.size()))
+                ++taken;
+            else
+                QThread::msleep(1);
+        }
+        EXPECT_EQ(taken, 4 * FlacTrackEncoder::kQueueBlocks);
+        encoder.endFeed();
+        ASSERT_TRUE(waitForEnd());
+    }
+    EXPECT_EQ(ends, std::vector<bool>{true});
+    EXPECT_TRUE(encoder.failure().startsWith(path("full.flac") + ": ")) << encoder.failure().toStdString();
+    EXPECT_FALSE(QFile::exists(path("full.flac")));
+}
+
 // Refused at the start, with no job and no end to follow: a WAV file that
 // is not CD audio, a missing one, a source that is the destination, a
 // second job while one runs.

@@ -102,7 +102,8 @@ TEST_F(Mp3RunTest, RipThenEncodeGivesTaggedMp3FilesAndNoWavThenShutsDown)
 
     expectTaggedMp3(2);
     expectTaggedMp3(4);
-    EXPECT_EQ(filesIn(albumDir()), (QStringList{"02 - Song 2.mp3", "04 - Song 4.mp3"})) << "no WAV, no temporary file";
+    EXPECT_EQ(filesIn(albumDir()), (QStringList{"02 - Song 2.mp3", "04 - Song 4.mp3", "The Band - Live Set.log"}))
+        << "no WAV, no temporary file";
     // Ripping time / encoding time.
     for (int track : {2, 4})
         EXPECT_TRUE(QRegularExpression("^ OK \\d\\d:\\d\\d:\\d\\d/\\d\\d:\\d\\d:\\d\\d$").match(app->tracks().cell(5, track)).hasMatch())
@@ -164,7 +165,8 @@ TEST_F(Mp3RunTest, AbortWhileEncodingEndsTheBatchAndRemovesItsWav)
     EXPECT_EQ(app->tracks().cell(5, 2), "Encoding aborted");
     EXPECT_EQ(app->tracks().cell(5, 4), "");
     // The partial MP3 stays; the run's own WAV, hidden or not, is gone.
-    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"02 - Song 2.mp3"});
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"02 - Song 2.mp3", "The Band - Live Set.log"}));
     EXPECT_EQ(boxes.messages.value(0).kind, RecordingMessageBoxes::Kind::Warning);
     EXPECT_EQ(system.calls, (QStringList{"screensaver:off", "box:  Encoding aborted.  ", "screensaver:on"}));
     expectIdle();
@@ -180,7 +182,7 @@ TEST_F(Mp3RunTest, AnEarlierWavOfTheSameTrackSurvives)
     ASSERT_TRUE(writeBytes(wav(2), "mine"));
     runMp3();
     expectTaggedMp3(2);
-    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden), (QStringList{"02 - Song 2.mp3", "02 - Song 2.wav"}));
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden), (QStringList{"02 - Song 2.mp3", "02 - Song 2.wav", "The Band - Live Set.log"}));
     QFile mine(wav(2));
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), QByteArray("mine"));
@@ -188,7 +190,7 @@ TEST_F(Mp3RunTest, AnEarlierWavOfTheSameTrackSurvives)
     app->settings().deleteWav = false;
     runMp3();
     EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"02 - Song 2 (2).wav", "02 - Song 2.mp3", "02 - Song 2.wav"}));
+              (QStringList{"02 - Song 2 (2).wav", "02 - Song 2.mp3", "02 - Song 2.wav", "The Band - Live Set.log"}));
     EXPECT_EQ(QFileInfo(albumDir() + "02 - Song 2 (2).wav").size(), 44 + qint64(discSpec.trackBytes[1]));
 }
 

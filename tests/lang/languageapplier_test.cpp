@@ -340,6 +340,10 @@ TEST(LanguageApplierTest, ToolbarButtonsTellTheirCaptionAndKeysRunTheirCommands)
     EXPECT_EQ(tip("WAV"), german.text("MAIN", "WAV").trimmed());
     EXPECT_EQ(tip("Refresh"), german.text("MAIN", "REFRESH").trimmed() + " (F5)");
     EXPECT_EQ(tip("Settings"), german.text("MAIN", "SETTINGS").trimmed() + " (Ctrl+,)");
+    // FLAC's tip says what the new button does, in the language's words.
+    EXPECT_EQ(form1.findChild<ToolbarButton*>("FLAC")->text().trimmed(), german.text("MAIN", "FLAC"));
+    EXPECT_EQ(tip("FLAC"), german.text("MAIN", "FLAC_HINT"));
+    EXPECT_TRUE(tip("FLAC").contains("FLAC-Dateien")) << tip("FLAC").toStdString();
     for (ToolbarButton* button : form1.findChildren<ToolbarButton*>())
         EXPECT_FALSE(button->toolTipText().isEmpty()) << button->objectName().toStdString();
 

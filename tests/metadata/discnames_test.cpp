@@ -21,6 +21,7 @@
 #include "settings/settings.h"
 #include "settings/settingswindow.h"
 #include "tags/tageditorwindow.h"
+#include "tags/tagfields.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -69,6 +71,7 @@ protected:
         texts.noDisc = QStringLiteral("No disc");
         texts.freedbFound = QStringLiteral("Found");
         texts.freedbNotFound = QStringLiteral("Not found");
+        texts.lookupChoose = QStringLiteral("Choose");
     }
     // The entry the server reads out for the disc id.
     void serve(const std::string& category, const std::string& id, const std::string& dtitle,
@@ -113,8 +116,9 @@ protected:
 TEST_F(DiscNamesTest, LookupNamesTheDiscInEveryWindow)
 {
     folders.writeDisc("disc", {3, 4, 5});
-    // The server answers in windows-1252, as old entries are; the first of several matches names the disc.
-    server.setQueryAnswer(Server::matchList(211, {"rock 1f00b203 The B\xE4nd / The Album", "misc 3b000103 Second / Two"}));
+    // The server answers in windows-1252, as old entries are; an inexact
+    // list is the user's to choose from, and the chosen entry names the disc.
+    server.setQueryAnswer(Server::matchList(211, {"misc 3b000103 Second / Two", "rock 1f00b203 The B\xE4nd / The Album"}));
     serve("rock", "1f00b203", "The B\xE4nd / The Album", {"One", "Two", "Three"});
     serve("misc", "3b000103", "Second / Two", {"B1", "B2", "B3"});
     start();
@@ -122,15 +126,27 @@ TEST_F(DiscNamesTest, LookupNamesTheDiscInEveryWindow)
     connect();
 
     const QString band = QString::fromUtf8("The B\xC3\xA4nd");
+    EXPECT_EQ(status(), "Choose");
+    EXPECT_EQ(gridNames(), (QStringList{"AudioTrack 01", "AudioTrack 02", "AudioTrack 03"}));
+    auto* list = app->form7().findChild<QTreeWidget*>(QStringLiteral("Candidates"));
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_TRUE(list->isVisibleTo(&app->form7()));
+    EXPECT_EQ(list->topLevelItem(1)->text(0) + "|" + list->topLevelItem(1)->text(1) + "|" + list->topLevelItem(1)->text(3),
+              band + "|The Album|rock");
+    EXPECT_EQ(server.requestCount(), 1) << "no entry fetched before the choice";
+    list->setCurrentItem(list->topLevelItem(1));
+    app->form7().findChild<QPushButton*>(QStringLiteral("BtnUseCandidate"))->click();
+
     EXPECT_EQ(status(), "Found");
+    EXPECT_EQ(server.requestCount(), 2);
     EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
     EXPECT_EQ(QStringList({app->form1().artist(), tagField("Artist"), tagField("Artist2"), edit("Edt_Artist")}),
               QStringList(4, band));
     EXPECT_EQ(QStringList({app->form1().album(), tagField("Album2"), edit("Edt_Album")}), QStringList(3, "The Album"));
     EXPECT_EQ(edit("CurrentTrack"), "One");
     EXPECT_EQ(trackList(), (QStringList{"One", "Two", "Three"}));
-    EXPECT_EQ(app->log().lines().first(), "0: rock 1f00b203 " + band + " / The Album");
-    EXPECT_TRUE(app->log().lines().contains("1: misc 3b000103 Second / Two"));
+    EXPECT_TRUE(app->log().lines().contains("1: rock 1f00b203 " + band + " / The Album"));
+    EXPECT_EQ(app->tagFields().fields().year2, "1999") << "DYEAR into the tag editor";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(boxes.messages.isEmpty());
     // Option 8 off: the library stored nothing.
@@ -210,6 +226,47 @@ TEST_F(DiscNamesTest, WindowsKeepWorkingDuringASlowAnswer)
     EXPECT_GE(ticks, int(elapsed.elapsed() / 20 / 3));
     EXPECT_GE(waitCursorTicks, ticks - 2);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(DiscNamesTest, CloseCancelsALookupThatWaitsForTheServer)
+{
+    folders.writeDisc("disc", {3, 4});
+    server.setBehaviour(Server::Behaviour::Silent);
+    // Left alone, the server's silence would keep the lookup for 20 s.
+    AkripTestSetCddbTimeouts(1000, 20000);
+    start();
+    app->form1().setArtist(QStringLiteral("Kept"));
+    const QStringList before = gridNames();
+    TForm7& window = app->form7();
+    window.show();
+    auto* close = window.findChild<QPushButton*>(QStringLiteral("BtnClose"));
+    bool closeWasOn = false;
+    QTimer::singleShot(300, [&] {
+        closeWasOn = close->isEnabled();
+        QTest::mouseClick(close, Qt::LeftButton);
+        // A second lookup cannot start while the first one ends.
+        connect();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    connect();
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_TRUE(closeWasOn);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(gridNames(), before);
+    EXPECT_EQ(app->form1().artist(), "Kept");
+    EXPECT_EQ(tagField("Artist"), "Kept");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(boxes.messages.isEmpty());
+
+    // The next lookup is not cancelled by the last one.
+    server.setBehaviour(Server::Behaviour::Normal);
+    server.setQueryAnswer(Server::exactMatch("rock", "1f00b202", "Found / Later"));
+    serve("rock", "1f00b202", "Found / Later", {"L1", "L2"});
+    connect();
+    EXPECT_EQ(status(), "Found");
+    EXPECT_EQ(gridNames(), (QStringList{"L1", "L2"}));
 }
 
 TEST_F(DiscNamesTest, EditedNamesAreWhatIsStored)

@@ -190,6 +190,7 @@ public:
     void setOption(Option, const QByteArray&, int) override {}
     QList<CddbMatchRecord> query(int) override { return matches; }
     std::optional<QString> diskInfo(const CddbMatchRecord&) override { return info; }
+    void cancel() override {}
 
     QList<CddbMatchRecord> matches;
     std::optional<QString> info;
@@ -204,8 +205,16 @@ public:
     void setStatus(const QString& text) override { calls << "status " + text; }
     void repaintNow() override { calls << "paint"; }
     void setBusy(bool busy) override { calls << (busy ? "busy" : "idle"); }
+    int source() const override { return lookupSource; }
+    void showCandidates(const QList<LookupCandidate>& candidates) override
+    {
+        calls << QStringLiteral("candidates %1").arg(candidates.size());
+        shown = candidates;
+    }
 
     QStringList calls;
+    int lookupSource = 0;
+    QList<LookupCandidate> shown;
 };
 
 class FreedbIntoDiscNames : public DiscNamesOverDatabase

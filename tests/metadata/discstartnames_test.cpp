@@ -4,6 +4,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
+#include "metadata/cdplayernames.h"
 #include "metadata/discid.h"
 #include "metadata/discnames.h"
 #include "platform/hiddenlog.h"
@@ -147,4 +148,48 @@ TEST_F(DiscStartNamesTest, StartGenreIsPopUnlessAStoredPositionIsInTheList)
     EXPECT_EQ(cdPlayerDiscIdOfDrive(drives), std::nullopt);
     EXPECT_EQ(startGenrePosition(drives, database), GenreList::PopPosition);
     EXPECT_EQ(readDiscStartNames(drives, tracks, database, true), std::nullopt);
+}
+
+// A disc the database does not know names itself from its CD-TEXT: the
+// disc's names, the grid (a guest's track with its performer in front) and
+// the tag editor; a disc the database knows keeps the database's names.
+TEST_F(DiscStartNamesTest, CdTextNamesADiscTheDatabaseDoesNotKnow)
+{
+    library.cdText = "TITLE0=Album\nPERFORMER0=Band\nTITLE1=One\nTITLE2=Two\nPERFORMER2=Guest\nPERFORMER3=Band\n"
+                     "FOO1=ignored\nTITLE100=ignored\n";
+    const auto start = readDiscStartNames(drives, tracks, database, true);
+    ASSERT_TRUE(start);
+    ASSERT_TRUE(start->cdText);
+    applyDiscStartNames(*start, names, tracks, tags);
+    EXPECT_EQ(names.artist(), "Band");
+    EXPECT_EQ(names.album(), "Album");
+    EXPECT_EQ(names.trackNames(), (QStringList{"One", "Guest / Two", "AudioTrack 03"}));
+    EXPECT_EQ(tracks.trackName(2), "Guest / Two");
+    EXPECT_EQ(tracks.trackName(3), "AudioTrack 03") << "no title: the grid's own name";
+    EXPECT_EQ(tags.fields().artist2, "Band");
+    EXPECT_EQ(tags.fields().album, "Album");
+
+    // The same through the database reader the windows use.
+    names.clear();
+    CdPlayerNames cdPlayer({drives, tracks, log, names, database});
+    cdPlayer.GetAlbumFromFile({});
+    EXPECT_EQ(names.album(), "Album");
+    EXPECT_EQ(names.trackNames().value(1), "Guest / Two");
+    names.clear();
+    cdPlayer.GetFromCDPlayerINI({});
+    EXPECT_EQ(names.artist(), "Band");
+
+    store({"Stored", "Stored Album", "", 0, {"a", "b", "c"}});
+    const auto known = readDiscStartNames(drives, tracks, database, true);
+    ASSERT_TRUE(known);
+    EXPECT_FALSE(known->cdText);
+    cdPlayer.GetAlbumFromFile({});
+    EXPECT_EQ(names.album(), "Stored Album");
+    EXPECT_EQ(names.trackNames(), (QStringList{"a", "b", "c"}));
+
+    // No names in it, or no CD-TEXT at all: as before.
+    for (const char* text : {"SONGWRITER0=Only a writer\n", ""}) {
+        library.cdText = text;
+        EXPECT_FALSE(readDiscStartNames(drives, tracks, dir.filePath("other.ini"), true)->cdText);
+    }
 }

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <tuple>
@@ -219,13 +220,21 @@ public:
     {
         if (match.discId == "gone")
             throw std::runtime_error("gone");
+        fetched.append(match.discId);
+        if (whileFetching)
+            whileFetching();
         return entries.contains(match.discId) ? std::optional(entries.at(match.discId)) : std::nullopt;
     }
+    void cancel() override { ++cancels; }
 
     QList<OptionCall> options;
     QList<CddbMatchRecord> matches;
     std::map<QString, QString> entries; // by disc id
     int queries = 0;
+    int cancels = 0;
+    QStringList fetched;
+    // What the user does while an entry is on its way.
+    std::function<void()> whileFetching;
 };
 
 QString entryWithTitles(const QString& prefix, int count)
@@ -252,7 +261,8 @@ TEST(FreedbLookup, OptionsInOrder)
         QList<O> expected = {{0, "gnudb.gnudb.org", 0}, {6, "/~cddb/cddb.cgi", 0},
                              {4, FreedbLookup::kDefaultEmail, 0}, {3, "Trackmill 2.0", 0}};
         expected += c.proxyOptions;
-        expected += {O{7, "", 80}, O{8, "", c.settings.autoStore ? 1 : 0}};
+        // One limit for the whole lookup, lifted when it is over.
+        expected += {O{7, "", 80}, O{8, "", c.settings.autoStore ? 1 : 0}, O{9, "", 30000}, O{9, "", 0}};
         EXPECT_EQ(cddb.options, expected) << c.name;
     }
 }
@@ -269,26 +279,84 @@ TEST(FreedbLookup, ProxyPortThatIsNoNumberSendsNothing)
     }
 }
 
-TEST(FreedbLookup, AllNamesComeFromTheFirstMatchThatArrived)
+// Several matches are listed and left to the user: none is fetched (each
+// could cost the server's whole time limit); the chosen one is read then.
+// One match is read at once, as designed.
+TEST(FreedbLookup, SeveralMatchesAreTheUsersChoiceOneIsReadAtOnce)
 {
     ScriptedCddb cddb;
     cddb.matches = {{"rock", "00000001", "Lost", "Entry"},
                     {"jazz", "00000002", "Second", "Match"},
                     {"misc", "00000003", "Third", "Match"}};
-    cddb.entries["00000002"] = entryWithTitles("Second", 11);
-    cddb.entries["00000003"] = entryWithTitles("Third", 11);
+    cddb.entries["00000002"] = entryWithTitles("Second", 11) + "DYEAR=1987\nDGENRE=Hip Hop\n";
     HiddenLog log;
-    const FreedbResult result = FreedbLookup(cddb, log).run({}, 12);
-    EXPECT_EQ(result.status, FreedbResult::Status::Found);
-    EXPECT_EQ(result.artist + " / " + result.album, "Second / Match");
-    ASSERT_EQ(result.trackNames.size(), 11);
-    EXPECT_EQ(result.trackNames.last(), "Second 11");  // TTITLE10 is no TTITLE1
-    EXPECT_EQ(log.lines()[1], "Error while getting DiskInfo");
-    // No entry at all: nothing found, no names.
+    FreedbLookup lookup(cddb, log);
+    const FreedbResult several = lookup.run({}, 12);
+    EXPECT_EQ(several.status, FreedbResult::Status::Several);
+    EXPECT_EQ(several.matches, cddb.matches);
+    EXPECT_TRUE(cddb.fetched.isEmpty());
+    EXPECT_EQ(log.lines(), (QStringList{"0: rock 00000001 Lost / Entry", "1: jazz 00000002 Second / Match",
+                                        "2: misc 00000003 Third / Match"}));
+
+    const FreedbResult chosen = lookup.read({}, cddb.matches[1], 12);
+    EXPECT_EQ(chosen.status, FreedbResult::Status::Found);
+    EXPECT_EQ(chosen.artist + " / " + chosen.album, "Second / Match");
+    ASSERT_EQ(chosen.trackNames.size(), 11);
+    EXPECT_EQ(chosen.trackNames.last(), "Second 11");  // TTITLE10 is no TTITLE1
+    EXPECT_EQ(chosen.year + "|" + chosen.genre, "1987|Hip Hop");
+    // Each read runs under the whole lookup's limit, lifted afterwards.
+    EXPECT_EQ(cddb.options.last(), (ScriptedCddb::OptionCall{9, "", 0}));
+    const FreedbResult missing = lookup.read({}, cddb.matches[0], 12);
+    EXPECT_EQ(missing.status, FreedbResult::Status::NotFound);
+    EXPECT_TRUE(missing.artist.isEmpty());
+    EXPECT_EQ(log.lines().last(), "Error while getting DiskInfo");
+
+    // One match: read at once; an odd year is no year.
+    cddb.matches = {cddb.matches[1]};
+    cddb.entries["00000002"] = entryWithTitles("Only", 2) + "DYEAR=87\n";
+    const FreedbResult one = FreedbLookup(cddb, log).run({}, 3);
+    EXPECT_EQ(one.status, FreedbResult::Status::Found);
+    EXPECT_EQ(one.trackNames, (QStringList{"Only 1", "Only 2"}));
+    EXPECT_EQ(one.year, "");
     cddb.entries.clear();
-    const FreedbResult none = FreedbLookup(cddb, log).run({}, 4);
-    EXPECT_EQ(none.status, FreedbResult::Status::NotFound);
-    EXPECT_TRUE(none.artist.isEmpty());
+    EXPECT_EQ(FreedbLookup(cddb, log).run({}, 3).status, FreedbResult::Status::NotFound);
+}
+
+TEST(FreedbLookup, ACancelledLookupNamesNothing)
+{
+    ScriptedCddb cddb;
+    cddb.matches = {{"rock", "00000001", "First", "Match"}};
+    cddb.entries["00000001"] = entryWithTitles("First", 3);
+    HiddenLog log;
+    FreedbLookup lookup(cddb, log);
+    // The user's Close arrives while the entry is on its way.
+    cddb.whileFetching = [&] { lookup.cancel(); };
+    for (const FreedbResult& result : {lookup.run({}, 4), lookup.read({}, cddb.matches[0], 4)}) {
+        EXPECT_EQ(result.status, FreedbResult::Status::Cancelled);
+        EXPECT_TRUE(result.artist.isEmpty() && result.album.isEmpty() && result.trackNames.isEmpty());
+    }
+    EXPECT_EQ(cddb.fetched, QStringList{"00000001"}) << "no read after the cancel";
+    EXPECT_EQ(cddb.options.last(), (ScriptedCddb::OptionCall{9, "", 0}));
+}
+
+// The settings' server, query program and e-mail address reach the
+// library; emptied fields their defaults.
+TEST(FreedbLookup, TheUsersServerFields)
+{
+    ScriptedCddb cddb;
+    HiddenLog log;
+    FreedbSettings settings;
+    settings.cgi = "/cgi-bin/cddb.cgi";
+    settings.email = "me@example.org";
+    FreedbLookup(cddb, log, {"cddb.example.org", 8080, 30000}).run(settings, 5);
+    using O = ScriptedCddb::OptionCall;
+    EXPECT_EQ(cddb.options.mid(0, 3), (QList<O>{{0, "cddb.example.org", 0}, {6, "/cgi-bin/cddb.cgi", 0},
+                                                {4, "me@example.org", 0}}));
+    EXPECT_TRUE(cddb.options.contains(O{7, "", 8080}));
+    cddb.options.clear();
+    settings.cgi = settings.email = "  ";
+    FreedbLookup(cddb, log).run(settings, 5);
+    EXPECT_EQ(cddb.options.mid(1, 2), (QList<O>{{6, "/~cddb/cddb.cgi", 0}, {4, "trackmill@localhost", 0}}));
 }
 
 TEST(FreedbLookup, OnlyTrackTitlesBecomeNames)

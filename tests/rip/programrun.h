@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The whole program over the recording fakes, in temporary folders with a
-// generated disc, set up as a user would have it for a WAV or MP3 run.
+// generated disc, set up as a user would have it for a WAV, MP3 or FLAC run.
 #pragma once
 
 #include "app/mainwindow.h"
@@ -103,6 +103,7 @@ protected:
         t.aspiError = "ASPI error";
         t.noTrackSelected = "No track selected";
         t.errorPathFilename = "Error in the path or file name";
+        t.flacLossless = "Lossless, level %1";
         return t;
     }
 

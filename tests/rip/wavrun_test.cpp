@@ -71,8 +71,9 @@ TEST_F(WavRunTest, TwoSelectedTracksBecomeTwoWavFiles)
 
     expectWav(track2(), pcm(2));
     expectWav(track5(), pcm(5));
-    // Nothing escaped the output folder.
-    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files).size(), 2);
+    // Nothing escaped the output folder; the rip log lies beside the files.
+    EXPECT_EQ(QDir(albumDir()).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(QFile::exists(albumDir() + "The Band - Live_ Side A.log"));
     EXPECT_EQ(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"The Band"});
 
     EXPECT_EQ(states(), (QStringList{"Grabbing track: 2  (File 1 of 2)  [2, 5]",

@@ -18,6 +18,7 @@
 #include "settings/settingswindow.h"
 #include "metadata/discnames.h"
 #include "testenvironment.h"
+#include "lang/languagetexts.h"
 #include "tags/genrelist.h"
 #include "tags/tageditorwindow.h"
 #include "tags/tagfields.h"
@@ -32,6 +33,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -117,6 +119,14 @@ TEST_F(SettingsFile, MapsStoredValues)
          QByteArray("\xff\xfe\x00garbage\n[MAIN]\n\x01\x02=\x03\nMULTI_CPU_SUPPORT=0\n", 43)
              + QByteArray(100000, 'z') + "\nUSE_MMX_3DNOW=0",
          [](S s) { s.multiCpu = false; s.useMmx3dnow = false; }},
+        {"flac", "[flac]\ncompression_level=8\nVERIFY=0\n", [](S s) { s.flacCompression = 8; s.flacVerify = false; }},
+        {"flac keys belong to their own section", "[MAIN]\nCOMPRESSION_LEVEL=0\nVERIFY=0\n", [](S) {}},
+        {"flac level outside 0 to 8, verify no number", "[FLAC]\nCOMPRESSION_LEVEL=9\nVERIFY=yes\n", [](S) {}},
+        {"reading", "[READING]\nMODE=1\nOFFSET=-30\nACCURATERIP_SERVER=127.0.0.1:8080\n",
+         [](S s) { s.readMode = 1; s.readOffset = -30; s.accurateRipServer = "127.0.0.1:8080"; }},
+        {"reading out of range", "[READING]\nMODE=7\nOFFSET=99999\n", [](S s) { s.readOffset = 3000; }},
+        {"reading offset no number, below", "[READING]\nMODE=-1\nOFFSET=x6\n[MAIN]\nOFFSET=5\n", [](S) {}},
+        {"reading offset below", "[READING]\nOFFSET=-4000\n", [](S s) { s.readOffset = -3000; }},
     };
     for (const auto& c : cases) {
         Settings expected = loaded("");
@@ -139,6 +149,11 @@ TEST_F(SettingsFile, UnmatchedValuesKeepWhatTheWindowShowed)
     const Settings switched = loaded("[MAIN]\nVERSION_MPEG=1\nBITRATE=8kbps\n", before);
     EXPECT_EQ(switched.mpegVersion, Mpeg::Mpeg1);
     EXPECT_EQ(switched.bitrate, 3);
+    // The FLAC level likewise; but a file without one is at the default
+    // level, not at what the window showed before.
+    before.flacCompression = 8;
+    EXPECT_EQ(loaded("[FLAC]\nCOMPRESSION_LEVEL=-1\n", before).flacCompression, 8);
+    EXPECT_EQ(loaded("[MAIN]\n", before).flacCompression, 5);
 }
 
 TEST_F(SettingsFile, OutputDirectoryMustBeEnterable)
@@ -214,9 +229,9 @@ TEST_F(SettingsFile, NewUserWritesIntoTheMusicFolder)
     }
 }
 
-// The exact file a save writes into an empty file: the 42 keys in save
+// The exact file a save writes into an empty file: the 42 keys of [MAIN] in save
 // order, with the spellings "UseLPF16" and "VBRRatio".
-const QByteArray kSavedFresh =
+const QByteArray kSavedMain =
     "[MAIN]\r\nVERSION_MPEG=1\r\nBITRATE=128kbps\r\nBITRATE_MAX=\r\nQUALITY=Stereo\r\nVBR=4\r\n"
     "PRIORITY=3\r\nEMPHASIS=None\r\nON_THE_FLY_ENCODING=1\r\nDELETE=1\r\nUSEPSY=1\r\n"
     "UseLPF16=1\r\nVBRRatio=1\r\nFilter_CBR_LOW=0\r\nFilter_CBR_HIGH=0\r\n"
@@ -227,7 +242,15 @@ const QByteArray kSavedFresh =
     "FILENAME=0\r\nAUTO_CONNECT_FREEDB=1\r\nAUTO_STORE_CDPLAYER_INI=1\r\nUSE_PROXY=0\r\n"
     "SERVER_PROXY=\r\nPORT_PROXY=\r\nUSE_MMX_3DNOW=1\r\nUSE_EXTENDED_FILTER_CBR=1\r\n"
     "USE_EXTENDED_FILTER_MSTEREO=1\r\nLANGUAGE=English\r\nREPLACE_SPACES_BY_UNDERSCORES=1\r\n"
-    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n";
+    "PREVENT_SCREENSAVER=1\r\nENCODE_WAV_TO_MP3=1\r\nAFTER_EXECUTE=0\r\n"
+    "\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n";
+// ... then the section of verified reading.
+const QByteArray kSavedFresh =
+    kSavedMain + "\r\n[READING]\r\nMODE=0\r\nOFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n"
+    // The sections of the lookups.
+    "\r\n[CDDB]\r\nSERVER=gnudb.gnudb.org\r\nCGI=/~cddb/cddb.cgi\r\nEMAIL=trackmill@localhost\r\n"
+    "\r\n[LOOKUP]\r\nSOURCE=0\r\nMUSICBRAINZ_SERVER=https://musicbrainz.org\r\n"
+    "COVER_ART_SERVER=https://coverartarchive.org\r\nCOVER_ART=1\r\nCD_NUMBER_FOLDER=0\r\n";
 
 TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
 {
@@ -247,7 +270,12 @@ TEST_F(SettingsFile, SaveWritesAllKeysInSaveOrderAndKeepsForeignLines)
     EXPECT_TRUE(written.startsWith("; my settings\r\n[Other]\r\nx=1\r\n\r\n[main]\r\nvbrratio=1\r\n"
                                    "MY_OWN_KEY=keep\r\nVERSION_MPEG=1\r\nVERSION_MPEG=1\r\nLANGUAGE=Polish\r\n"))
         << written.constData();
-    EXPECT_TRUE(written.endsWith("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2")) << written.constData();
+    // A section that was not there yet comes after all the file's own lines.
+    EXPECT_TRUE(written.contains("AFTER_EXECUTE=0\r\n\r\n[Tail]\r\ny=2\r\n\r\n[FLAC]")) << written.constData();
+    EXPECT_TRUE(written.contains("\r\n[FLAC]\r\nCOMPRESSION_LEVEL=5\r\nVERIFY=1\r\n\r\n[READING]\r\nMODE=0\r\n"
+                                 "OFFSET=0\r\nACCURATERIP_SERVER=www.accuraterip.com\r\n\r\n[CDDB]"))
+        << written.constData();
+    EXPECT_TRUE(written.endsWith("CD_NUMBER_FOLDER=0\r\n")) << written.constData();
     EXPECT_EQ(IniFile(path()).load().keys("MAIN").size(), 43);
 }
 
@@ -268,8 +296,9 @@ TEST_F(SettingsFile, RoundTripKeepsEveryValue)
           &Settings::artistAsDirectory, &Settings::albumAsDirectory, &Settings::artistAndAlbumAsDirectory,
           &Settings::split, &Settings::artistAlbumYearAsDirectory, &Settings::useMmx3dnow, &Settings::replaceSpaces,
           &Settings::preventScreensaver, &Settings::autoStoreCdPlayerIni, &Settings::autoConnectFreedb,
-          &Settings::encodeWavToMp3, &Settings::useProxy})
+          &Settings::encodeWavToMp3, &Settings::useProxy, &Settings::flacVerify})
         settings.*flag = !(settings.*flag);
+    settings.flacCompression = 0;
     settings.filterCbrLow = settings.afterExecute = 1;
     settings.filterCbrHigh = 99;
     settings.filterMsThreshold = 100;
@@ -319,6 +348,7 @@ TEST_F(SettingsFile, ShippedDefaultsSuitANewUser)
     EXPECT_EQ(Settings::bitrateText(settings.mpegVersion, settings.bitrate), "128kbps");
     EXPECT_EQ(Settings::qualityNames().value(settings.quality), "Joint Stereo");
     EXPECT_FALSE(settings.encodeWavToMp3 || settings.autoConnectFreedb || settings.vbrRatio);
+    EXPECT_EQ(std::tuple(settings.flacCompression, settings.flacVerify), std::tuple(5, true));
     EXPECT_EQ(settings.directoryMp3, defaultOutputDirectory());  // not the program's folder
     // The shipped file is exactly what a save of those values writes.
     settings.directoryMp3.clear();
@@ -346,7 +376,8 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
 {
     QByteArrayList loadOrder;
     for (const SettingEntry* e : settingsLoadOrder())
-        loadOrder << e->key;
+        if (QByteArrayView(e->section) == "MAIN")
+            loadOrder << e->key;
     EXPECT_EQ(loadOrder.join(' '),
               "VERSION_MPEG BITRATE BITRATE_MAX QUALITY VBR PRIORITY EMPHASIS ON_THE_FLY_ENCODING DELETE USEPSY "
               "UseLPF16 VBRRatio USE_EXTENDED_FILTER_CBR Filter_CBR_LOW Filter_CBR_HIGH "
@@ -376,6 +407,16 @@ TEST(SettingsTable, DeclaresTheMainSectionInBothDesignedOrders)
     EXPECT_EQ(loads.size(), 41u);
     EXPECT_EQ(*saves.rbegin(), 41);
     EXPECT_EQ(*loads.rbegin(), 40);
+
+    // The later sections come after MAIN in both orders.
+    QByteArrayList later;
+    for (const SettingEntry* e : settingsSaveOrder())
+        later << QByteArray(e->section) + '/' + e->key;
+    EXPECT_EQ(later.mid(42).join(' '),
+              "FLAC/COMPRESSION_LEVEL FLAC/VERIFY READING/MODE READING/OFFSET READING/ACCURATERIP_SERVER "
+              "CDDB/SERVER CDDB/CGI CDDB/EMAIL LOOKUP/SOURCE LOOKUP/MUSICBRAINZ_SERVER LOOKUP/COVER_ART_SERVER "
+              "LOOKUP/COVER_ART LOOKUP/CD_NUMBER_FOLDER");
+    EXPECT_EQ(settingsLoadOrder().size(), 54u);
 }
 
 // A later feature's section, walked by the same load and save.
@@ -385,7 +426,7 @@ TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
         {"READING", "RETRIES", SettingEntry::Type::TrackBar, "20", 0, 1, &Settings::filterCbrLow, "TrackBarCBR_Low"},
         {"READING", "PROXY_NAME", SettingEntry::Type::Text, "", 1, 0, &Settings::serverProxy, "Edt_Server_Proxy"},
     };
-    put(kSavedFresh);
+    put(kSavedMain);
     Settings settings;
     settings.load(IniFile(path()), kProgramDir, table);
     EXPECT_EQ(settings.filterCbrLow, 20);  // the default of a missing key
@@ -393,10 +434,10 @@ TEST_F(SettingsFile, EntriesOfAnotherSectionGoIntoTheirOwnSection)
     IniFile file(path());
     ASSERT_TRUE(settings.save(file, table));
     const QByteArray written = contents();
-    EXPECT_TRUE(written.startsWith(kSavedFresh));
-    EXPECT_EQ(written.mid(kSavedFresh.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
+    EXPECT_TRUE(written.startsWith(kSavedMain));
+    EXPECT_EQ(written.mid(kSavedMain.size()).toStdString(), "\r\n[READING]\r\nPROXY_NAME=p\r\nRETRIES=20\r\n");
 
-    put(kSavedFresh + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
+    put(kSavedMain + "[READING]\r\nRETRIES=7\r\nPROXY_NAME=q\r\n");
     settings.load(IniFile(path()), kProgramDir, table);
     EXPECT_EQ(std::tuple(settings.filterCbrLow, settings.serverProxy), std::tuple(7, QString("q")));
     // MAIN, loaded by the whole table, does not see them.
@@ -425,7 +466,9 @@ protected:
         mainWindow = std::make_unique<TForm1>(
             TForm1::Collaborators{*drives, driveList, *tracks, log, boxes, paths, discNames, mainSteps, nullptr});
         mainWindowPointer = mainWindow.get();
-        tagEditor = std::make_unique<TForm4>(genres, tagFields, discNames);
+        tagEditor = std::make_unique<TForm4>(
+            genres, tagFields, discNames,
+            TForm4::PictureChoice{shell, boxes, [this]() -> const LanguageTexts& { return texts; }});
         form = std::make_unique<TForm2>(TForm2::Collaborators{settings, steps, discNames, *drives, driveList, *tracks,
                                                               shell, boxes, paths, tagEditor.get()});
         mainWindow->setCommand(QStringLiteral("Settings"), [this] { form->SettingsClick(); });
@@ -480,6 +523,7 @@ protected:
     DriveList driveList;
     test::RecordingMessageBoxes boxes;
     test::FakeDesktopShell shell;
+    LanguageTexts texts;
     Settings settings;
     std::unique_ptr<CdDrives> drives;
     std::unique_ptr<TrackList> tracks;
@@ -652,6 +696,13 @@ TEST_F(SettingsWindowTest, EachControlOfTheTableHoldsItsOwnValue)
                 const int other = (box->currentIndex() + 1) % box->count();
                 box->setCurrentIndex(other);
                 expected.*number = other;
+            } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                EXPECT_EQ(spin->value(), settings.*number) << e.key;
+                // The field takes nothing beyond what a drive can have.
+                spin->setValue(-4000);
+                EXPECT_EQ(spin->value(), -Settings::kMaxReadOffset) << e.key;
+                spin->setValue(-30);
+                expected.*number = -30;
             } else {
                 auto* slider = qobject_cast<QSlider*>(control);
                 ASSERT_TRUE(slider) << e.key;

@@ -117,7 +117,13 @@ void CddbServer::serve(int fd)
     const Behaviour behaviour = m_behaviour;
     const int delayMs = behaviour == Behaviour::Slow ? m_delayMs : 0;
     std::string body = "500 Unrecognized command.\r\n";
-    if (startsWithNoCase(request.cmd, "cddb query ")) {
+    bool missing = false;
+    if (request.target.find('?') == npos) {
+        // A plain file: an AccurateRip dBAR answer, or 404.
+        const auto it = m_files.find(request.target);
+        missing = it == m_files.end();
+        body = missing ? std::string("<html>not found</html>") : it->second;
+    } else if (startsWithNoCase(request.cmd, "cddb query ")) {
         body = m_queryAnswer;
     } else if (startsWithNoCase(request.cmd, "cddb read ")) {
         const std::string key = request.cmd.substr(10);
@@ -125,7 +131,9 @@ void CddbServer::serve(int fd)
         body = it != m_readAnswers.end() ? it->second : "401 " + key + " No such CD entry in database.\r\n";
     }
     const std::string reply = behaviour == Behaviour::Raw ? m_raw
-        : "HTTP/1.0 " + std::string(behaviour == Behaviour::HttpError ? "500 Internal Server Error" : "200 OK")
+        : "HTTP/1.0 " + std::string(behaviour == Behaviour::HttpError ? "500 Internal Server Error"
+                                    : missing                          ? "404 Not Found"
+                                                                       : "200 OK")
             + "\r\nContent-Type: text/plain; charset=UTF-8\r\nConnection: close\r\n\r\n"
             + (behaviour == Behaviour::CloseMidAnswer ? body.substr(0, body.size() / 2) : body);
     lock.unlock();

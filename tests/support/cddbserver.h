@@ -11,7 +11,7 @@
 
 namespace trackmill::test {
 
-// A CDDB server over HTTP/1.0 on 127.0.0.1 (a port the system picks): answers
+// A CDDB server (and a plain file server for AccurateRip answers) over HTTP/1.0 on 127.0.0.1 (a port the system picks): answers
 // "cddb query" and "cddb read" from canned answers, records every request and
 // can misbehave on purpose. One connection at a time.
 class CddbServer
@@ -47,6 +47,8 @@ public:
         std::lock_guard lock(m_mutex);
         m_readAnswers[category + ' ' + discId] = std::move(body);
     }
+    // Body of a plain GET of path (no query string); other paths get 404.
+    void setFile(const std::string& path, std::string body) { std::lock_guard lock(m_mutex); m_files[path] = std::move(body); }
     void setBehaviour(Behaviour behaviour, int delayMs = 0) { std::lock_guard lock(m_mutex); m_behaviour = behaviour; m_delayMs = delayMs; }
     void setRawResponse(std::string bytes) { std::lock_guard lock(m_mutex); m_raw = std::move(bytes); }
 
@@ -89,6 +91,7 @@ private:
     mutable std::mutex m_mutex;
     std::string m_queryAnswer;
     std::map<std::string, std::string> m_readAnswers; // "category discid" -> body
+    std::map<std::string, std::string> m_files;       // path -> body
     Behaviour m_behaviour = Behaviour::Normal;
     int m_delayMs = 0;
     std::string m_raw;

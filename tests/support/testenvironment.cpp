@@ -3,6 +3,7 @@
 #include "programfolders.h"
 
 #include "akrip32_testing.h"
+#include "metadata/httpfetch.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@ void isolateEnvironment()
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
     AkripTestCddbLoopbackOnly(1);
+    setHttpLoopbackOnly(true);
 }
 
 QString isolatedRoot()

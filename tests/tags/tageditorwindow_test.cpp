@@ -4,6 +4,9 @@
 #include "app/mainwindow.h"
 #include "app/trackmillapp.h"
 #include "fakedesktopshell.h"
+#include "jpegfixture.h"
+#include "lang/languagetexts.h"
+#include "metadata/coverart.h"
 #include "mp3fixture.h"
 #include "programfolders.h"
 #include "recordingmessageboxes.h"
@@ -17,6 +20,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,7 +47,13 @@ protected:
     void SetUp() override { form = makeForm(); }
 
     // The window over the two models it shows.
-    std::unique_ptr<TForm4> makeForm() { return std::make_unique<TForm4>(genres, tags, names); }
+    std::unique_ptr<TForm4> makeForm()
+    {
+        return std::make_unique<TForm4>(genres, tags, names,
+                                        TForm4::PictureChoice{shell, boxes, [this]() -> const LanguageTexts& {
+                                                                  return texts;
+                                                              }});
+    }
 
     template <typename T = QLineEdit>
     T* child(const char* name)
@@ -67,6 +79,9 @@ protected:
     GenreList genres;
     TagFields tags{genres};
     DiscNames names;
+    test::FakeDesktopShell shell;
+    test::RecordingMessageBoxes boxes;
+    LanguageTexts texts;
     std::unique_ptr<TForm4> form;
 };
 
@@ -190,6 +205,49 @@ TEST_F(TagEditorWindowTest, WritersTagATrackFromTheModelDuringARun)
         EXPECT_EQ(tag->album(), "Mix");
         EXPECT_EQ(tag->genre(), "Jazz");
     }
+}
+
+// The disc's cover shows under the tags; a chosen picture file replaces it
+// (a large one made small enough), "No picture" removes it, a file that is
+// no picture is named in an error box and changes nothing.
+TEST_F(TagEditorWindowTest, CoverFromTheLookupOrAPictureFileOrNone)
+{
+    auto* picture = child<QLabel>("CoverPicture");
+    const QByteArray small = test::noiseJpeg(50, 40);
+    names.setCover({small, "image/jpeg"});
+    EXPECT_FALSE(picture->pixmap().isNull());
+
+    QTemporaryDir dir;
+    const QString big = dir.filePath("big.png");
+    QImage noise(1500, 1500, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 253, (x + 3 * y) % 255));
+    ASSERT_TRUE(noise.save(big, "PNG", 0));
+    ASSERT_GT(QFileInfo(big).size(), CoverArt::kMaxEmbeddedBytes);
+    const QString text = dir.filePath("notes.jpg");
+    ASSERT_TRUE(test::writeWholeFile(text, "not a picture"));
+
+    texts.choosePicture = "Choose picture";
+    texts.pictureNotUsable = "The picture cannot be used";
+    shell.fileAnswers = {{big}, {text}, {}};
+    child<QPushButton>("BtnChoosePicture")->click();
+    EXPECT_EQ(names.cover().mimeType, "image/jpeg");
+    EXPECT_LE(names.cover().data.size(), CoverArt::kMaxEmbeddedBytes);
+    EXPECT_TRUE(jpegSize(names.cover().data).has_value());
+    const CoverArt chosen = names.cover();
+
+    child<QPushButton>("BtnChoosePicture")->click();
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_TRUE(boxes.messages[0].text.startsWith("  The picture cannot be used.  \n\n" + text + ": "));
+    EXPECT_EQ(names.cover(), chosen);
+    child<QPushButton>("BtnChoosePicture")->click();  // the dialog cancelled
+    EXPECT_EQ(names.cover(), chosen);
+    EXPECT_EQ(boxes.messages.size(), 1);
+
+    child<QPushButton>("BtnNoPicture")->click();
+    EXPECT_TRUE(names.cover().data.isEmpty());
+    EXPECT_TRUE(picture->pixmap().isNull());
 }
 
 TEST(TagWiring, ArtistTypedInTheTagEditorReachesTheOtherWindows)

@@ -10,6 +10,7 @@
 #include "tags/tagwriter.h"
 
 #include "filesizelimit.h"
+#include "jpegfixture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <attachedpictureframe.h>
 #include <id3v1tag.h>
 #include <id3v2tag.h>
 #include <mpegfile.h>
@@ -51,6 +53,25 @@ TEST(GenreList, NumbersNamesAndSortedOrder)
     }
     EXPECT_EQ(numbers.size(), 148);
     EXPECT_EQ(sorted.at(GenreList::PopPosition).number, 13);  // the drop-downs' default
+}
+
+// A genre named elsewhere (a CDDB entry's DGENRE) as the entry of the list
+// nearest to it, or none.
+TEST(GenreList, NearestEntryToAGenreNamedElsewhere)
+{
+    const GenreList genres;
+    const std::pair<const char*, const char*> cases[] = {
+        {"Rock", "Rock"},          {"rock", "Rock"},           {"hip hop", "Hip-Hop"},
+        {"R & B", "R&B"},          {"Rock and Roll", "Rock & Roll"}, {"Alternative Rock", "AlternRock"},
+        {"Electronica", "Electronic"}, {"Soundtracks", "Soundtrack"}, {"Rhythm and Blues", "R&B"},
+        {"Synth-Pop", "Synthpop"}, {"Jazz ", "Jazz"},
+        {"", ""},                  {"Rok", ""},  // short names must match exactly
+        {"Polka Noir Revival", ""}, {"---", ""},
+    };
+    for (const auto& [name, entry] : cases) {
+        const int position = genres.nearestPosition(QString::fromUtf8(name));
+        EXPECT_EQ(position < 0 ? QString() : genres.sorted().value(position).name, QString::fromUtf8(entry)) << name;
+    }
 }
 
 TEST(TID3v1Tag, GoldenBytesAndFieldLayout)
@@ -303,6 +324,55 @@ TEST_F(TagWriterTest, TaggingAgainReplacesTheVersion2TagInsteadOfStackingIt)
     TagLib::MPEG::File mpeg(QFile::encodeName(path).constData());
     ASSERT_NE(mpeg.ID3v2Tag(), nullptr);
     EXPECT_EQ(qs(mpeg.ID3v2Tag()->comment()), QStringLiteral("short"));
+}
+
+// A disc of a set and its front cover: TPOS and APIC after the designed
+// frames, only when there is something to say, read back by TagLib.
+TEST_F(TagWriterTest, DiscOfASetAndFrontCoverFollowTheDesignedFrames)
+{
+    Id3v23TagBuilder::Texts texts = editorDefaults();
+    texts.partOfSet = QStringLiteral("2/3");
+    texts.picture = B("\xff\xd8\xff\xe0jpeg");
+    texts.pictureMimeType = "image/jpeg";
+    QByteArray tag;
+    ASSERT_TRUE(Id3v23TagBuilder().build(texts, &tag));
+    EXPECT_TRUE(tag.endsWith(B("http://x/"
+                               "TPOS\x00\x00\x00\x04\x00\x00\x00" "2/3"
+                               "APIC\x00\x00\x00\x16\x00\x00\x00" "image/jpeg\x00\x03\x00\xff\xd8\xff\xe0jpeg")));
+    EXPECT_EQ(tag.mid(6, 4), Id3v23TagBuilder::syncsafe(quint32(tag.size() - 10)));
+
+    EXPECT_EQ(TagWriter::partOfSet(2, 3), "2/3");
+    for (const auto& [n, count] : {std::pair{1, 1}, {0, 2}, {3, 2}, {1, 0}})
+        EXPECT_EQ(TagWriter::partOfSet(n, count), QString()) << n << "/" << count;
+
+    const QByteArray cover = test::noiseJpeg(40, 30);
+    TagEditorFields fields = editorFields("Band", "Album");
+    TagSources set = sources;
+    set.discNumber = 2;
+    set.discCount = 3;
+    set.cover = cover;
+    set.coverMimeType = "image/jpeg";
+    ASSERT_EQ(writer.SaveTagID3v23(track, set, fields), QString());
+    {
+        TagLib::MPEG::File mpeg(QFile::encodeName(path).constData());
+        TagLib::ID3v2::Tag* v2 = mpeg.ID3v2Tag();
+        ASSERT_NE(v2, nullptr);
+        EXPECT_EQ(frameText(v2, "TPOS"), "2/3");
+        const auto pictures = v2->frameListMap()["APIC"];
+        ASSERT_EQ(pictures.size(), 1u);
+        const auto* apic = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+        ASSERT_NE(apic, nullptr);
+        EXPECT_EQ(apic->type(), TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        EXPECT_EQ(qs(apic->mimeType()), "image/jpeg");
+        EXPECT_EQ(QByteArray(apic->picture().data(), int(apic->picture().size())), cover);
+    }
+    // A single disc and no cover: the designed twelve frames alone.
+    set.discCount = 1;
+    set.discNumber = 1;
+    set.cover.clear();
+    ASSERT_EQ(writer.SaveTagID3v23(track, set, fields), QString());
+    TagLib::MPEG::File mpeg(QFile::encodeName(path).constData());
+    EXPECT_EQ(mpeg.ID3v2Tag()->frameList().size(), 12u);
 }
 
 TEST(Id3v2FileWriter, LengthOfLeadingVersion2Tags)

@@ -4,7 +4,12 @@
 // audio untouched.
 #include "tags/vorbiscomments.h"
 
+#include "tags/genrelist.h"
+#include "tags/tagfields.h"
+#include "metadata/coverart.h"
+
 #include "flacreading.h"
+#include "jpegfixture.h"
 #include "wavfixture.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +56,40 @@ TEST(VorbisComments, FieldsOfATrack)
     EXPECT_TRUE(sampler.contains("ALBUMARTIST=The Band"));
     EXPECT_TRUE(sampler.contains("DISCNUMBER=2"));
     EXPECT_TRUE(sampler.contains("DISCTOTAL=3"));
-    t.disc = 0;
-    EXPECT_FALSE(names(vorbisComments(t)).join('|').contains("DISC"));
+    for (const auto& [disc, total] : {std::pair{0, 3}, {1, 1}, {4, 3}}) {
+        t.disc = disc;
+        t.discTotal = total;
+        EXPECT_FALSE(names(vorbisComments(t)).join('|').contains("DISC")) << disc << "/" << total;
+    }
+}
+
+// A FLAC track's comments from the tag editor's values, those its MP3's
+// version 2.3 tag would get, the memo's lines ending in LF. With Split the
+// track's own artist, composer and copyright, and the disc's artist as
+// ALBUMARTIST. The fields themselves do not change.
+TEST(VorbisComments, FromTheTagFields)
+{
+    GenreList genres;
+    TagFields tags(genres);
+    tags.initialize(QStringLiteral("The Band"), QStringLiteral("Live"));
+    tags.setYears(QStringLiteral("2001"));
+    TagEditorFields f = tags.fields();
+    f.comment2 = QStringLiteral("one\r\ntwo");
+    tags.setFields(f);
+    const TagEditorFields before = tags.fields();
+    const TrackToTag track{"x.flac", "Night Song", "Guest/Night Song", 3, 9};
+    TagSources sources{"The Band", "Live", true, "/"};
+    EXPECT_EQ(names(tags.vorbisComments(track, sources)),
+              (QStringList{"ARTIST=Guest", "ALBUMARTIST=The Band", "ALBUM=Live", "TITLE=Night Song", "TRACKNUMBER=3",
+                           "TRACKTOTAL=9", "DATE=2001", "GENRE=Pop", "COMMENT=one\ntwo", "COMPOSER=Guest",
+                           "COPYRIGHT=All rights reserved by Guest", "ENCODER=Trackmill 2.0"}));
+    EXPECT_EQ(tags.fields(), before);
+
+    sources.split = false;
+    const QStringList whole = names(tags.vorbisComments(track, sources));
+    EXPECT_TRUE(whole.contains("ARTIST=The Band"));
+    EXPECT_TRUE(whole.contains("COPYRIGHT=All rights reserved by The Band"));
+    EXPECT_FALSE(whole.join('|').contains("ALBUMARTIST"));
 }
 
 class VorbisCommentsFile : public ::testing::Test
@@ -93,6 +130,26 @@ TEST_F(VorbisCommentsFile, ReplaceTheOldCommentsAndKeepTheAudio)
     EXPECT_EQ(writeVorbisComments(file, {{"COMMENT", huge}}), QString());
     EXPECT_EQ(field("COMMENT"), huge);
     EXPECT_TRUE(decoded(file) == pcm);
+}
+
+// The front cover as a picture block, in place of the one the file had;
+// the audio untouched though the file had to grow.
+TEST_F(VorbisCommentsFile, FrontCoverAsAPictureBlock)
+{
+    for (const QByteArray& cover : {noiseJpeg(120, 90), noiseJpeg(30, 20)}) {
+        EXPECT_EQ(writeVorbisComments(file, {{"TITLE", QStringLiteral("t")}}, cover, "image/jpeg"), QString());
+        TagLib::FLAC::File f(QFile::encodeName(file).constData());
+        const TagLib::List<TagLib::FLAC::Picture*> pictures = f.pictureList();
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_EQ(pictures.front()->type(), TagLib::FLAC::Picture::FrontCover);
+        EXPECT_EQ(QString::fromStdString(pictures.front()->mimeType().to8Bit()), "image/jpeg");
+        EXPECT_EQ(QByteArray(pictures.front()->data().data(), int(pictures.front()->data().size())), cover);
+        EXPECT_EQ(pictures.front()->width(), jpegSize(cover)->first);
+        EXPECT_TRUE(decoded(file) == pcm);
+    }
+    // Without a cover the picture stays.
+    EXPECT_EQ(writeVorbisComments(file, {{"TITLE", QStringLiteral("u")}}), QString());
+    EXPECT_EQ(TagLib::FLAC::File(QFile::encodeName(file).constData()).pictureList().size(), 1u);
 }
 
 TEST_F(VorbisCommentsFile, AFileThatIsNoFlacIsLeftAlone)

@@ -208,13 +208,23 @@ DiscLayout writeDisc(const std::string& basePath, const DiscSpec& discSpec)
     fs::rename(layout.binPath + ".part", layout.binPath);
 
     std::string cue = "REM Generated disc image\r\n";
-    if (!discSpec.title.empty())
-        cue += "TITLE " + cueQuoted(discSpec.title) + "\r\n";
+    const auto cdText = [&cue](const char* indent, const char* keyword, const std::string& value) {
+        if (!value.empty())
+            cue += std::string(indent) + keyword + ' ' + cueQuoted(value) + "\r\n";
+    };
+    const auto entry = [](const std::vector<std::string>& values, size_t t) {
+        return t < values.size() ? values[t] : std::string();
+    };
+    cdText("", "PERFORMER", discSpec.performer);
+    cdText("", "TITLE", discSpec.title);
+    cdText("", "SONGWRITER", discSpec.songwriter);
     cue += "FILE " + cueQuoted(binName) + " BINARY\r\n";
     char number[24];
     for (size_t t = 0; t < discSpec.trackBytes.size(); ++t) {
         std::snprintf(number, sizeof number, "%02zu", t + 1);
         cue += std::string("  TRACK ") + number + " AUDIO\r\n";
+        cdText("    ", "TITLE", entry(discSpec.trackTitles, t));
+        cdText("    ", "PERFORMER", entry(discSpec.trackPerformers, t));
         if (discSpec.copyPermitted)
             cue += "    FLAGS DCP\r\n";
         cue += "    INDEX 01 " + msf(layout.trackStart[t]) + "\r\n";
@@ -239,6 +249,10 @@ DiscSpec demoDisc()
     DiscSpec discSpec;
     discSpec.content = Content::Music;
     discSpec.title = "Demo Disc";
+    discSpec.performer = "The Trackmill Ensemble";
+    discSpec.trackTitles = {"Morning Chorale", "Arpeggio Walk", "Little Interlude", "Long Road Home",
+                            "Steps in C", "Short Story", "Evening Waltz", "Turnaround", "Bright Hours",
+                            "Last Light"};
     // Ten pieces of 1 to 4 minutes, about 23 minutes in all.
     for (double seconds : {96.4, 143.2, 71.6, 188.1, 124.5, 65.3, 212.8, 104.9, 157.2, 233.7})
         discSpec.trackBytes.push_back(bytesForSeconds(seconds));

@@ -34,7 +34,14 @@ struct DiscSpec {
     uint32_t dataSectors = 600;
     bool copyPermitted = false; // FLAGS DCP on every audio track
     std::string binFileName;    // FILE line and BIN name; empty: the CUE's name with ".bin"
-    std::string title;          // TITLE line, none when empty
+    // CD-TEXT lines of the CUE sheet (TITLE, PERFORMER, SONGWRITER), each
+    // written as given (bytes in any encoding), none when empty: the disc's
+    // before the first track, track n's from entry n - 1.
+    std::string title;
+    std::string performer;
+    std::string songwriter;
+    std::vector<std::string> trackTitles;
+    std::vector<std::string> trackPerformers;
 };
 
 // Where everything went, in sectors from the start of the BIN (track 1's
@@ -69,7 +76,7 @@ std::vector<uint8_t> trackPcm(const DiscSpec& discSpec, int track);
 void fillDataSector(uint8_t* out, uint32_t sector);
 
 // The demo disc: ten pieces of 1 to 4 minutes, each in a key and tempo of
-// its own.
+// its own, with CD-TEXT naming the disc and every piece.
 DiscSpec demoDisc();
 
 }

@@ -2,7 +2,8 @@
 // mkdiscimage: writes a CUE/BIN disc image with generated audio.
 //   mkdiscimage --demo <path-without-extension>
 //   mkdiscimage [--track SECONDS]... [--bytes N]... [--data [SECTORS]]
-//               [--pattern] [--dcp] [--title TEXT] <path-without-extension>
+//               [--pattern] [--dcp] [--title TEXT] [--performer TEXT]
+//               [--track-title TEXT]... <path-without-extension>
 #include "discimage.h"
 
 #include <cstdio>
@@ -16,11 +17,13 @@ int usage()
 {
     std::fputs("usage: mkdiscimage --demo <path-without-extension>\n"
                "       mkdiscimage [--track SECONDS]... [--bytes N]... [--data [SECTORS]]\n"
-               "                   [--pattern] [--dcp] [--title TEXT] <path-without-extension>\n"
+               "                   [--pattern] [--dcp] [--title TEXT] [--performer TEXT]\n"
+               "                   [--track-title TEXT]... <path-without-extension>\n"
                "Writes <path>.cue and <path>.bin. --track adds an audio track of the given\n"
                "length in seconds, --bytes one of exactly N bytes of PCM; --data adds a final\n"
                "data track after an Enhanced-CD session gap; --pattern writes a test pattern\n"
-               "instead of music; --dcp marks the audio as copy permitted.\n",
+               "instead of music; --dcp marks the audio as copy permitted. --title and\n"
+               "--performer name the disc in CD-TEXT, each --track-title the next track.\n",
                stderr);
     return 2;
 }
@@ -68,6 +71,10 @@ int main(int argc, char** argv)
             discSpec.copyPermitted = true;
         } else if (arg == "--title" && hasValue) {
             discSpec.title = argv[++i];
+        } else if (arg == "--performer" && hasValue) {
+            discSpec.performer = argv[++i];
+        } else if (arg == "--track-title" && hasValue) {
+            discSpec.trackTitles.emplace_back(argv[++i]);
         } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
             path = arg;
         } else {

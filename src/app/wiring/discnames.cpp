@@ -13,6 +13,7 @@
 #include "metadata/freedbconnection.h"
 #include "metadata/freedbviews.h"
 #include "metadata/freedbwindow.h"
+#include "metadata/musicbrainzclient.h"
 #include "platform/inifile.h"
 #include "platform/messageboxes.h"
 #include "settings/settings.h"
@@ -29,8 +30,13 @@ namespace {
 class WindowFreedbViews final : public FreedbViews
 {
 public:
-    WindowFreedbViews(TForm1& mainWindow, TForm7& connectionWindow, const TrackList& tracks, QString settingsFile)
-        : m_main(mainWindow), m_window(connectionWindow), m_tracks(tracks), m_settingsFile(std::move(settingsFile))
+    WindowFreedbViews(TForm1& mainWindow, TForm7& connectionWindow, const TrackList& tracks, QString settingsFile,
+                      const Settings& settings)
+        : m_main(mainWindow)
+        , m_window(connectionWindow)
+        , m_tracks(tracks)
+        , m_settingsFile(std::move(settingsFile))
+        , m_settings(settings)
     {
     }
 
@@ -45,6 +51,17 @@ public:
     void showConnectionWindow() override
     {
         m_window.setStatus(QString());
+        // Where lookups go as the settings say now; the stored source first.
+        const QString cddbServer = m_settings.cddbServer.trimmed();
+        m_window.setDestination(TForm7::kCddb, {cddbServer.isEmpty() ? QStringLiteral("gnudb.gnudb.org") : cddbServer,
+                                                m_settings.cddbCgi, m_settings.cddbEmail});
+        m_window.setDestination(TForm7::kMusicBrainz,
+                                {MusicBrainzClient::baseUrl(m_settings.musicBrainzServer.trimmed().isEmpty()
+                                                                ? QString::fromLatin1(MusicBrainzClient::kDefaultServer)
+                                                                : m_settings.musicBrainzServer),
+                                 QStringLiteral("/ws/2"), m_settings.cddbEmail});
+        m_window.setSource(m_settings.lookupSource);
+        m_window.showCandidates({});
         m_window.showCentred();
     }
     void setStatus(const QString& text) override { m_window.setStatus(text); }
@@ -53,6 +70,8 @@ public:
         m_window.repaint();
         m_main.repaint();
     }
+    int source() const override { return m_window.source(); }
+    void showCandidates(const QList<LookupCandidate>& candidates) override { m_window.showCandidates(candidates); }
     void setBusy(bool busy) override
     {
         if (busy)
@@ -66,6 +85,7 @@ private:
     TForm7& m_window;
     const TrackList& m_tracks;
     QString m_settingsFile;
+    const Settings& m_settings;
 };
 
 }
@@ -75,9 +95,15 @@ void TrackmillApp::wireDiscNames()
     m_cdPlayerNames = std::make_unique<CdPlayerNames>(CdPlayerNames::Collaborators{
         *m_drives, *m_tracks, *m_log, *m_discNames, m_services.paths.cdPlayerIni()});
 
-    m_form7 = std::make_unique<TForm7>([this] { m_freedb->Connect(); }, m_form1.get());
-    m_freedbViews =
-        std::make_unique<WindowFreedbViews>(*m_form1, *m_form7, *m_tracks, m_services.paths.settingsFile());
+    m_form7 = std::make_unique<TForm7>(TForm7::Actions{[this] { m_freedb->Connect(); },
+                                                       [this] { m_freedb->cancelLookup(); },
+                                                       [this](int index) { m_freedb->chooseCandidate(index); }},
+                                       m_form1.get());
+    m_freedbViews = std::make_unique<WindowFreedbViews>(*m_form1, *m_form7, *m_tracks,
+                                                        m_services.paths.settingsFile(), *m_settings);
+    // The disc's cover, wherever it came from, beside the matches.
+    QObject::connect(m_discNames.get(), &DiscNames::coverChanged, m_form7.get(),
+                     [this](const CoverArt& cover) { m_form7->showCover(cover); });
     m_freedb = std::make_unique<FreedbConnection>(FreedbConnection::Collaborators{
         *m_freedbViews, *m_tracks, *m_drives, *m_log, m_services.messageBoxes, *m_discNames, *m_tagFields,
         *m_cdPlayerNames, *m_settings, [this]() -> const LanguageTexts& { return m_languageTexts; },

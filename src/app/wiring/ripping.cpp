@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Ripping and encoding in the program: the encoder component, the run
-// controller behind the WAV and MP3 buttons and the progress window's
-// Abort, shown through the progress and main windows.
+// Ripping and encoding in the program: the encoder component, the FLAC
+// encoder, the run controller behind the WAV, MP3 and FLAC buttons and the
+// progress window's Abort, shown through the progress and main windows.
 #include "app/trackmillapp.h"
 
 #include "app/mainwindow.h"
 #include "app/wiring/windowrunview.h"
 #include "cd/cddrives.h"
 #include "encoder/egogoteaerror.h"
+#include "encoder/flactrackencoder.h"
 #include "encoder/gogotea.h"
 #include "encoder/gogotrackencoder.h"
 #include "metadata/discnames.h"
@@ -56,6 +57,8 @@ void TrackmillApp::wireRipping()
         // Without the encoder library the MP3 command stays disabled.
         m_log->add(e.message());
     }
+    // libFLAC is linked into the program: the FLAC command is always there.
+    m_flacEncoder = std::make_unique<FlacTrackEncoder>(*m_settings);
 
     m_runView = std::make_unique<WindowRunView>(*m_form1, *m_form3);
     // The separator and the nine replacement edits Edt1 to Edt9 are the
@@ -68,15 +71,16 @@ void TrackmillApp::wireRipping()
     m_ripRun = std::make_unique<RipRun>(
         RipRun::Collaborators{*m_tracks, *m_drives, *m_driveList, tray, *m_settings, *m_naming, *m_discNames,
                               *m_tagFields, m_languageTexts, *m_log, m_services.messageBoxes, m_services.system,
-                              m_services.shell, *m_persistence, m_encoder.get(), {}},
+                              m_services.shell, *m_persistence, m_encoder.get(), m_flacEncoder.get(), {}},
         *m_runView);
     QObject::connect(m_form3.get(), &TForm3::abortRequested, m_ripRun.get(), &RipRun::AbortRipping);
     QObject::connect(m_ripRun.get(), &RipRun::runEnded, m_form1.get(), &TForm1::runEnded);
 
-    // TForm1.WAVClick, TForm1.MP3Click
+    // TForm1.WAVClick, TForm1.MP3Click, TForm1.FLACClick
     m_form1->setCommand(QStringLiteral("WAV"), [this] { m_ripRun->WAVClick(); });
     if (m_encoder)
         m_form1->setCommand(QStringLiteral("MP3"), [this] { m_ripRun->MP3Click(); });
+    m_form1->setCommand(QStringLiteral("FLAC"), [this] { m_ripRun->FLACClick(); });
 }
 
 bool TrackmillApp::runInProgress() const

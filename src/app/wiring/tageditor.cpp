@@ -25,7 +25,10 @@ void TrackmillApp::wireTagEditor()
     const int position = m_tracks->CD() ? startGenrePosition(*m_drives, m_services.paths.cdPlayerIni())
                                         : GenreList::PopPosition;
     tags.setGenrePosition(position);
-    m_form4 = std::make_unique<TForm4>(*m_genres, tags, names);
+    m_form4 = std::make_unique<TForm4>(
+        *m_genres, tags, names,
+        TForm4::PictureChoice{m_services.shell, m_services.messageBoxes,
+                              [this]() -> const LanguageTexts& { return m_languageTexts; }});
 
     // The disc's names, wherever they were typed or read, reach the tag
     // fields; the artist and album typed into the tag editor are the

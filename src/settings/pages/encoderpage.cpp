@@ -29,6 +29,7 @@ EncoderPage::EncoderPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_tabs, 1);
     buildPrimaryOptions();
     buildAdvancedOptions();
+    buildFlacOptions();
 
     // The encoder library's version lines, filled by the version display.
     auto* versions = named(new QGroupBox(this), "GroupBox4");
@@ -154,6 +155,34 @@ void EncoderPage::buildAdvancedOptions()
     msGrid->addWidget(m_powerValue, 2, 2);
     advancedLayout->addWidget(ms);
     advancedLayout->addStretch();
+}
+
+void EncoderPage::buildFlacOptions()
+{
+    auto* flacTab = named(new QWidget(m_tabs), "FlacOptionsTab");
+    m_tabs->addTab(flacTab, QStringLiteral("FLAC options"));
+    auto* layout = new QVBoxLayout(flacTab);
+    auto* group = named(new QGroupBox(flacTab), "GroupBoxFlac");
+    auto* grid = new QGridLayout(group);
+    QStringList levels;
+    for (int i = 0; i < Settings::kFlacLevels; ++i)
+        levels << QString::number(i);
+    auto* level = list("Cmb_FlacCompression", levels, Settings::kFlacLevels, group);
+    auto* levelLabel = label("LabelFlacCompression", QStringLiteral("Compression level:"), group);
+    levelLabel->setBuddy(level);
+    auto* hint = label("LabelFlacCompressionHint",
+                       QStringLiteral("0 is the fastest, 8 makes the smallest files; the sound is the same at every level"),
+                       group);
+    hint->setWordWrap(true);
+    grid->addWidget(levelLabel, 0, 0);
+    grid->addWidget(level, 0, 1);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(hint, 1, 0, 1, 3);
+    grid->addWidget(checkBox("FlacVerify", QStringLiteral("Verify while encoding: decode what was written and compare"),
+                             group),
+                    2, 0, 1, 3);
+    layout->addWidget(group);
+    layout->addStretch();
 }
 
 void EncoderPage::showMpegVersion(Settings::MpegVersion version)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The settings window's Encoder tab: its two inner tabs (primary and
-// advanced options) and the encoder library's version lines.
+// The settings window's Encoder tab: its inner tabs (the MP3 encoder's
+// primary and advanced options, the FLAC options) and the encoder
+// library's version lines.
 #pragma once
 
 #include "settings/settings.h"
@@ -53,6 +54,7 @@ Q_SIGNALS:
 private:
     void buildPrimaryOptions();
     void buildAdvancedOptions();
+    void buildFlacOptions();
 
     QTabWidget* m_tabs = nullptr;
     QComboBox* m_bitrate = nullptr;

@@ -61,6 +61,10 @@ FileNamePage::FileNamePage(DesktopShell& shell, QWidget* parent) : QWidget(paren
     grid->addLayout(splitRow, row++, 0, 1, 3);
     m_replaceSpaces = checkBox("ReplaceSpaces", QStringLiteral("Replace spaces by underscores in filenames"), naming);
     grid->addWidget(m_replaceSpaces, row++, 0, 1, 3);
+    // Bound to the settings (section LOOKUP), not part of the naming: a disc
+    // of a set rips into a "CD n" folder inside the album's folder.
+    grid->addWidget(checkBox("CdNumberAsDirectory", QStringLiteral("\"CD n\" folder for a disc of a set"), naming),
+                    row++, 0, 1, 3);
     layout->addWidget(naming);
 
     auto* illegal = named(new QGroupBox(QStringLiteral("Replace Illegal Characters"), this), "Grb_ChangeCharacter");

@@ -4,6 +4,7 @@
 #include "pagewidgets.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,12 +22,14 @@ FreedbPage::FreedbPage(QWidget* parent) : QWidget(parent)
 
     auto* server = named(new QGroupBox(this), "GroupBox7");
     auto* grid = new QGridLayout(server);
+    // The server, its query program and the e-mail address sent with each
+    // request: the user's to set (section CDDB), gnudb unless changed.
     grid->addWidget(label("LabelServer", QStringLiteral("Server:"), server), 0, 0);
-    grid->addWidget(fixedField("Edit2", QStringLiteral("gnudb.gnudb.org"), server), 0, 1);
+    grid->addWidget(named(new QLineEdit(QStringLiteral("gnudb.gnudb.org"), server), "Edit2"), 0, 1);
     grid->addWidget(label("LabelCGI", QStringLiteral("CGI:"), server), 1, 0);
-    grid->addWidget(fixedField("CDDBServer", QStringLiteral("/~cddb/cddb.cgi"), server), 1, 1);
+    grid->addWidget(named(new QLineEdit(QStringLiteral("/~cddb/cddb.cgi"), server), "CDDBServer"), 1, 1);
     grid->addWidget(label("LabelEmail", QStringLiteral("E-mail:"), server), 2, 0);
-    grid->addWidget(fixedField("Edit1", QStringLiteral("trackmill@localhost"), server), 2, 1);
+    grid->addWidget(named(new QLineEdit(QStringLiteral("trackmill@localhost"), server), "Edit1"), 2, 1);
     auto* autoStore = checkBox(
         "Cmb_AutoStore", QStringLiteral("Auto store information from FreeDB about disk CD Audio in cdplayer.ini"),
         server);
@@ -48,6 +51,20 @@ FreedbPage::FreedbPage(QWidget* parent) : QWidget(parent)
     grid->addWidget(label("Image1", QString(), server), 0, 2, 3, 1);
     grid->setColumnStretch(1, 1);
     layout->addWidget(server);
+
+    // Where names are looked up besides CDDB (section LOOKUP).
+    auto* lookup = named(new QGroupBox(QStringLiteral("MusicBrainz"), this), "GroupBoxLookup");
+    auto* lookupGrid = new QGridLayout(lookup);
+    lookupGrid->addWidget(label("LabelLookupSource", QStringLiteral("Look up names at:"), lookup), 0, 0);
+    lookupGrid->addWidget(list("Cmb_LookupSource", {QStringLiteral("CDDB"), QStringLiteral("MusicBrainz")}, 2, lookup),
+                          0, 1);
+    lookupGrid->addWidget(label("LabelMusicBrainzServer", QStringLiteral("MusicBrainz server:"), lookup), 1, 0);
+    lookupGrid->addWidget(named(new QLineEdit(lookup), "Edt_MusicBrainzServer"), 1, 1);
+    lookupGrid->addWidget(label("LabelCoverArtServer", QStringLiteral("Cover Art Archive server:"), lookup), 2, 0);
+    lookupGrid->addWidget(named(new QLineEdit(lookup), "Edt_CoverArtServer"), 2, 1);
+    lookupGrid->addWidget(checkBox("CoverArt", QStringLiteral("Fetch the front cover"), lookup), 3, 0, 1, 2);
+    lookupGrid->setColumnStretch(1, 1);
+    layout->addWidget(lookup);
 
     auto* library = named(new QGroupBox(this), "GroupBox1");
     auto* lines = new QVBoxLayout(library);

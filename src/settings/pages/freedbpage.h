@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The settings window's FreeDB tab: the fixed server fields, the lookup
-// options, the proxy and the ripping library's version lines.
+// The settings window's FreeDB tab: the CDDB server fields, the lookup
+// options, the proxy, where else names are looked up, and the ripping
+// library's version lines.
 #pragma once
 
 #include <QWidget>

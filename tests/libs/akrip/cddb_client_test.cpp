@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace akrip::cddb {
@@ -274,6 +275,55 @@ TEST_F(CddbClient, StalledOrMissingServerEndsWithinTheTimeout)
         EXPECT_EQ(query(), 0u);
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(4000));
     }
+}
+
+TEST_F(CddbClient, OneTimeLimitForTheWholeLookup)
+{
+    // Every answer trickles in and would take 2 s of the 4 s each exchange
+    // may take; the lookup's limit of 1.5 s ends the query and the entries
+    // it would fetch after it.
+    const std::string entry = CddbServer::entry("rock", "01", {"DTITLE=A / B", "TTITLE0=" + std::string(80, 'x')});
+    server.setQueryAnswer(CddbServer::exactMatch("rock", "01", "A / B") + std::string(60, ' '));
+    server.setReadAnswer("rock", "01", entry);
+    server.setBehaviour(Behaviour::Slow, 20);
+    AkripTestSetCddbTimeouts(1000, 4000);
+    CDDBSetOption(CDDB_OPT_TIMELIMIT, "", 1500);
+    const auto start = Clock::now();
+    query();
+    CDDBQUERYITEM record = item("rock", "01");
+    char buffer[512];
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(CDDBGetDiskInfo(&record, buffer, sizeof buffer), 0u);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_LE(server.requestCount(), 2) << "a request after the limit went out";
+
+    // Lifted, the same server answers in full.
+    CDDBSetOption(CDDB_OPT_TIMELIMIT, "", 0);
+    server.setBehaviour(Behaviour::Normal);
+    EXPECT_EQ(CDDBGetDiskInfo(&record, buffer, sizeof buffer), 1u);
+}
+
+TEST_F(CddbClient, CancelEndsTheRunningRequestAndTheLaterOnes)
+{
+    server.setQueryAnswer(CddbServer::exactMatch("rock", "01", "A / B"));
+    server.setBehaviour(Behaviour::Silent);
+    AkripTestSetCddbTimeouts(1000, 20000);
+    const auto start = Clock::now();
+    std::thread user([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        CDDBCancel();
+    });
+    EXPECT_EQ(query(), 0u);
+    user.join();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(server.requestCount(), 1);
+
+    // Cancelled stays cancelled: nothing goes out until a new lookup sets its limit.
+    server.setBehaviour(Behaviour::Normal);
+    EXPECT_EQ(query(), 0u);
+    EXPECT_EQ(server.requestCount(), 1);
+    CDDBSetOption(CDDB_OPT_TIMELIMIT, "", 5000);
+    EXPECT_EQ(query(), 1u);
 }
 
 TEST_F(CddbClient, ProxyOnlyByOptionAndThenWithTheAbsoluteUrl)
