@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "coverart.h"
 
+#include "platform/savefile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <csetjmp>
 #include <cstdio>
@@ -133,14 +135,14 @@ bool encode(const std::vector<unsigned char>& pixels, int width, int height, int
 QString writeCoverFile(const QString& folder, const CoverArt& cover)
 {
     const QString path = QDir(folder).filePath(cover.fileName());
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.size() == cover.data.size() && existing.readAll() == cover.data)
-        return {};
-    existing.close();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(cover.data) != cover.data.size() || !file.commit())
-        return path + QStringLiteral(": ") + file.errorString();
-    return {};
+    // A picture already there is the user's (or an earlier rip's): it stays.
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly) && existing.size() == cover.data.size() && existing.readAll() == cover.data)
+            return {};
+        return path + QStringLiteral(": another picture is there already, it is kept");
+    }
+    return saveFile(path, cover.data);
 }
 
 QString CoverArt::fileName() const

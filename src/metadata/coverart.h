@@ -27,9 +27,10 @@ struct CoverArt
     static std::optional<CoverArt> fromBytes(const QByteArray& bytes, QString* why = nullptr);
 };
 
-// Puts the cover into a folder as cover.jpg (cover.png), replacing one
-// there only when it differs, through a temporary file so a full disk never
-// leaves half a picture. An empty text when done, else which file and why.
+// Puts the cover into a folder as cover.jpg (cover.png) through a temporary
+// file, so a full disk never leaves half a picture. A picture of that name
+// already there is never replaced. An empty text when the folder holds the
+// cover, else which file and why not.
 QString writeCoverFile(const QString& folder, const CoverArt& cover);
 
 // The width and height of a JPEG from its header; nothing when it is none.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cuesheetwriter.h"
 
-#include <QSaveFile>
+#include "platform/savefile.h"
 
 namespace trackmill {
 
@@ -60,14 +60,10 @@ QString CueSheetWriter::text() const
 
 bool CueSheetWriter::write(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    return true;
+    const QString failure = saveFile(path, text().toUtf8());
+    if (!failure.isEmpty() && error)
+        *error = failure;
+    return failure.isEmpty();
 }
 
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "riplog.h"
 
-#include <QSaveFile>
+#include "platform/savefile.h"
 
 namespace trackmill {
 
@@ -59,22 +59,28 @@ QString RipLog::result(const SecureTrack& t)
 
 QString RipLog::summary() const
 {
-    std::vector<int> errors, unverified;
+    // A track the database does not know is not verified, which is not
+    // the same as one the database contradicts.
+    std::vector<int> errors, inaccurate, unverified;
     for (const SecureTrack& t : tracks) {
         if (t.readError || !t.complete)
             errors.push_back(t.track);
-        else if (t.verdict.kind != AccurateRipVerdict::Kind::Accurate)
+        else if (t.verdict.kind == AccurateRipVerdict::Kind::NotAccurate)
+            inaccurate.push_back(t.track);
+        else if (t.verdict.kind == AccurateRipVerdict::Kind::NotInDatabase)
             unverified.push_back(t.track);
     }
     if (tracks.empty())
         return QStringLiteral("No track ripped");
-    if (errors.empty() && unverified.empty())
+    if (errors.empty() && inaccurate.empty() && unverified.empty())
         return QStringLiteral("All tracks accurately ripped");
     QString text;
     if (!errors.empty())
         text += QStringLiteral("Not ripped completely: track %1\n").arg(joinTracks(errors));
+    if (!inaccurate.empty())
+        text += QStringLiteral("Not accurately ripped: track %1\n").arg(joinTracks(inaccurate));
     if (!unverified.empty())
-        text += QStringLiteral("Not accurately ripped: track %1\n").arg(joinTracks(unverified));
+        text += QStringLiteral("Not verified (not in the AccurateRip database): track %1\n").arg(joinTracks(unverified));
     return text.trimmed();
 }
 
@@ -129,14 +135,10 @@ QString RipLog::text() const
 
 bool RipLog::write(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
-    return true;
+    const QString failure = saveFile(path, text().toUtf8());
+    if (!failure.isEmpty() && error)
+        *error = failure;
+    return failure.isEmpty();
 }
 
 }

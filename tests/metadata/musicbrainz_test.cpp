@@ -7,6 +7,7 @@
 #include "cd/akriplibrary.h"
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
+#include "metadata/coverart.h"
 #include "metadata/musicbrainzanswer.h"
 #include "metadata/musicbrainzclient.h"
 #include "metadata/musicbrainzdiscid.h"
@@ -20,7 +21,9 @@
 #include "../cd/fakecdlibrary.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <discid/discid.h>
 #include <gtest/gtest.h>
 
@@ -417,6 +420,28 @@ TEST(CoverArtTest, LargePicturesAreScaledDownSmallOnesKept)
     EXPECT_FALSE(CoverArt::fromBytes(png + QByteArray(CoverArt::kMaxEmbeddedBytes, 'p')));
     EXPECT_FALSE(CoverArt::fromBytes("GIF89a"));
     EXPECT_FALSE(CoverArt::fromBytes(QByteArray()));
+}
+
+TEST(CoverArtTest, ACoverFileIsSavedOnceAndAPictureThereIsKept)
+{
+    QTemporaryDir dir;
+    const CoverArt cover{noiseJpeg(32, 32), "image/jpeg"};
+    EXPECT_EQ(writeCoverFile(dir.path(), cover), "");
+    const QString path = dir.filePath("cover.jpg");
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), cover.data);
+    saved.close();
+    // The same picture again: nothing to do. Another one: the user's stays.
+    EXPECT_EQ(writeCoverFile(dir.path(), cover), "");
+    QFile mine(path);
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    mine.write("my own scan");
+    mine.close();
+    EXPECT_TRUE(writeCoverFile(dir.path(), cover).startsWith(path));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "my own scan");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cover.jpg"});
 }
 
 }

@@ -91,7 +91,8 @@ TEST(RipLog, TrackBlocksAndSummary)
 
     log.tracks = {track(1, K::Accurate), track(2, K::NotAccurate), track(3, K::NotInDatabase),
                   track(4, K::NotInDatabase, false, true)};
-    EXPECT_EQ(log.summary(), "Not ripped completely: track 4\nNot accurately ripped: track 2, 3");
+    EXPECT_EQ(log.summary(), "Not ripped completely: track 4\nNot accurately ripped: track 2\n"
+                             "Not verified (not in the AccurateRip database): track 3");
     EXPECT_EQ(RipLog::result(log.tracks[1]), "Not accurate (5 submissions disagree)");
     EXPECT_EQ(RipLog::result(log.tracks[2]), "Not in database");
     EXPECT_EQ(RipLog::result(log.tracks[3]), "Read error at sector 1234");
