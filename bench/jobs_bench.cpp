@@ -138,6 +138,8 @@ int main(int argc, char** argv)
     s.extendedFilterCbr = false;
     s.extendedFilterMsStereo = false;
     s.preventScreensaver = false;
+    // The fast read loop: the figures are the encoders', not paranoia's.
+    s.readMode = 1;
     s.afterExecute = 0;
     s.ejectCdAudio = false;
     s.fileName = 0;

@@ -221,8 +221,8 @@ ParseResult parseArguments(const QStringList& arguments)
         result.error = QStringLiteral("--release and --source need --lookup");
         return result;
     }
-    if (a.jobs > 0 && a.format != Arguments::Format::Mp3) {
-        result.error = QStringLiteral("--jobs needs --mp3");
+    if (a.jobs > 0 && a.format == Arguments::Format::Wav) {
+        result.error = QStringLiteral("--jobs needs --mp3 or --flac");
         return result;
     }
     return result;
@@ -257,10 +257,10 @@ QString usageText()
         "  --on-the-fly           with --mp3 or --flac: encode while reading, no WAV\n"
         "                         file between\n"
         "                         (without it the settings file decides)\n"
-        "  --jobs N               with --mp3: up to N tracks encoded at once while the\n"
-        "                         next is read (default: one per usable processor when\n"
-        "                         the settings' multi-processor box is ticked); 1: one\n"
-        "                         track after the other\n"
+        "  --jobs N               with --mp3 or --flac: up to N tracks encoded at once\n"
+        "                         while the next is read (default: one per usable\n"
+        "                         processor when the settings' multi-processor box is\n"
+        "                         ticked); 1: one track after the other\n"
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"
