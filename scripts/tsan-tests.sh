@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TRACKMILL_TSAN_BUILD:-build-tsan}
-tests=(gogo_handles_test gogotea_test encoderpool_test)
+tests=(gogo_handles_test gogotea_test encoderpool_test flactrackencoder_test rip_jobsrun_test)
 
 start=$(date +%s)
 # -O1: ThreadSanitizer's own advice, several times faster than -O0 and

@@ -49,9 +49,10 @@ void FlacTrackEncoder::post(std::function<void()> report)
 
 bool FlacTrackEncoder::event(QEvent* e)
 {
+    // Before the first read of the event, its type included.
+    handOverAcquire(e);
     if (e->type() != ReportEvent::type())
         return TrackEncoder::event(e);
-    handOverAcquire(e);
     static_cast<ReportEvent*>(e)->report();
     return true;
 }

@@ -435,9 +435,11 @@ int32_t TGogoTea::readerFunction(void* buffer, uint32_t bytes)
 
 bool TGogoTea::event(QEvent* e)
 {
+    // Before the first read of the event, its type included (for events
+    // nobody handed over this does nothing).
+    handOverAcquire(e);
     if (e->type() != GogoMessageEvent::eventType())
         return QObject::event(e);
-    handOverAcquire(e);
     const auto* m = static_cast<GogoMessageEvent*>(e);
     switch (m->message) {
     case GOGO_MSG_PROGRESS:

@@ -188,6 +188,11 @@ TEST_F(JobsRunTest, OnTheFlyFromAnImageRunsSeveralJobs)
 {
     insertDisc({3, 3, 3});
     settings.onTheFly = true;
+    hold = true;  // finished jobs wait until two run at once
+    view.onTick = [&] {
+        if (hold && pool->running() == 2)
+            releaseJobs();
+    };
     runMp3(2);
     EXPECT_EQ(*std::max_element(view.runningJobs.begin(), view.runningJobs.end()), 2);
     for (int n = 1; n <= 3; ++n)
