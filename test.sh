@@ -13,3 +13,6 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" -LE 'hardware|network|benchmark'
+cd ..
+# The threaded tests once more, under ThreadSanitizer (a build folder of their own).
+./scripts/tsan-tests.sh

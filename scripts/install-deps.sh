@@ -20,6 +20,8 @@ packages=(
   # tests: AccurateRip checksums checked by whipper's accuraterip-checksum,
   # cue sheets read back by libcue; benchmark: cd-paranoia on the same image
   whipper libcue-dev cd-paranoia
+  # tests: the ThreadSanitizer run of the threaded tests (scripts/tsan-tests.sh)
+  libtsan2
   # tests: the architecture check script
   python3
 )

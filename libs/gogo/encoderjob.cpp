@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <numeric>
 
 namespace gogo {
@@ -61,6 +62,15 @@ bool sameFile(const std::string& a, const std::string& b)
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
            && sa.st_ino == sb.st_ino;
 }
+
+// LAME keeps some tables in globals that every context fills while it is
+// set up (the quantiser's power tables, the log table) and reads while it
+// encodes. Contexts are made, set up and freed one at a time, so two setups
+// never fill the tables together; a setup beside a running job writes back
+// the very values the tables already hold (they are computed the same way
+// every time), so the running job reads the same numbers throughout.
+// Encoding itself runs on every context in parallel.
+std::mutex g_lameSetupMutex;
 
 }
 
@@ -129,6 +139,7 @@ MERET EncoderJob::openInput(const JobSettings& settings)
 
 MERET EncoderJob::setUpLame(const JobSettings& s)
 {
+    std::lock_guard setup(g_lameSetupMutex);
     m_lame = lame_init();
     if (!m_lame)
         return GOGO_ERR_MEMORY;
@@ -347,6 +358,7 @@ MERET EncoderJob::close()
         m_sndfile = nullptr;
     }
     if (m_lame) {
+        std::lock_guard setup(g_lameSetupMutex);
         lame_close(m_lame);
         m_lame = nullptr;
     }

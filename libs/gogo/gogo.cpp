@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: LGPL-2.1-or-later
-// The nine entry points: a settings record for the next job and at most one
-// running job, both guarded by one mutex (the entry points may be called
-// from any thread, though one job is driven from one thread).
+// The entry points. A job state is a settings record for the next job and
+// at most one open job, guarded by the state's mutex (the entry points may
+// be called from any thread, though one job is driven from one thread).
+// The handle-less entry points work on the default state; each handle is a
+// state of its own, so jobs on different handles run side by side.
 #include "gogo.h"
 
 #include "encoderjob.h"
@@ -15,12 +17,17 @@
 #include <mutex>
 #include <new>
 
+struct GogoHandle
+{
+    std::mutex mutex;
+    gogo::JobSettings settings;
+    bool initialized = false;
+    std::unique_ptr<gogo::EncoderJob> job;
+};
+
 namespace {
 
-std::mutex g_mutex;
-gogo::JobSettings g_settings;
-bool g_initialized = false;
-std::unique_ptr<gogo::EncoderJob> g_job;
+GogoHandle g_default;
 
 bool isFlag(UPARAM v)
 {
@@ -38,9 +45,8 @@ bool isOutputRate(UPARAM v)
     }
 }
 
-MERET configure(MPARAM item, UPARAM v1, UPARAM v2)
+MERET configure(gogo::JobSettings& s, MPARAM item, UPARAM v1, UPARAM v2)
 {
-    gogo::JobSettings& s = g_settings;
     switch (item) {
     case GOGO_ITEM_INPUT:
         if (v1 == GOGO_INPUT_FILE && v2) {
@@ -143,56 +149,52 @@ MERET configure(MPARAM item, UPARAM v1, UPARAM v2)
     }
 }
 
-}
-
-extern "C" {
-
-MERET MPGE_initializeWork(void)
+MERET initializeWork(GogoHandle& h)
 {
-    std::lock_guard lock(g_mutex);
-    // One job per process: a job still open belongs to someone else (or
-    // was never ended) and may be running on another thread right now.
-    if (g_job)
+    std::lock_guard lock(h.mutex);
+    // One job per state: a job still open belongs to someone else (or was
+    // never ended) and may be running on another thread right now.
+    if (h.job)
         return GOGO_ERR_SEQUENCE;
-    g_settings = gogo::JobSettings();
-    g_initialized = true;
+    h.settings = gogo::JobSettings();
+    h.initialized = true;
     return GOGO_OK;
 }
 
-MERET MPGE_setConfigure(MPARAM item, UPARAM value1, UPARAM value2)
+MERET setConfigure(GogoHandle& h, MPARAM item, UPARAM value1, UPARAM value2)
 {
-    std::lock_guard lock(g_mutex);
-    if (!g_initialized || g_job)
+    std::lock_guard lock(h.mutex);
+    if (!h.initialized || h.job)
         return GOGO_ERR_SEQUENCE;
     try {
-        return configure(item, value1, value2);
+        return configure(h.settings, item, value1, value2);
     } catch (const std::bad_alloc&) {
         return GOGO_ERR_MEMORY;
     }
 }
 
-MERET MPGE_getConfigure(MPARAM item, void* value)
+MERET getConfigure(GogoHandle& h, MPARAM item, void* value)
 {
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(h.mutex);
     if (item != GOGO_ITEM_FRAME_COUNT || !value)
         return GOGO_ERR_PARAMETER;
-    if (!g_job)
+    if (!h.job)
         return GOGO_ERR_SEQUENCE;
-    const int32_t frames = g_job->totalFrames();
+    const int32_t frames = h.job->totalFrames();
     std::memcpy(value, &frames, sizeof frames);
     return GOGO_OK;
 }
 
-MERET MPGE_detectConfigure(void)
+MERET detectConfigure(GogoHandle& h)
 {
-    std::lock_guard lock(g_mutex);
-    if (!g_initialized || g_job)
+    std::lock_guard lock(h.mutex);
+    if (!h.initialized || h.job)
         return GOGO_ERR_SEQUENCE;
     try {
         auto job = std::make_unique<gogo::EncoderJob>();
-        if (MERET r = job->open(g_settings))
+        if (MERET r = job->open(h.settings))
             return r;
-        g_job = std::move(job);
+        h.job = std::move(job);
         return GOGO_OK;
     } catch (const std::bad_alloc&) {
         return GOGO_ERR_MEMORY;
@@ -201,14 +203,14 @@ MERET MPGE_detectConfigure(void)
     }
 }
 
-MERET MPGE_processFrame(void)
+MERET processFrame(GogoHandle& h)
 {
     // The reader function may take its time; the job belongs to the one
     // thread that drives it, so the lock only guards the job's existence.
     gogo::EncoderJob* job;
     {
-        std::lock_guard lock(g_mutex);
-        job = g_job.get();
+        std::lock_guard lock(h.mutex);
+        job = h.job.get();
     }
     if (!job)
         return GOGO_ERR_SEQUENCE;
@@ -221,21 +223,61 @@ MERET MPGE_processFrame(void)
     }
 }
 
-MERET MPGE_closeCoder(void)
+MERET closeCoder(GogoHandle& h)
 {
-    std::lock_guard lock(g_mutex);
-    if (!g_job)
+    std::lock_guard lock(h.mutex);
+    if (!h.job)
         return GOGO_ERR_SEQUENCE;
-    return g_job->close();
+    return h.job->close();
 }
 
-MERET MPGE_endCoder(void)
+MERET endCoder(GogoHandle& h)
 {
-    std::lock_guard lock(g_mutex);
-    g_job.reset();
-    g_initialized = false;
+    std::lock_guard lock(h.mutex);
+    h.job.reset();
+    h.initialized = false;
     return GOGO_OK;
 }
+
+}
+
+extern "C" {
+
+MERET MPGE_initializeWork(void) { return initializeWork(g_default); }
+MERET MPGE_setConfigure(MPARAM item, UPARAM value1, UPARAM value2) { return setConfigure(g_default, item, value1, value2); }
+MERET MPGE_getConfigure(MPARAM item, void* value) { return getConfigure(g_default, item, value); }
+MERET MPGE_detectConfigure(void) { return detectConfigure(g_default); }
+MERET MPGE_processFrame(void) { return processFrame(g_default); }
+MERET MPGE_closeCoder(void) { return closeCoder(g_default); }
+MERET MPGE_endCoder(void) { return endCoder(g_default); }
+
+MERET MPGE_createHandle(GOGO_HANDLE* handle)
+{
+    if (!handle)
+        return GOGO_ERR_PARAMETER;
+    *handle = new (std::nothrow) GogoHandle;
+    return *handle ? GOGO_OK : GOGO_ERR_MEMORY;
+}
+
+MERET MPGE_destroyHandle(GOGO_HANDLE handle)
+{
+    if (!handle)
+        return GOGO_ERR_PARAMETER;
+    // The job's destructor closes an open job (the partial output is kept).
+    delete handle;
+    return GOGO_OK;
+}
+
+MERET MPGE_initializeWorkH(GOGO_HANDLE h) { return h ? initializeWork(*h) : GOGO_ERR_PARAMETER; }
+MERET MPGE_setConfigureH(GOGO_HANDLE h, MPARAM item, UPARAM value1, UPARAM value2)
+{
+    return h ? setConfigure(*h, item, value1, value2) : GOGO_ERR_PARAMETER;
+}
+MERET MPGE_getConfigureH(GOGO_HANDLE h, MPARAM item, void* value) { return h ? getConfigure(*h, item, value) : GOGO_ERR_PARAMETER; }
+MERET MPGE_detectConfigureH(GOGO_HANDLE h) { return h ? detectConfigure(*h) : GOGO_ERR_PARAMETER; }
+MERET MPGE_processFrameH(GOGO_HANDLE h) { return h ? processFrame(*h) : GOGO_ERR_PARAMETER; }
+MERET MPGE_closeCoderH(GOGO_HANDLE h) { return h ? closeCoder(*h) : GOGO_ERR_PARAMETER; }
+MERET MPGE_endCoderH(GOGO_HANDLE h) { return h ? endCoder(*h) : GOGO_ERR_PARAMETER; }
 
 MERET MPGE_getUnitStates(int32_t* flags)
 {

@@ -2,8 +2,8 @@
 /*
  * libgogo: the MP3 encoder library of Trackmill, a C interface over LAME.
  *
- * One encode job at a time per process (the entry points carry no handle).
- * A job runs:
+ * The designed entry points carry no handle: they drive the library's
+ * default job state, one encode job at a time. A job runs:
  *   MPGE_initializeWork, MPGE_setConfigure (any number of items),
  *   MPGE_detectConfigure, MPGE_getConfigure(GOGO_ITEM_FRAME_COUNT),
  *   MPGE_processFrame until it returns GOGO_INPUT_FINISHED or an error,
@@ -13,6 +13,23 @@
  * (from a successful MPGE_detectConfigure to MPGE_endCoder),
  * MPGE_initializeWork refuses with GOGO_ERR_SEQUENCE, so a second user
  * cannot pull the job from under the thread that runs it.
+ *
+ * Several jobs at once: a handle (MPGE_createHandle) is a job state of its
+ * own, with its own settings record, its own job and its own LAME context.
+ * The entry points ending in "H" take the handle first and otherwise
+ * behave exactly as their handle-less twins do on the default state (the
+ * same order rules, results and items). Jobs on different handles, and the
+ * default job, run at the same time on different threads with no
+ * coordination between them; one handle's job is driven from one thread at
+ * a time, like the default job. A handle lives until MPGE_destroyHandle,
+ * which abandons its open job as MPGE_closeCoderH + MPGE_endCoderH would;
+ * no call on that handle may be running then or follow. A null handle is
+ * GOGO_ERR_PARAMETER. A handle is reused for any number of jobs in turn:
+ *   MPGE_createHandle(&h);
+ *   MPGE_initializeWorkH(h) ... MPGE_endCoderH(h);   (as often as needed)
+ *   MPGE_destroyHandle(h);
+ * The same input on any state, alone or beside other jobs, gives the same
+ * bytes.
  *
  * Every result is a 32-bit int: 0 success, otherwise one of GOGO_ERR_*.
  *
@@ -56,8 +73,9 @@
  *   18 VBR level 0 (best) to 9 (smallest); switches to VBR mode (LAME's
  *      default VBR algorithm, lame_set_VBR_q). The output rate is pinned
  *      as for item 6, so level 9 does not resample on its own.
- *   19 number of processors (1 to 4): LAME encodes on one thread; accepted
- *      without effect.
+ *   19 number of processors (1 to 4): LAME encodes a job on one thread;
+ *      accepted without effect. Several processors are used by running
+ *      several jobs at once, each on a handle of its own.
  *   26 output format: 0 MP3. 1 (RIFF WAVE) and 2 (RIFF RMP) are accepted
  *      here and refused by MPGE_detectConfigure with GOGO_ERR_OUTPUT_FORMAT.
  *   30 VBR range: value 1 lowest, value 2 highest bitrate in kbps. Applied
@@ -196,6 +214,18 @@ GOGO_API MERET MPGE_getUnitStates(int32_t* flags);
  * (characters 6 to 10 are the version) and names the LAME version. */
 GOGO_API MERET MPGE_getVersion(int32_t* code, char* text);
 
+/* Job states of their own (see above). */
+typedef struct GogoHandle* GOGO_HANDLE;
+GOGO_API MERET MPGE_createHandle(GOGO_HANDLE* handle);
+GOGO_API MERET MPGE_destroyHandle(GOGO_HANDLE handle);
+GOGO_API MERET MPGE_initializeWorkH(GOGO_HANDLE handle);
+GOGO_API MERET MPGE_setConfigureH(GOGO_HANDLE handle, MPARAM item, UPARAM value1, UPARAM value2);
+GOGO_API MERET MPGE_getConfigureH(GOGO_HANDLE handle, MPARAM item, void* value);
+GOGO_API MERET MPGE_detectConfigureH(GOGO_HANDLE handle);
+GOGO_API MERET MPGE_processFrameH(GOGO_HANDLE handle);
+GOGO_API MERET MPGE_closeCoderH(GOGO_HANDLE handle);
+GOGO_API MERET MPGE_endCoderH(GOGO_HANDLE handle);
+
 typedef MERET (*MPGE_initializeWork_t)(void);
 typedef MERET (*MPGE_setConfigure_t)(MPARAM, UPARAM, UPARAM);
 typedef MERET (*MPGE_getConfigure_t)(MPARAM, void*);
@@ -205,13 +235,23 @@ typedef MERET (*MPGE_closeCoder_t)(void);
 typedef MERET (*MPGE_endCoder_t)(void);
 typedef MERET (*MPGE_getUnitStates_t)(int32_t*);
 typedef MERET (*MPGE_getVersion_t)(int32_t*, char*);
+typedef MERET (*MPGE_createHandle_t)(GOGO_HANDLE*);
+typedef MERET (*MPGE_destroyHandle_t)(GOGO_HANDLE);
+typedef MERET (*MPGE_initializeWorkH_t)(GOGO_HANDLE);
+typedef MERET (*MPGE_setConfigureH_t)(GOGO_HANDLE, MPARAM, UPARAM, UPARAM);
+typedef MERET (*MPGE_getConfigureH_t)(GOGO_HANDLE, MPARAM, void*);
+typedef MERET (*MPGE_detectConfigureH_t)(GOGO_HANDLE);
+typedef MERET (*MPGE_processFrameH_t)(GOGO_HANDLE);
+typedef MERET (*MPGE_closeCoderH_t)(GOGO_HANDLE);
+typedef MERET (*MPGE_endCoderH_t)(GOGO_HANDLE);
 
 /* The program tests the two bytes of the version code each on its own
  * (major >= 2 and minor >= 48 for items 30 to 32, minor >= 38 for item 26),
  * so the minor byte stays at 48 or above for as long as this library
  * understands those items. */
 #define GOGO_VERSION_MAJOR 3
-#define GOGO_VERSION_MINOR 50
+/* 3.51: the handle entry points. */
+#define GOGO_VERSION_MINOR 51
 
 #ifdef __cplusplus
 }

@@ -24,6 +24,7 @@ class DesktopShell;
 class DiscNames;
 class DriveList;
 class DriveTray;
+class EncoderPool;
 class FreedbConnection;
 class FreedbViews;
 class GenreList;
@@ -190,6 +191,9 @@ private:
     std::unique_ptr<TGogoTea> m_gogoTea1;
     std::unique_ptr<TrackEncoder> m_encoder;
     std::unique_ptr<TrackEncoder> m_flacEncoder;
+    // The encoders of several jobs at once (first: m_encoder, m_flacEncoder).
+    std::unique_ptr<EncoderPool> m_mp3Pool;
+    std::unique_ptr<EncoderPool> m_flacPool;
     std::unique_ptr<RunView> m_runView;
     std::unique_ptr<NamingSource> m_naming;
     std::unique_ptr<RunPersistence> m_persistence;

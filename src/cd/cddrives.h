@@ -86,9 +86,10 @@ public:
     bool openTray(const QString& path) override { return OpenCloseCD(path, true); }
 
     const Options& options() const { return m_options; }
+    // A disc image (a .cue file) rather than a drive's device.
+    bool isImagePath(const QString& path) const;
 
 private:
-    bool isImagePath(const QString& path) const;
 
     CdLibrary& m_library;
     HiddenLog& m_log;

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kMaxTrack = 99;
 constexpr int kMaxDrive = 8;  // the ripping library lists at most 8
+constexpr int kMaxJobs = 64;
 
 bool toNumber(const QString& text, int low, int high, int* value)
 {
@@ -164,6 +165,13 @@ ParseResult parseArguments(const QStringList& arguments)
             a.requireAccurate = true;
         } else if (option == QLatin1String("--on-the-fly") && forRip && !inlineValue) {
             a.onTheFly = true;
+        } else if (option == QLatin1String("--jobs") && forRip) {
+            if (!takeValue())
+                return result;
+            if (!toNumber(value, 1, kMaxJobs, &a.jobs)) {
+                result.error = QStringLiteral("bad job count \"%1\" (1 to %2)").arg(value).arg(kMaxJobs);
+                return result;
+            }
         } else if (option == QLatin1String("--out") && forRip) {
             if (!takeValue())
                 return result;
@@ -213,6 +221,10 @@ ParseResult parseArguments(const QStringList& arguments)
         result.error = QStringLiteral("--release and --source need --lookup");
         return result;
     }
+    if (a.jobs > 0 && a.format == Arguments::Format::Wav) {
+        result.error = QStringLiteral("--jobs needs --mp3 or --flac");
+        return result;
+    }
     return result;
 }
 
@@ -245,6 +257,10 @@ QString usageText()
         "  --on-the-fly           with --mp3 or --flac: encode while reading, no WAV\n"
         "                         file between\n"
         "                         (without it the settings file decides)\n"
+        "  --jobs N               with --mp3 or --flac: up to N tracks encoded at once\n"
+        "                         while the next is read (default: one per usable\n"
+        "                         processor when the settings' multi-processor box is\n"
+        "                         ticked); 1: one track after the other\n"
         "  --out DIR              the output folder instead of the settings' one (made\n"
         "                         when missing)\n"
         "  --settings FILE        a settings file instead of Trackmill.INI beside the program\n"

@@ -20,6 +20,10 @@ struct Arguments
     QList<int> tracks;  // ascending, no repeats; empty: every audio track
     Format format = Format::Wav;
     bool onTheFly = false;
+    // Encode jobs at once while the next track is read; 0: as the settings
+    // file says (one per usable processor with its multi-processor box
+    // ticked, one at a time without). 1 is one track at a time.
+    int jobs = 0;
     QString outputDirectory;  // empty: the settings' output folder
     QString settingsFile;     // empty: Trackmill.INI beside the program
     enum class ReadMode { Settings, Secure, Fast };

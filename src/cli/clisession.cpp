@@ -14,6 +14,7 @@
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
 #include "encoder/egogoteaerror.h"
+#include "encoder/encoderpool.h"
 #include "encoder/flactrackencoder.h"
 #include "encoder/gogotea.h"
 #include "encoder/gogotrackencoder.h"
@@ -439,6 +440,22 @@ int rip(const Arguments& args, const Environment& env)
         }
         encoder = std::make_unique<GogoTrackEncoder>(*tea, settings, disc.log());
     }
+    // Several jobs at once: each further encoder has a component (MP3) or
+    // worker thread (FLAC) of its own, made when a job first needs it.
+    std::unique_ptr<EncoderPool> mp3Pool;
+    std::unique_ptr<EncoderPool> flacPool;
+    if (encoder) {
+        mp3Pool = std::make_unique<EncoderPool>(*encoder, [&env, &settings, &disc]() -> std::unique_ptr<TrackEncoder> {
+            try {
+                return GogoTrackEncoder::withOwnComponent(GogoLibrarySource::forProgram(env.paths), settings, disc.log());
+            } catch (const EGogoTeaError& e) {
+                disc.log().add(e.message());
+                return nullptr;
+            }
+        });
+    }
+    if (flacEncoder)
+        flacPool = std::make_unique<EncoderPool>(*flacEncoder, [&settings] { return std::make_unique<FlacTrackEncoder>(settings); });
 
     const LanguageTexts runTexts = languageTexts(settingsFile, env.paths.languagesDir());
     ConsoleRunView view(env.out, env.terminal, texts);
@@ -448,8 +465,9 @@ int rip(const Arguments& args, const Environment& env)
     SettingsNaming naming(settings);
     RipRun run(RipRun::Collaborators{tracks, disc.drives(), disc.driveList(), disc.drives(), settings, naming, names,
                                      tags, runTexts, disc.log(), boxes, env.system, shell, persistence, encoder.get(),
-                                     flacEncoder.get(), {}},
+                                     flacEncoder.get(), {}, mp3Pool.get(), flacPool.get()},
                view);
+    run.setJobs(args.jobs);
     QObject::connect(&run, &RipRun::trackFinished, &run, [&view](const RipRun::TrackReport& r) { view.trackFinished(r); });
 
     bool interrupted = false;
@@ -469,7 +487,8 @@ int rip(const Arguments& args, const Environment& env)
         loop.exec();
     // The last job's end is in: no encoder output is still being written.
     TrackEncoder* used = encoder ? encoder.get() : flacEncoder.get();
-    while (used && used->isEncoding())
+    EncoderPool* pool = mp3Pool ? mp3Pool.get() : flacPool.get();
+    while ((used && used->isEncoding()) || (pool && pool->running() > 0))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 
     removeAbortedProducts(run.reports());

@@ -31,7 +31,7 @@ void ConsoleRunView::clearLine()
 QString ConsoleRunView::progressLine() const
 {
     QStringList parts;
-    for (const QString& part : {m_state, m_output, m_percents, m_times})
+    for (const QString& part : {m_state, m_output, m_percents, m_times, m_jobs})
         if (!part.isEmpty())
             parts << part;
     return parts.join(QStringLiteral("  "));
@@ -74,6 +74,12 @@ void ConsoleRunView::showRipTimes(const RipTimeTexts& times)
 void ConsoleRunView::showEncodingTimes(const RipTimeTexts& times)
 {
     showRipTimes(times);
+}
+
+void ConsoleRunView::showRunningJobs(int jobs)
+{
+    m_jobs = jobs > 0 ? m_texts.jobsRunning + QStringLiteral(": ") + QString::number(jobs) : QString();
+    redraw();
 }
 
 void ConsoleRunView::setTitle(const QString& title)

@@ -43,6 +43,7 @@ public:
     void completeGauges() override {}
     void showEncodingProgress(qint64, qint64) override { redraw(); }
     void showEncodingTimes(const RipTimeTexts& times) override;
+    void showRunningJobs(int jobs) override;
     QString grabbingCaption() const override { return QStringLiteral("Grabbing"); }
     QString encodingCaption() const override { return QStringLiteral("Encoding"); }
     void setTitle(const QString& title) override;
@@ -65,6 +66,7 @@ private:
     QString m_output;    // the file being written
     QString m_percents;  // "45% / 0%"
     QString m_times;     // "00:03 of 00:10"
+    QString m_jobs;      // "Jobs running: 2", in runs with several jobs
     qsizetype m_shown = 0;  // characters of the progress line on screen
 };
 

@@ -28,6 +28,7 @@ ConsoleTexts ConsoleTexts::fromFiles(const LanguageFile& file, const LanguageFil
     t.trackDone = text("TRACK_DONE");
     t.trackAborted = text("TRACK_ABORTED");
     t.trackFailed = text("TRACK_FAILED");
+    t.jobsRunning = text("RUNNING", "JOBS");
     t.noMatch = text("NO_MATCH", "LOOKUP");
     t.lookupFailed = text("LOOKUP_FAILED", "LOOKUP");
     t.noSuchRelease = text("NO_SUCH_RELEASE", "LOOKUP");

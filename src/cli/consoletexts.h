@@ -31,6 +31,7 @@ struct ConsoleTexts
     QString trackDone;       // TRACK_DONE
     QString trackAborted;    // TRACK_ABORTED
     QString trackFailed;     // TRACK_FAILED
+    QString jobsRunning;     // RUNNING of section JOBS, the progress window's text
     // Section LOOKUP:
     QString noMatch;         // NO_MATCH
     QString lookupFailed;    // LOOKUP_FAILED: %1 why

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "encodethread.h"
 
-#include "gogolibrary.h"
+#include "gogojobstate.h"
 #include "gogomessage.h"
 #include "threadpriority.h"
+
+#include "platform/threadhandover.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -14,8 +16,8 @@
 
 namespace trackmill {
 
-TEncodeThread::TEncodeThread(std::shared_ptr<GogoLibrary> library, QObject* window)
-    : m_library(std::move(library)), m_window(window)
+TEncodeThread::TEncodeThread(std::shared_ptr<GogoJobState> job, QObject* window)
+    : m_job(std::move(job)), m_window(window)
 {
     m_processNice = threadNice(gettid());
 }
@@ -24,6 +26,8 @@ TEncodeThread::~TEncodeThread()
 {
     setTerminateFlag();
     wait();
+    // Everything the thread did is over once wait() returns.
+    handOverAcquire(this);
 }
 
 void TEncodeThread::postThreadMessage(int message, int wparam, int lparam)
@@ -74,13 +78,15 @@ void TEncodeThread::waitForMessage(int milliseconds)
 
 void TEncodeThread::post(int message, int wparam, int lparam)
 {
-    QCoreApplication::postEvent(m_window, new GogoMessageEvent(message, wparam, lparam));
+    auto* event = new GogoMessageEvent(message, wparam, lparam);
+    handOverRelease(event);
+    QCoreApplication::postEvent(m_window, event);
 }
 
 void TEncodeThread::endJob()
 {
-    m_library->closeCoder();
-    m_library->endCoder();
+    m_job->closeCoder();
+    m_job->endCoder();
     m_busy = false;
     m_frames = 0;
 }
@@ -139,7 +145,7 @@ void TEncodeThread::run()
         // thread's own.
         errno = 0;
         try {
-            result = m_library->processFrame();
+            result = m_job->processFrame();
         } catch (...) {
             result = 10;
         }
@@ -169,6 +175,7 @@ void TEncodeThread::run()
         endJob();
         fesetenv(&saved);
     }
+    handOverRelease(this);
 }
 
 }

@@ -13,10 +13,10 @@
 
 namespace trackmill {
 
-class GogoLibrary;
+class GogoJobState;
 
 // The worker thread of the encoder component: takes start, abort and quit
-// messages, runs the library frame by frame while a job is busy, and posts
+// messages, runs the component's job state frame by frame while a job is busy, and posts
 // progress, error, input-finished and job-ended messages to the component.
 //
 // Priority: the component applies its Priority when a job starts (and when
@@ -33,7 +33,7 @@ public:
     // `window` receives the posted GogoMessageEvents and must outlive the
     // thread. The constructing thread's nice value is the base of the
     // priority mapping.
-    TEncodeThread(std::shared_ptr<GogoLibrary> library, QObject* window);
+    TEncodeThread(std::shared_ptr<GogoJobState> job, QObject* window);
     ~TEncodeThread() override;
 
     // Thread-safe; wakes the thread at once.
@@ -66,7 +66,7 @@ private:
     void post(int message, int wparam, int lparam);
     void endJob();
 
-    std::shared_ptr<GogoLibrary> m_library;
+    std::shared_ptr<GogoJobState> m_job;
     QObject* m_window;
     int m_processNice = 0;
     std::atomic<int> m_priority{tpNormal};

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "flactrackencoder.h"
 
+#include "platform/threadhandover.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
-#include <QMetaObject>
 
 #include <sndfile.h>
 
@@ -17,6 +19,48 @@ namespace {
 constexpr int kBytesPerFrame = 4;     // 16-bit stereo
 constexpr sf_count_t kReadFrames = 588 * 26;  // 26 sectors of 2352 bytes
 
+// A report of the worker, run on the thread that made the encoder.
+class ReportEvent final : public QEvent
+{
+public:
+    explicit ReportEvent(std::function<void()> report)
+        : QEvent(type())
+        , report(std::move(report))
+    {
+    }
+    // Also when the encoder went away before the report came.
+    ~ReportEvent() override { handOverAcquire(this); }
+    static QEvent::Type type()
+    {
+        static const auto registered = QEvent::Type(QEvent::registerEventType());
+        return registered;
+    }
+    std::function<void()> report;
+};
+
+}
+
+void FlacTrackEncoder::post(std::function<void()> report)
+{
+    auto* event = new ReportEvent(std::move(report));
+    handOverRelease(event);
+    QCoreApplication::postEvent(this, event);
+}
+
+bool FlacTrackEncoder::event(QEvent* e)
+{
+    // Before the first read of the event, its type included.
+    handOverAcquire(e);
+    if (e->type() != ReportEvent::type())
+        return TrackEncoder::event(e);
+    static_cast<ReportEvent*>(e)->report();
+    return true;
+}
+
+void FlacTrackEncoder::postProgress()
+{
+    const qint64 done = m_writer.framesWritten();
+    post([this, done] { Q_EMIT progress(done, m_total); });
 }
 
 FlacTrackEncoder::FlacTrackEncoder(const FlacSettings& settings, QObject* parent)
@@ -116,7 +160,7 @@ bool FlacTrackEncoder::start(const Job& job, QString* error)
                     error = m_writer.errorText();
                     break;
                 }
-                Q_EMIT progress(m_writer.framesWritten(), m_total);
+                postProgress();
             }
             if (error.isEmpty() && sf_error(wav) != SF_ERR_NO_ERROR)
                 error = source + QStringLiteral(": ") + QString::fromUtf8(sf_strerror(wav));
@@ -151,7 +195,7 @@ void FlacTrackEncoder::runFeed()
             error = m_writer.errorText();
             break;
         }
-        Q_EMIT progress(m_writer.framesWritten(), m_total);
+        postProgress();
     }
     ended(aborted, error);
 }
@@ -170,11 +214,11 @@ void FlacTrackEncoder::ended(bool aborted, const QString& error)
         why = m_writer.errorText();
     // The run hears of the end on its own thread; a job's end is never
     // reported after we are gone (the queued call dies with us).
-    QMetaObject::invokeMethod(this, [this, aborted, why] {
+    post([this, aborted, why] {
         m_encoding = false;
         m_lastError = why;
         Q_EMIT finished(aborted || !why.isEmpty());
-    }, Qt::QueuedConnection);
+    });
 }
 
 bool FlacTrackEncoder::feed(const char* data, qsizetype bytes)

@@ -43,7 +43,14 @@ public:
     // Blocks a feed job queues before it refuses more.
     static constexpr int kQueueBlocks = 64;
 
+protected:
+    bool event(QEvent* e) override;
+
 private:
+    // Worker side: hands a report to the thread that made us, through our
+    // event queue (dropped with us when we go first).
+    void post(std::function<void()> report);
+    void postProgress();
     void runFeed();
     // Worker side: the job's end, handed to the thread that made us.
     void ended(bool aborted, const QString& error);

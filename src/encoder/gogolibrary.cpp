@@ -91,6 +91,7 @@ std::shared_ptr<GogoLibrary> GogoLibrary::acquire(const GogoLibrarySource& sourc
     }
     if (!lib->m_handle || !lib->resolve())
         return nullptr;  // the destructor unloads a half-resolved library
+    lib->resolveHandles();
     g_registry[key] = lib;
     return lib;
 }
@@ -106,6 +107,22 @@ bool GogoLibrary::resolve()
            && resolveOne(m_handle, "MPGE_endCoder", endCoder)
            && resolveOne(m_handle, "MPGE_getUnitStates", getUnitStates)
            && resolveOne(m_handle, "MPGE_getVersion", getVersion);
+}
+
+void GogoLibrary::resolveHandles()
+{
+    const bool all = resolveOne(m_handle, "MPGE_createHandle", createHandle)
+                     && resolveOne(m_handle, "MPGE_destroyHandle", destroyHandle)
+                     && resolveOne(m_handle, "MPGE_initializeWorkH", initializeWorkH)
+                     && resolveOne(m_handle, "MPGE_setConfigureH", setConfigureH)
+                     && resolveOne(m_handle, "MPGE_getConfigureH", getConfigureH)
+                     && resolveOne(m_handle, "MPGE_detectConfigureH", detectConfigureH)
+                     && resolveOne(m_handle, "MPGE_processFrameH", processFrameH)
+                     && resolveOne(m_handle, "MPGE_closeCoderH", closeCoderH)
+                     && resolveOne(m_handle, "MPGE_endCoderH", endCoderH);
+    // Part of a set is no set: the library then runs one job at a time.
+    if (!all)
+        createHandle = nullptr;
 }
 
 GogoLibrary::~GogoLibrary()

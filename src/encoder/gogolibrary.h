@@ -26,9 +26,10 @@ struct GogoLibrarySource
 inline constexpr char kGogoKeyStoreSection[] = "HKEY_CURRENT_USER\\Software\\MarineCat\\GOGO_DLL";
 inline constexpr char kGogoKeyStoreValue[] = "INSTPATH";
 
-// The loaded encoder library with its nine entry points. Shared: every
-// acquire() of the same source returns the same loaded copy; the last
-// owner to let go unloads it.
+// The loaded encoder library with its nine entry points, and the handle
+// entry points when it has them (a library without them runs one job at a
+// time, on its default job state). Shared: every acquire() of the same
+// source returns the same loaded copy; the last owner to let go unloads it.
 class GogoLibrary
 {
 public:
@@ -51,9 +52,22 @@ public:
     MPGE_getUnitStates_t getUnitStates = nullptr;
     MPGE_getVersion_t getVersion = nullptr;
 
+    // Job states of their own: all nine or none (hasHandles()).
+    bool hasHandles() const { return createHandle != nullptr; }
+    MPGE_createHandle_t createHandle = nullptr;
+    MPGE_destroyHandle_t destroyHandle = nullptr;
+    MPGE_initializeWorkH_t initializeWorkH = nullptr;
+    MPGE_setConfigureH_t setConfigureH = nullptr;
+    MPGE_getConfigureH_t getConfigureH = nullptr;
+    MPGE_detectConfigureH_t detectConfigureH = nullptr;
+    MPGE_processFrameH_t processFrameH = nullptr;
+    MPGE_closeCoderH_t closeCoderH = nullptr;
+    MPGE_endCoderH_t endCoderH = nullptr;
+
 private:
     GogoLibrary() = default;
     bool resolve();
+    void resolveHandles();
 
     void* m_handle = nullptr;
     QString m_path;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "platform/threadhandover.h"
+
 #include <QEvent>
 
 namespace trackmill {
@@ -25,6 +27,8 @@ public:
         : QEvent(eventType()), message(message), wparam(wparam), lparam(lparam)
     {
     }
+    // Also when the component went away before the message came.
+    ~GogoMessageEvent() override { handOverAcquire(this); }
     static QEvent::Type eventType()
     {
         static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());

@@ -2,8 +2,11 @@
 #include "gogotea.h"
 
 #include "encodethread.h"
+#include "gogojobstate.h"
 #include "gogomessage.h"
 #include "threadpriority.h"
+
+#include "platform/threadhandover.h"
 
 #include <QFile>
 #include <algorithm>
@@ -57,7 +60,8 @@ TGogoTea::TGogoTea(const GogoLibrarySource& source, QObject* parent)
     if (!m_library)
         throw EGogoTeaError(kCannotInitialize);
     m_dllPath = m_library->path();
-    m_thread = std::make_unique<TEncodeThread>(m_library, this);
+    m_job = std::make_shared<GogoJobState>(m_library);
+    m_thread = std::make_unique<TEncodeThread>(m_job, this);
     {
         std::lock_guard lock(g_instancesMutex);
         g_instances.push_back(this);
@@ -88,8 +92,8 @@ TGogoTea::~TGogoTea()
 
 void TGogoTea::closeConfiguredJob()
 {
-    m_library->closeCoder();
-    m_library->endCoder();
+    m_job->closeCoder();
+    m_job->endCoder();
     m_configured = false;
 }
 
@@ -235,11 +239,16 @@ long TGogoTea::workerThreadId() const
     return m_thread ? m_thread->threadId() : 0;
 }
 
+bool TGogoTea::ownsJobState() const
+{
+    return m_job->ownsHandle();
+}
+
 void TGogoTea::Configure()
 {
     if (m_isEncoding || m_configured)
         throw EGogoTeaError(kBusy);
-    GogoLibrary& lib = *m_library;
+    GogoJobState& lib = *m_job;
 
     m_endOfInput = false;
     m_encodeResult = lib.initializeWork();
@@ -332,7 +341,7 @@ void TGogoTea::renewThreadForPriority()
     // not let an unprivileged thread take back a priority it gave away. A
     // thread made now starts at the window thread's priority, so the job
     // gets a fresh one; the old one is idle between jobs and quits at once.
-    auto fresh = std::make_unique<TEncodeThread>(m_library, this);
+    auto fresh = std::make_unique<TEncodeThread>(m_job, this);
     {
         // Readers of other components look at every component's thread.
         std::lock_guard lock(g_instancesMutex);
@@ -426,6 +435,9 @@ int32_t TGogoTea::readerFunction(void* buffer, uint32_t bytes)
 
 bool TGogoTea::event(QEvent* e)
 {
+    // Before the first read of the event, its type included (for events
+    // nobody handed over this does nothing).
+    handOverAcquire(e);
     if (e->type() != GogoMessageEvent::eventType())
         return QObject::event(e);
     const auto* m = static_cast<GogoMessageEvent*>(e);

@@ -14,10 +14,12 @@
 
 namespace trackmill {
 
+class GogoJobState;
 class TEncodeThread;
 
 // The encoder component: holds the encoder settings, configures the
-// encoder library for one job, runs the job on its worker thread and
+// encoder library for one job (on a job state of its own when the library
+// has handles, so several components encode at once), runs the job on its worker thread and
 // reports progress, errors and the end of the job as signals on the thread
 // that created it (the events travel through this object's event queue).
 // Encodes from a WAV file (_FILE) or from PCM pushed with WriteData
@@ -108,6 +110,10 @@ public:
 
     // Kernel id of the worker thread (for priority checks).
     long workerThreadId() const;
+    // The library gave this component a job state of its own: its jobs may
+    // run while other components run theirs. Without it the components
+    // share the library's one default job.
+    bool ownsJobState() const;
 
 signals:
     void OnProgress(int nowFrames, int allFrames);
@@ -164,6 +170,7 @@ private:
     std::atomic<bool> m_alive{false};
 
     std::shared_ptr<GogoLibrary> m_library;
+    std::shared_ptr<GogoJobState> m_job;
     std::unique_ptr<TEncodeThread> m_thread;
 };
 

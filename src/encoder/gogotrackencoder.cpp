@@ -22,6 +22,26 @@ GogoTrackEncoder::GogoTrackEncoder(TGogoTea& tea, const Settings& settings, Hidd
     connect(&m_tea, &TGogoTea::OnFinish, this, &TrackEncoder::finished);
 }
 
+GogoTrackEncoder::GogoTrackEncoder(std::unique_ptr<TGogoTea> owned, const Settings& settings, HiddenLog& log)
+    : GogoTrackEncoder(*owned, settings, log)
+{
+    m_owned = std::move(owned);
+}
+
+GogoTrackEncoder::~GogoTrackEncoder() = default;
+
+std::unique_ptr<GogoTrackEncoder> GogoTrackEncoder::withOwnComponent(const GogoLibrarySource& source,
+                                                                     const Settings& settings, HiddenLog& log)
+{
+    return std::unique_ptr<GogoTrackEncoder>(
+        new GogoTrackEncoder(std::make_unique<TGogoTea>(source), settings, log));
+}
+
+bool GogoTrackEncoder::runsBesideOthers() const
+{
+    return m_tea.ownsJobState();
+}
+
 void GogoTrackEncoder::onError(int code)
 {
     m_log.add(QStringLiteral("Encoder: error %1 on %2").arg(code).arg(m_destination));

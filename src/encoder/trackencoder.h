@@ -10,7 +10,8 @@
 namespace trackmill {
 
 // One encoder of a run's output format: encodes one job at a time on a
-// worker thread and reports on the thread that created it. A job reads a
+// worker thread and reports on the thread that created it. Several jobs at
+// once run on several encoders (EncoderPool). A job reads a
 // WAV file from disk, or 16-bit stereo 44.1 kHz PCM that the ripper feeds
 // block by block while it reads the track.
 class TrackEncoder : public QObject
@@ -46,6 +47,9 @@ public:
     virtual bool isEncoding() const = 0;
     // Stops the running job; finished(true) follows. Nothing when idle.
     virtual void abort() = 0;
+    // Whether a job of this encoder may run while another encoder of the
+    // same kind runs one (each has a worker thread and state of its own).
+    virtual bool runsBesideOthers() const { return true; }
     // Why the last job ended aborted when nobody asked it to: the file and
     // the system's reason ("<path>: No space left on device"). Empty after
     // a finished job or an abort, and while a job runs.

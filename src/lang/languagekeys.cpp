@@ -142,6 +142,7 @@ constexpr LanguageTextRow kRows[] = {
     {"GRABBING_AND_ENCODING", "BITRATE", "TForm3.LabelBitrateEncoding", F::Colon},
     {"GRABBING_AND_ENCODING", "QUALITY", "TForm3.LabelQualityEncoding", F::Colon},
     {"GRABBING_AND_ENCODING", "VBR", "TForm3.LabelVBREncoding", F::Colon},
+    {"JOBS", "RUNNING", "TForm3.LabelJobsEncoding", F::Colon},
     {"ID3", "ID3_TAG_EDITOR", "TForm4", F::Text},
     {"ID3", "USE_ID3V1", "TForm4.UseID3v1", F::Text},
     {"ID3", "ARTIST", "TForm4.LabelArtist", F::Colon},

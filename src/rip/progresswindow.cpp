@@ -95,6 +95,7 @@ const QList<std::pair<const char*, const char*>>& TForm3::DesignCaptions()
         {"LabelBitrateEncoding", "Bitrate:"},
         {"LabelQualityEncoding", "Quality:"},
         {"LabelVBREncoding", "VBR:"},
+        {"LabelJobsEncoding", "Jobs running:"},
         {"Abort", "Abort"},
     };
     return captions;
@@ -181,6 +182,17 @@ TForm3::TForm3(QWidget* parent)
     encoding->addWidget(Speed2, 4, 0);
     encoding->addWidget(Frames, 4, 1);
     encoding->addWidget(LabelSpeedEncoding, 4, 2);
+    // Its room is kept while hidden: the window has one fixed size.
+    LabelJobsEncoding = makeLabel(Grb_Encoding, "LabelJobsEncoding");
+    Jobs = makeValue(Grb_Encoding, "Jobs");
+    encoding->addWidget(LabelJobsEncoding, 5, 0);
+    encoding->addWidget(Jobs, 5, 1);
+    for (QLabel* label : {LabelJobsEncoding, Jobs}) {
+        QSizePolicy policy = label->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(policy);
+        label->setVisible(false);
+    }
 
     for (QLabel* hidden : {Speed1, Speed2, Frames, LabelSpeedGrabbing, LabelSpeedEncoding})
         hidden->setVisible(false);
@@ -333,6 +345,13 @@ void TForm3::CompleteGauges()
     ReadingSector->setText(TotalSector->text());
     EstimateTimeRip->setText(PassedTimeRip->text());
     EstimateTime->setText(PassedTime->text());
+}
+
+void TForm3::ShowRunningJobs(int jobs)
+{
+    Jobs->setText(number(jobs));
+    LabelJobsEncoding->setVisible(jobs > 0);
+    Jobs->setVisible(jobs > 0);
 }
 
 void TForm3::AbortClick()

@@ -54,6 +54,9 @@ public:
     void ShowEncodingTimes(const RipTimeTexts& times);
     void ClearRipGroup();
     void CompleteGauges();
+    // How many encode jobs run at once, in a run with several; 0 hides the
+    // line (a run of one job at a time shows the window as it always was).
+    void ShowRunningJobs(int jobs);
 
     // Sets a gauge, kept within its range (the rippers advance by 26
     // sectors per read, which passes the maximum on a track's last read).
@@ -98,6 +101,9 @@ public:
     QLabel* Quality;
     QLabel* VBR;
     QProgressBar* ProgressBar2;
+    // Shown in runs with several jobs at once.
+    QLabel* LabelJobsEncoding;
+    QLabel* Jobs;
 
     // Present and never shown.
     QLabel* Speed1;

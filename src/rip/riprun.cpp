@@ -15,6 +15,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/drivetray.h"
+#include "encoder/encoderpool.h"
 #include "encoder/trackencoder.h"
 #include "lang/languagetexts.h"
 #include "metadata/coverart.h"
@@ -63,6 +64,18 @@ RipRun::RipRun(Collaborators collaborators, RunView& view, QObject* parent)
                 encoderFinished(aborted);
         });
     }
+    for (EncoderPool* pool : {m_c.mp3Pool, m_c.flacPool}) {
+        if (!pool)
+            continue;
+        connect(pool, &EncoderPool::progress, this, [this, pool](int, qint64, qint64) {
+            if (pool == m_pool && m_running)
+                poolProgress();
+        });
+        connect(pool, &EncoderPool::finished, this, [this, pool](int id, bool aborted) {
+            if (pool == m_pool)
+                poolJobFinished(id, aborted);
+        });
+    }
 }
 
 RipRun::~RipRun() = default;
@@ -83,6 +96,7 @@ void RipRun::WAVClick()
         return;
     m_output = Output::Wav;
     m_encoder = nullptr;
+    m_pool = nullptr;
     m_encodingTimes.clear();
     if (!checkSelection() || !startOnDisc(Mode::Wav))
         return;
@@ -124,10 +138,19 @@ void RipRun::FLACClick()
 void RipRun::encodeCommand(Output output)
 {
     TrackEncoder* encoder = output == Output::Flac ? m_c.flacEncoder : m_c.encoder;
-    if (m_running || m_jobRunning || !encoder)
+    EncoderPool* pool = output == Output::Flac ? m_c.flacPool : m_c.mp3Pool;
+    if (m_running || m_jobRunning || !encoder || (m_pool && m_pool->running() > 0))
         return;
     m_output = output;
     m_encoder = encoder;
+    // Several jobs only where the encoders can run side by side; else the
+    // run goes one job at a time, exactly as without Use_Multi_CPU.
+    m_pool = nullptr;
+    if (pool && jobCount() > 1) {
+        pool->setLimit(jobCount());
+        if (pool->limit() > 1)
+            m_pool = pool;
+    }
     m_encodingTimes.clear();
     if (!checkSelection())
         return;
@@ -148,15 +171,30 @@ void RipRun::encodeCommand(Output output)
         m_view->showEncoderFigures(encoderFigures());
         m_jobStart = m_times.now();
         m_jobPercent = 0;
+        if (m_pool) {
+            m_view->showProgress();
+            encodeFilesWithJobs();
+            return;
+        }
         encodeNextFile();
         if (m_running)
             m_view->showProgress();
         return;
     }
 
-    const Mode mode = m_c.settings.onTheFly ? Mode::OnTheFly : Mode::RipThenEncode;
+    // On the fly one encoder keeps up with a drive; a disc image reads far
+    // faster than one encoder, so with several jobs it is ripped, then
+    // encoded beside the next read.
+    const bool onTheFly = m_c.settings.onTheFly && !(m_pool && selectedDriveIsImage());
+    if (onTheFly)
+        m_pool = nullptr;  // the designed single encoder, fed by the reader
+    const Mode mode = onTheFly ? Mode::OnTheFly : Mode::RipThenEncode;
     if (!startOnDisc(mode))
         return;
+    if (m_pool) {
+        ripWithJobs();
+        return;
+    }
     if (mode == Mode::RipThenEncode) {
         // Each finished job rips the next selected track.
         m_figures.currentTrack = m_figures.firstSelected;
@@ -182,7 +220,9 @@ void RipRun::AbortRipping()
 {
     m_view->setMainWindowEnabled(true);
     m_figures.abort = true;
-    if (m_encoder)
+    if (m_pool)
+        m_pool->abortAll();
+    else if (m_encoder)
         m_encoder->abort();
     m_view->hideProgress();
 }
@@ -211,6 +251,8 @@ void RipRun::beginRun(Mode mode)
     m_figures.abort = false;
     m_figures.busy = true;
     m_ejected = false;
+    // The jobs line shows only in a run with several jobs.
+    m_view->showRunningJobs(0);
 }
 
 bool RipRun::startOnDisc(Mode mode)

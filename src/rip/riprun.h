@@ -8,10 +8,13 @@
 #include "timefigures.h"
 #include "trackripper.h"
 
+#include "encoder/trackencoder.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 
 namespace trackmill {
@@ -22,6 +25,7 @@ class DesktopShell;
 class DiscNames;
 class DriveList;
 class DriveTray;
+class EncoderPool;
 class HiddenLog;
 class MessageBoxes;
 class NamingSource;
@@ -87,6 +91,10 @@ public:
         // FLAC jobs; null: the FLAC command does nothing.
         TrackEncoder* flacEncoder = nullptr;
         TickClock clock;
+        // Several jobs at once of each format; the pool's first encoder is
+        // `encoder` (`flacEncoder`). Null: one job at a time.
+        EncoderPool* mp3Pool = nullptr;
+        EncoderPool* flacPool = nullptr;
     };
 
     // What a run makes: WAV files only, or files of an encoder.
@@ -128,8 +136,14 @@ public:
     // The FLAC command: the same as MP3 with FLAC files as the output.
     void FLACClick();
     // The progress window's Abort (and closing it): the reader stops
-    // before its next read, a running job is stopped.
+    // before its next read, every running job is stopped.
     void AbortRipping();
+
+    // How many encode jobs a run may start at once: 0 (the default) as the
+    // settings say (every core the process may use with Use_Multi_CPU,
+    // else one), or this many.
+    void setJobs(int jobs) { m_jobsWanted = jobs; }
+    int jobCount() const;
 
     // A run is going on: a second command is ignored, media events wait.
     bool running() const { return m_running; }
@@ -210,6 +224,20 @@ private:
     void secureTrackRead(const Task& task, TrackRipResult& result, bool encode);
     QString secureSuffix(int track) const;
     QString endSecure();
+    // Several encode jobs at once (riprunjobs.cpp): the reader stays on
+    // this thread, each read track goes to a job of the pool while the next
+    // one is read; the WAV files batch runs several files at once.
+    bool selectedDriveIsImage() const;
+    TrackEncoder::Job encoderJob(const Task& task, qint64 frames) const;
+    void ripWithJobs();
+    void encodeFilesWithJobs();
+    bool startPoolJob(const Task& task, QString* error);
+    void waitForRoom();
+    void waitForJobs();
+    void poolProgress();
+    void poolJobFinished(int id, bool aborted);
+    void poolJobDone(int id, const Task& task, qint64 elapsed);
+    void poolJobStopped(int id, const Task& task, const QString& failure);
 
     Collaborators m_c;
     std::unique_ptr<SecureRun> m_secure;
@@ -242,6 +270,18 @@ private:
     GrabTimeTable m_encodingTimes;
     QStringList m_wavFiles;
     int m_fileIndex = 1;
+
+    // Several jobs at once: the pool of this run (null when it runs one job
+    // at a time) and the task of each running job by its id.
+    int m_jobsWanted = 0;
+    EncoderPool* m_pool = nullptr;
+    bool m_poolStarted = false;
+    struct PoolJob
+    {
+        Task task;
+        qint64 start = 0;
+    };
+    std::map<int, PoolJob> m_poolJobs;
 };
 
 }

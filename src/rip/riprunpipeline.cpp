@@ -215,17 +215,7 @@ bool RipRun::startEncoding(Task& task, QString* error, qint64 frames)
     m_jobStart = m_times.now();
     m_jobElapsed = 0;
     m_jobPercent = 0;
-    TrackEncoder::Job job;
-    job.input = m_mode == Mode::OnTheFly ? TrackEncoder::Input::Feed : TrackEncoder::Input::File;
-    job.source = job.input == TrackEncoder::Input::File ? task.wavPath : QString();
-    job.destination = task.encodedPath;
-    job.frames = frames;
-    // A FLAC track carries its names from its first byte; a WAV file from
-    // disk gets none, as its MP3 would get no tags.
-    if (m_output == Output::Flac && m_mode != Mode::WavFiles) {
-        const TagSources sources = tagSources();
-        job.tags = m_c.tags.vorbisComments(tagTrack(task, sources), sources);
-    }
+    const TrackEncoder::Job job = encoderJob(task, frames);
     if (!m_encoder->start(job, error))
         return false;
     m_jobRunning = true;
@@ -235,7 +225,8 @@ bool RipRun::startEncoding(Task& task, QString* error, qint64 frames)
 void RipRun::encoderProgress(qint64 framesDone, qint64 framesTotal)
 {
     // On the fly the reader drives both gauges, the title and the times.
-    if (!m_running || framesTotal <= 0 || m_mode == Mode::OnTheFly)
+    // With several jobs the pool's figures fill the gauge.
+    if (!m_running || framesTotal <= 0 || m_mode == Mode::OnTheFly || m_pool)
         return;
     m_view->showEncodingProgress(framesDone, framesTotal);
     m_jobPercent = int(framesDone * 100 / framesTotal);

@@ -4,6 +4,8 @@
 // grid and its tool tip, and has the log and the cue sheet written at the end.
 #include "riprun.h"
 
+#include "encoder/encoderpool.h"
+
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
@@ -71,7 +73,9 @@ void RipRun::beginSecure()
     options.settingsLines << QStringLiteral("Encoding: %1")
                                  .arg(m_mode == Mode::OnTheFly        ? QStringLiteral("while reading")
                                           : m_mode == Mode::Wav ? QStringLiteral("none")
-                                                                : QStringLiteral("after reading each track"));
+                                          : m_pool ? QStringLiteral("after reading each track, up to %1 tracks at once")
+                                                         .arg(m_pool->limit())
+                                                   : QStringLiteral("after reading each track"));
     m_secure->begin(disc, options);
 }
 

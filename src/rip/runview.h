@@ -57,6 +57,10 @@ public:
     // 1152 samples), the times of the job (the estimate only once known).
     virtual void showEncodingProgress(qint64 framesDone, qint64 framesTotal) = 0;
     virtual void showEncodingTimes(const RipTimeTexts& times) = 0;
+    // A run with several encode jobs at once: how many run now (the gauge
+    // then shows the frames of all jobs started so far). 0: the run has one
+    // job at a time and shows nothing of it.
+    virtual void showRunningJobs(int jobs) = 0;
 
     // Captions of the two groups, which head the time lines of the finish box.
     virtual QString grabbingCaption() const = 0;

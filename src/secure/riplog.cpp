@@ -43,6 +43,8 @@ QString RipLog::result(const SecureTrack& t)
                                   : QStringLiteral("Read error");
     if (!t.complete)
         return t.aborted ? QStringLiteral("Aborted") : QStringLiteral("Not ripped");
+    if (t.encodingStopped)
+        return QStringLiteral("Read, but encoding stopped (no file)");
     switch (t.verdict.kind) {
     case AccurateRipVerdict::Kind::Accurate:
         return QStringLiteral("Accurately ripped (confidence %1 of %2, %3)")
@@ -63,7 +65,7 @@ QString RipLog::summary() const
     // the same as one the database contradicts.
     std::vector<int> errors, inaccurate, unverified;
     for (const SecureTrack& t : tracks) {
-        if (t.readError || !t.complete)
+        if (t.readError || !t.complete || t.encodingStopped)
             errors.push_back(t.track);
         else if (t.verdict.kind == AccurateRipVerdict::Kind::NotAccurate)
             inaccurate.push_back(t.track);

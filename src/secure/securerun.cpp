@@ -117,6 +117,13 @@ const SecureTrack& SecureRun::trackRead(int track, const TrackRipResult& result,
     return t;
 }
 
+void SecureRun::encodingStopped(int track)
+{
+    const auto it = m_tracks.find(track);
+    if (it != m_tracks.end())
+        it->second.encodingStopped = true;
+}
+
 QString SecureRun::shortText(int track, const ReadingTexts& texts) const
 {
     const auto it = m_tracks.find(track);
@@ -223,7 +230,7 @@ QStringList SecureRun::end(const QString& outputDirectory, const std::function<Q
         if (m_toc.tracks[n - 1].ADR == kControlData)
             continue;
         const auto it = m_tracks.find(n);
-        if (it == m_tracks.end() || !it->second.complete)
+        if (it == m_tracks.end() || !it->second.complete || it->second.encodingStopped)
             wholeDisc = false;
     }
 

@@ -62,6 +62,10 @@ public:
     const SecureTrack& trackRead(int track, const TrackRipResult& result, const QString& file,
                                  const std::function<void()>& pump);
 
+    // A track read whole whose encoding was then stopped and its file
+    // removed: the log says so and no cue sheet points at the lost file.
+    void encodingStopped(int track);
+
     // The grid's short form and the tool tip's long form of a track's result.
     QString shortText(int track, const ReadingTexts& texts) const;
     QString longText(int track, const ReadingTexts& texts) const;

@@ -17,6 +17,9 @@ struct SecureTrack
     QString file;           // the file the audio went into (name only)
     bool complete = false;  // every sector read and written
     bool aborted = false;   // the user stopped the run in this track
+    // Read whole, but its encoding was stopped and the unfinished file
+    // removed: no file of the run holds the track.
+    bool encodingStopped = false;
     bool readError = false;
     qint64 errorSector = -1;  // LBA of the sector that could not be read
     quint32 rereads = 0, repairs = 0, skips = 0;

@@ -184,8 +184,10 @@ TEST_F(EndToEndTest, FromTheLookupAtStartUpToTaggedMp3FilesAndBack)
     EXPECT_EQ(app->form1().artist() + '/' + app->form1().album(), "The Band/The Album");
     EXPECT_EQ(gridNames(), (QStringList{"One", "Two", "Three"}));
 
-    // Tracks 1 and 3 ticked in the grid, on-the-fly encoding switched on in
-    // the settings window, the year typed into both groups of the tag editor.
+    // Tracks 1 and 3 ticked in the grid, on-the-fly encoding switched on and
+    // the multi-processor box off in the settings window (one encoder fed
+    // while reading, even from an image), the year typed into both groups
+    // of the tag editor.
     auto* grid = app->form1().findChild<QTableView*>(QStringLiteral("TracksGrid"));
     for (int row : {0, 2})
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(app->tracks().index(row, 0)).center());
@@ -193,6 +195,7 @@ TEST_F(EndToEndTest, FromTheLookupAtStartUpToTaggedMp3FilesAndBack)
     whileOpen(QStringLiteral("Settings"), [this](QWidget* modal) {
         ASSERT_EQ(modal, &app->form2());
         modal->findChild<QCheckBox*>(QStringLiteral("OnTheFly"))->setChecked(true);
+        modal->findChild<QCheckBox*>(QStringLiteral("Use_Multi_CPU"))->setChecked(false);
         modal->findChild<QPushButton*>(QStringLiteral("Apply"))->click();
     });
     EXPECT_TRUE(app->settings().onTheFly);

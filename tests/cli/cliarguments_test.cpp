@@ -178,3 +178,30 @@ TEST(CliArguments, BadCommandLinesSayWhatIsWrong)
         EXPECT_FALSE(r.error.contains(QLatin1Char('\n')));
     }
 }
+
+TEST(CliArguments, JobCount)
+{
+    const struct { const char* line; int jobs; const char* saying; } cases[] = {
+        {"rip --mp3", 0, nullptr},
+        {"rip --mp3 --jobs 3", 3, nullptr},
+        {"rip --jobs=64 --mp3 --on-the-fly", 64, nullptr},
+        {"rip --mp3 --jobs 1", 1, nullptr},
+        {"rip --flac --jobs 2", 2, nullptr},
+        {"rip --jobs 2", 0, "--jobs needs --mp3 or --flac"},
+        {"rip --mp3 --jobs 0", 0, "bad job count \"0\" (1 to 64)"},
+        {"rip --mp3 --jobs 65", 0, "bad job count \"65\""},
+        {"rip --mp3 --jobs two", 0, "bad job count \"two\""},
+        {"rip --mp3 --jobs", 0, "--jobs needs a value"},
+        {"toc --jobs 2", 0, "unknown option \"--jobs\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParseResult r = parse(QString::fromLatin1(c.line));
+        if (c.saying) {
+            EXPECT_TRUE(r.error.contains(QString::fromLatin1(c.saying))) << r.error.toStdString();
+        } else {
+            ASSERT_TRUE(r.ok()) << r.error.toStdString();
+            EXPECT_EQ(r.arguments.jobs, c.jobs);
+        }
+    }
+}

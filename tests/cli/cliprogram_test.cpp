@@ -126,6 +126,24 @@ TEST_F(CliProgramTest, RipWritesTheChosenTracksNamedFromTheDatabase)
     EXPECT_EQ(lines[1], "Track 03: done  " + album() + "03 - Three.wav");
 }
 
+// --jobs 2: FLAC files of three tracks, two encoded at once, each with
+// the track's exact samples; the whole disc gives the cue sheet too.
+TEST_F(CliProgramTest, JobsEncodeSeveralTracksAtOnce)
+{
+    const discimage::DiscSpec disc = folders.writeDisc("a", {3, 1, 2});
+    storeNames({"One", "Two", "Three"});
+    const CliResult r = cli.run({"rip", "--flac", "--jobs", "2"});
+    ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    EXPECT_EQ(filesBelow(folders.output),
+              (QStringList{"The Band/The Album/01 - One.flac", "The Band/The Album/02 - Two.flac",
+                           "The Band/The Album/03 - Three.flac", "The Band/The Album/The Band - The Album.cue",
+                           "The Band/The Album/The Band - The Album.log"}));
+    const QStringList names{"01 - One", "02 - Two", "03 - Three"};
+    for (int track = 1; track <= 3; ++track)
+        EXPECT_TRUE(decoded(album() + names[track - 1] + ".flac") == pcmOf(disc, track)) << "track " << track;
+    EXPECT_EQ(r.out.count("done"), 3) << r.out.toStdString();
+}
+
 // --flac: the track's exact samples and the database's names, at the level
 // of the settings file's [FLAC]; on the fly the same.
 TEST_F(CliProgramTest, FlacWritesTheTracksLosslessWithTheirNames)
@@ -254,7 +272,8 @@ TEST_F(CliProgramTest, InterruptAbortsTheRunAndLeavesNoUnfinishedTrack)
     folders.writeDisc("a", {1, 240});
     storeNames({"One", "Two"});
     QProcess process;
-    cli.start(process, {"rip", "--mp3", "--on-the-fly"});
+    // One job: the track is encoded while it is read.
+    cli.start(process, {"rip", "--mp3", "--on-the-fly", "--jobs", "1"});
     ASSERT_TRUE(process.waitForStarted());
     QByteArray out;
     ASSERT_TRUE(QTest::qWaitFor([&] {

@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QLabel>
 #include <QThread>
+#include <QTimer>
 
 #include "platform/inifile.h"
 
@@ -119,6 +121,38 @@ TEST_F(Mp3RunTest, RipThenEncodeGivesTaggedMp3FilesAndNoWavThenShutsDown)
     // the next disc would nest inside this one's.
     const QString saved = QString::fromUtf8(IniFile(paths.settingsFile()).readString("MAIN", "DIRECTORYMP3", "?"));
     EXPECT_EQ(QDir(saved), QDir(output)) << saved.toStdString();
+    expectIdle();
+}
+
+// Use_Multi_CPU ticked, two jobs allowed: the window's MP3 run encodes
+// tracks side by side, the progress window shows how many jobs run, each
+// file is whole and tagged, and the finish box comes once.
+TEST_F(Mp3RunTest, WithMultiProcessorsTheWindowsRunEncodesTracksSideBySide)
+{
+    start({2, 3, 2, 3});
+    app->tracks().setSelection(1, true);
+    app->tracks().setSelection(3, true);
+    app->settings().multiCpu = true;
+    app->ripRun().setJobs(2);
+    app->settings().readMode = 1;  // fast reads: the encoders are the slower part
+    progressActive = true;
+    auto* jobs = app->form3().findChild<QLabel*>("Jobs");
+    ASSERT_NE(jobs, nullptr);
+    bool jobsShown = false;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] { jobsShown |= jobs->isVisible() && jobs->text().trimmed() == "2"; });
+    look.start(1);
+    runMp3();
+
+    for (int track = 1; track <= 4; ++track)
+        expectTaggedMp3(track);
+    EXPECT_EQ(filesIn(albumDir()), (QStringList{"01 - Song 1.mp3", "02 - Song 2.mp3", "03 - Song 3.mp3", "04 - Song 4.mp3",
+                                                "The Band - Live Set.cue", "The Band - Live Set.log"}));
+    EXPECT_TRUE(view->runningJobs.contains(2)) << "two jobs ran at once";
+    EXPECT_TRUE(jobsShown) << "the progress window's jobs line";
+    EXPECT_FALSE(jobs->isVisible());
+    ASSERT_EQ(boxes.messages.size(), 1);
+    EXPECT_TRUE(boxes.messages[0].text.startsWith("  Grabbing and encoding finished.")) << boxes.messages[0].text.toStdString();
     expectIdle();
 }
 

@@ -66,6 +66,9 @@ protected:
         s.preventScreensaver = true;
         s.afterExecute = 0;
         s.ejectCdAudio = false;
+        // One job at a time, the designed run; runs with several jobs have
+        // tests of their own.
+        s.multiCpu = false;
         s.fileName = 1;  // <number> - <title>
         s.split = s.replaceSpaces = false;
         s.artistAsDirectory = s.albumAsDirectory = true;

@@ -27,6 +27,8 @@ public:
     std::function<void(const QString&)> onTitle;
     // Each state line shown, once per change, and every title offered.
     QStringList states, titles;
+    // Each count of running jobs shown, once per change.
+    QList<int> runningJobs;
 
     void showProgress() override { m_windows.showProgress(); }
     void hideProgress() override { m_windows.hideProgress(); }
@@ -63,6 +65,12 @@ public:
         m_windows.showEncodingProgress(framesDone, framesTotal);
     }
     void showEncodingTimes(const RipTimeTexts& times) override { m_windows.showEncodingTimes(times); }
+    void showRunningJobs(int jobs) override
+    {
+        if (runningJobs.isEmpty() || runningJobs.last() != jobs)
+            runningJobs << jobs;
+        m_windows.showRunningJobs(jobs);
+    }
     QString grabbingCaption() const override { return m_windows.grabbingCaption(); }
     QString encodingCaption() const override { return m_windows.encodingCaption(); }
     void setTitle(const QString& title) override

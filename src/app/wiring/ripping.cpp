@@ -8,6 +8,7 @@
 #include "app/wiring/windowrunview.h"
 #include "cd/cddrives.h"
 #include "encoder/egogoteaerror.h"
+#include "encoder/encoderpool.h"
 #include "encoder/flactrackencoder.h"
 #include "encoder/gogotea.h"
 #include "encoder/gogotrackencoder.h"
@@ -59,6 +60,21 @@ void TrackmillApp::wireRipping()
     }
     // libFLAC is linked into the program: the FLAC command is always there.
     m_flacEncoder = std::make_unique<FlacTrackEncoder>(*m_settings);
+    // With Use_Multi_CPU a run encodes several tracks at once, each further
+    // job on an encoder of its own, made when a job first needs one.
+    if (m_encoder) {
+        m_mp3Pool = std::make_unique<EncoderPool>(*m_encoder, [this]() -> std::unique_ptr<TrackEncoder> {
+            try {
+                return GogoTrackEncoder::withOwnComponent(GogoLibrarySource::forProgram(m_services.paths), *m_settings,
+                                                          *m_log);
+            } catch (const EGogoTeaError& e) {
+                m_log->add(e.message());
+                return nullptr;
+            }
+        });
+    }
+    m_flacPool = std::make_unique<EncoderPool>(
+        *m_flacEncoder, [this] { return std::make_unique<FlacTrackEncoder>(*m_settings); });
 
     m_runView = std::make_unique<WindowRunView>(*m_form1, *m_form3);
     // The separator and the nine replacement edits Edt1 to Edt9 are the
@@ -71,7 +87,8 @@ void TrackmillApp::wireRipping()
     m_ripRun = std::make_unique<RipRun>(
         RipRun::Collaborators{*m_tracks, *m_drives, *m_driveList, tray, *m_settings, *m_naming, *m_discNames,
                               *m_tagFields, m_languageTexts, *m_log, m_services.messageBoxes, m_services.system,
-                              m_services.shell, *m_persistence, m_encoder.get(), m_flacEncoder.get(), {}},
+                              m_services.shell, *m_persistence, m_encoder.get(), m_flacEncoder.get(), {},
+                              m_mp3Pool.get(), m_flacPool.get()},
         *m_runView);
     QObject::connect(m_form3.get(), &TForm3::abortRequested, m_ripRun.get(), &RipRun::AbortRipping);
     QObject::connect(m_ripRun.get(), &RipRun::runEnded, m_form1.get(), &TForm1::runEnded);

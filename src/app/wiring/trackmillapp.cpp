@@ -9,6 +9,7 @@
 #include "cd/cddrives.h"
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
+#include "encoder/encoderpool.h"
 #include "encoder/gogotea.h"
 #include "encoder/trackencoder.h"
 #include "lang/languageapplier.h"

@@ -93,6 +93,11 @@ void WindowRunView::showEncodingTimes(const RipTimeTexts& times)
     m_progress.ShowEncodingTimes(times);
 }
 
+void WindowRunView::showRunningJobs(int jobs)
+{
+    m_progress.ShowRunningJobs(jobs);
+}
+
 QString WindowRunView::grabbingCaption() const
 {
     return m_progress.Grb_Grabbing->title();

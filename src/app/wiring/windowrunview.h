@@ -31,6 +31,7 @@ public:
     void completeGauges() override;
     void showEncodingProgress(qint64 framesDone, qint64 framesTotal) override;
     void showEncodingTimes(const RipTimeTexts& times) override;
+    void showRunningJobs(int jobs) override;
     QString grabbingCaption() const override;
     QString encodingCaption() const override;
     void setTitle(const QString& title) override;
