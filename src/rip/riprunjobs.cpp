@@ -148,10 +148,10 @@ void RipRun::ripWithJobs()
             break;
         }
         if (task.rip.failed() || task.rip.outcome == TrackRipResult::Outcome::Aborted) {
+            // An abort has stopped the jobs already; after a read error the
+            // tracks read before it were read well, and their jobs finish.
             stoppedRead = task;
             readStopped = true;
-            m_figures.abort = true;
-            m_pool->abortAll();
             break;
         }
         waitForRoom();

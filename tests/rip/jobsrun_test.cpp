@@ -4,6 +4,8 @@
 // in the middle, and the WAV files batch.
 #include "jobsrun.h"
 
+#include "akrip32.h"
+#include "akrip32_testing.h"
 #include "mp3framereader.h"
 #include "wavfixture.h"
 
@@ -105,6 +107,26 @@ TEST_F(JobsRunTest, AbortInTheMiddleLeavesNoUnfinishedFileAndNoWav)
     EXPECT_EQ(filesIn(albumDir()), expected) << "the finished files and the run's log";
     ASSERT_EQ(boxes.messages.size(), 1);
     EXPECT_EQ(boxes.messages[0].kind, RecordingMessageBoxes::Kind::Warning);
+    EXPECT_FALSE(run->running());
+}
+
+// A read error in the third track while the first two encode: their jobs
+// finish and their files are whole, then the run ends with the read error.
+TEST_F(JobsRunTest, AReadErrorLetsTheJobsOfEarlierTracksFinish)
+{
+    insertDisc({2, 6, 4});
+    AkripTestFailReads(8 * 75 + 30, SS_ERR);
+    runMp3(2);
+    AkripTestFailReads(0, 0);
+    EXPECT_EQ(resultOf(1), QList<Result>{Result::Done});
+    EXPECT_EQ(resultOf(2), QList<Result>{Result::Done});
+    EXPECT_EQ(resultOf(3), QList<Result>{Result::Failed});
+    for (int n = 1; n <= 2; ++n)
+        EXPECT_EQ(inspectMp3(mp3(n)).samples, qint64(disc.trackBytes[size_t(n - 1)] / 4)) << n;
+    EXPECT_FALSE(QFile::exists(mp3(3)));
+    EXPECT_EQ(wavsIn(albumDir()), 0);
+    ASSERT_EQ(boxes.messages.size(), 1) << boxes.texts().join('|').toStdString();
+    EXPECT_EQ(boxes.messages[0].kind, RecordingMessageBoxes::Kind::Error);
     EXPECT_FALSE(run->running());
 }
 
