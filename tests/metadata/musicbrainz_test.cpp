@@ -101,7 +101,7 @@ TEST(MusicBrainzDiscId, GeneratedImagesMatchLibdiscid)
     struct Case
     {
         const char* name;
-        discimage::DiscSpec spec;
+        discimage::DiscSpec discSpec;
     };
     discimage::DiscSpec enhanced;
     enhanced.trackBytes = {2352 * 400 + 17, 2352 * 900, 2352 * 300};
@@ -112,7 +112,7 @@ TEST(MusicBrainzDiscId, GeneratedImagesMatchLibdiscid)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const discimage::DiscLayout written =
-            discimage::writeDisc((folders.paths.discsDir() + "/" + c.name).toStdString(), c.spec);
+            discimage::writeDisc((folders.paths.discsDir() + "/" + c.name).toStdString(), c.discSpec);
         HiddenLog log;
         DriveList list;
         AkripLibrary library;

@@ -84,10 +84,10 @@ protected:
         AkripTestUsePhysicalDrives(0);
         AkripTestSetDiscsDir(QFile::encodeName(dir.path()).constData());
         // Music: three tracks of uneven lengths, the last one ends the disc.
-        spec.content = discimage::Content::Music;
-        spec.trackBytes = {discimage::bytesForSeconds(2.5), discimage::bytesForSeconds(1.7) + 4 * 100,
+        discSpec.content = discimage::Content::Music;
+        discSpec.trackBytes = {discimage::bytesForSeconds(2.5), discimage::bytesForSeconds(1.7) + 4 * 100,
                            discimage::bytesForSeconds(2.2)};
-        layout = discimage::writeDisc(QDir(dir.path()).filePath("disc").toStdString(), spec);
+        layout = discimage::writeDisc(QDir(dir.path()).filePath("disc").toStdString(), discSpec);
         GETCDHAND req {};
         req.size = sizeof req;
         req.ver = 1;
@@ -151,7 +151,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    discimage::DiscSpec spec;
+    discimage::DiscSpec discSpec;
     discimage::DiscLayout layout;
     HCDROM handle = 0;
 };

@@ -131,14 +131,14 @@ protected:
 
 TEST_F(ReadCdTextTest, NamesOfAnImage)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 80, 2352 * 90, 2352 * 75};
-    spec.title = "Album";
-    spec.performer = "Band";
-    spec.trackTitles = {"One", "", "Three"};
-    spec.trackPerformers = {"", "Guest"};
-    spec.dataTrack = true;
-    discimage::writeDisc(dir + "/a", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 80, 2352 * 90, 2352 * 75};
+    discSpec.title = "Album";
+    discSpec.performer = "Band";
+    discSpec.trackTitles = {"One", "", "Three"};
+    discSpec.trackPerformers = {"", "Guest"};
+    discSpec.dataTrack = true;
+    discimage::writeDisc(dir + "/a", discSpec);
     discimage::DiscSpec plain;
     plain.trackBytes = {2352 * 80};
     discimage::writeDisc(dir + "/b", plain);
@@ -150,8 +150,8 @@ TEST_F(ReadCdTextTest, NamesOfAnImage)
     EXPECT_EQ(read(open(1)), "") << "no CD-TEXT is no error";
 
     // Read afresh: an edited sheet is seen on the same handle.
-    spec.title = "Second Edition";
-    discimage::writeDisc(dir + "/a", spec);
+    discSpec.title = "Second Edition";
+    discimage::writeDisc(dir + "/a", discSpec);
     EXPECT_EQ(read(a).substr(0, 22), "TITLE0=Second Edition\n");
     // A sheet that no longer reads is no disc.
     std::ofstream(dir + "/a.cue") << "TRACK 01 AUDIO\n";
@@ -170,14 +170,14 @@ TEST_F(ReadCdTextTest, NamesOfAnImage)
 // that driver takes a sheet's bytes for ISO-8859-1.
 TEST_F(ReadCdTextTest, LibcdioReaderAgreesWithOurs)
 {
-    discimage::DiscSpec spec;
-    spec.trackBytes = {2352 * 80, 2352 * 90};
-    spec.title = "The Album";
-    spec.performer = "Band";
-    spec.songwriter = "Writer";
-    spec.trackTitles = {"One", "Two"};
-    spec.trackPerformers = {"", "Guest"};
-    const discimage::DiscLayout layout = discimage::writeDisc(dir + "/lib", spec);
+    discimage::DiscSpec discSpec;
+    discSpec.trackBytes = {2352 * 80, 2352 * 90};
+    discSpec.title = "The Album";
+    discSpec.performer = "Band";
+    discSpec.songwriter = "Writer";
+    discSpec.trackTitles = {"One", "Two"};
+    discSpec.trackPerformers = {"", "Guest"};
+    const discimage::DiscLayout layout = discimage::writeDisc(dir + "/lib", discSpec);
 
     CdIo_t* cdio = cdio_open(layout.cuePath.c_str(), DRIVER_BINCUE);
     ASSERT_NE(cdio, nullptr);

@@ -105,12 +105,12 @@ protected:
     discimage::DiscLayout disc(std::vector<uint64_t> sectors, bool data = false,
                                discimage::Content content = discimage::Content::TestPattern)
     {
-        discimage::DiscSpec spec;
+        discimage::DiscSpec discSpec;
         for (uint64_t s : sectors)
-            spec.trackBytes.push_back(s * kSector);
-        spec.dataTrack = data;
-        spec.content = content;
-        return discimage::writeDisc(dir_ + "/disc", spec);
+            discSpec.trackBytes.push_back(s * kSector);
+        discSpec.dataTrack = data;
+        discSpec.content = content;
+        return discimage::writeDisc(dir_ + "/disc", discSpec);
     }
 
     std::string dir_;
