@@ -213,6 +213,9 @@ private:
     void encoderProgress(qint64 framesDone, qint64 framesTotal);
     void encoderFinished(bool aborted);
     void encodeNextFile();
+    // The names of WAV file `index` (1-based) of the batch, shown as the
+    // file being encoded.
+    Task fileTask(int index);
     void showEncodingTimes();
     void writeTags(const Task& task);
     TagSources tagSources() const;
@@ -232,8 +235,14 @@ private:
     void ripWithJobs();
     void encodeFilesWithJobs();
     bool startPoolJob(const Task& task, QString* error);
+    void beginJobs();
     void waitForRoom();
     void waitForJobs();
+    // Ends the run once every job has ended: failed to start, stopped, or
+    // finished with this box text.
+    void endJobs(const QString& startError, const QString& finishedText);
+    // A track or file could not be started: the reader and every job stop.
+    void stopJobs(int track, const QString& file, const QString& error);
     void poolProgress();
     void poolJobFinished(int id, bool aborted);
     void poolJobDone(int id, const Task& task, qint64 elapsed);

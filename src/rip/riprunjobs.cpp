@@ -19,7 +19,6 @@
 #include "cd/drivelist.h"
 #include "cd/tracklist.h"
 #include "encoder/encoderpool.h"
-#include "encoder/mp3filenames.h"
 #include "lang/languagetexts.h"
 #include "platform/hiddenlog.h"
 #include "platform/usablecores.h"
@@ -102,20 +101,43 @@ void RipRun::waitForRoom()
         waitForEvents(10);
 }
 
+void RipRun::beginJobs()
+{
+    m_pool->resetFigures();
+    m_poolJobs.clear();
+    m_poolStarted = false;
+    m_view->showRunningJobs(0);
+}
+
 void RipRun::waitForJobs()
 {
     while (m_pool->running() > 0)
         waitForEvents(10);
+    m_view->showRunningJobs(0);
+}
+
+void RipRun::endJobs(const QString& startError, const QString& finishedText)
+{
+    if (!startError.isEmpty())
+        endRun(End::Failed, startError);
+    else if (m_figures.abort || !m_encoderFailure.isEmpty())
+        endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
+    else
+        endRun(End::Finished, finishedText);
+}
+
+void RipRun::stopJobs(int track, const QString& file, const QString& error)
+{
+    report(track, TrackReport::Result::Failed, file, error);
+    m_figures.abort = true;
+    m_pool->abortAll();
 }
 
 // ---------------------------------------------------------------- rip, then N jobs
 
 void RipRun::ripWithJobs()
 {
-    m_pool->resetFigures();
-    m_poolJobs.clear();
-    m_poolStarted = false;
-    m_view->showRunningJobs(0);
+    beginJobs();
     const QString extension = m_encoder->extension();
     Task stoppedRead;  // a read that failed or was aborted by the user
     bool readStopped = false;
@@ -131,9 +153,7 @@ void RipRun::ripWithJobs()
         task.wavPath = IntermediateWav::create(m_outputDirectory, task.baseName, &startError);
         task.intermediate = !task.wavPath.isEmpty();
         if (!task.intermediate) {
-            report(n, TrackReport::Result::Failed, QString(), startError);
-            m_figures.abort = true;
-            m_pool->abortAll();
+            stopJobs(n, QString(), startError);
             break;
         }
         {
@@ -169,9 +189,7 @@ void RipRun::ripWithJobs()
         startError.clear();
         if (!startPoolJob(task, &startError)) {
             removeIntermediate(task);
-            report(n, TrackReport::Result::Failed, task.encodedPath, startError);
-            m_figures.abort = true;
-            m_pool->abortAll();
+            stopJobs(n, task.encodedPath, startError);
             break;
         }
         m_view->resetGauges();
@@ -179,7 +197,6 @@ void RipRun::ripWithJobs()
     }
     // The reader is done; the jobs finish (or stop) in their own time.
     waitForJobs();
-    m_view->showRunningJobs(0);
 
     if (readStopped) {
         if (stoppedRead.rip.failed())
@@ -188,60 +205,28 @@ void RipRun::ripWithJobs()
             abortTrack(stoppedRead);
         return;
     }
-    if (!startError.isEmpty()) {
-        endRun(End::Failed, startError);
-        return;
-    }
-    if (m_figures.abort || !m_encoderFailure.isEmpty()) {
-        endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
-        return;
-    }
-    endRun(End::Finished, QStringLiteral("  ") + m_c.texts.finishGrabbingAndEncoding + QStringLiteral(".   \n\n    ")
-                              + grabbingTime() + QStringLiteral("\n    ") + encodingTime());
+    endJobs(startError, QStringLiteral("  ") + m_c.texts.finishGrabbingAndEncoding + QStringLiteral(".   \n\n    ")
+                            + grabbingTime() + QStringLiteral("\n    ") + encodingTime());
 }
 
 // ---------------------------------------------------------------- WAV files, N at once
 
 void RipRun::encodeFilesWithJobs()
 {
-    m_pool->resetFigures();
-    m_poolJobs.clear();
-    m_poolStarted = false;
-    m_view->showRunningJobs(0);
+    beginJobs();
     QString startError;
     for (int index = 1; index <= m_wavFiles.size(); ++index) {
         waitForRoom();
         if (m_figures.abort)
             break;
-        const QString file = m_wavFiles.at(index - 1);
-        const Mp3FileNames files =
-            Mp3FileNames::SetFileNameMp3fromWAV(m_c.settings.directoryMp3, file, m_encoder->extension());
-        Task task;
-        task.track = index;
-        task.wavPath = files.source;
-        task.encodedPath = files.destination;
-        m_view->showFiles(files.source, files.destination.mid(files.destination.lastIndexOf(QLatin1Char('/')) + 1),
-                          m_c.settings.directoryMp3);
-        m_view->showState(m_c.texts.fileOf(index, int(m_wavFiles.size())));
+        const Task task = fileTask(index);
         if (!startPoolJob(task, &startError)) {
-            report(index, TrackReport::Result::Failed, task.encodedPath, startError);
-            m_figures.abort = true;
-            m_pool->abortAll();
+            stopJobs(index, task.encodedPath, startError);
             break;
         }
     }
     waitForJobs();
-    m_view->showRunningJobs(0);
-    if (!startError.isEmpty()) {
-        endRun(End::Failed, startError);
-        return;
-    }
-    if (m_figures.abort || !m_encoderFailure.isEmpty()) {
-        endRun(End::Aborted, boxText(m_c.texts.abortEncoding));
-        return;
-    }
-    endRun(End::Finished, QStringLiteral("  ") + m_c.texts.finishEncoding + QStringLiteral(".   \n\n    ")
-                              + encodingTime());
+    endJobs(startError, QStringLiteral("  ") + m_c.texts.finishEncoding + QStringLiteral(".   \n\n    ") + encodingTime());
 }
 
 // ---------------------------------------------------------------- the jobs' events

@@ -288,18 +288,23 @@ void RipRun::encoderFinished(bool aborted)
     finishTrack(m_job);
 }
 
-void RipRun::encodeNextFile()
+RipRun::Task RipRun::fileTask(int index)
 {
-    const QString file = m_wavFiles.at(m_fileIndex - 1);
-    const Mp3FileNames files = Mp3FileNames::SetFileNameMp3fromWAV(m_c.settings.directoryMp3, file,
-                                                                   m_encoder->extension());
+    const Mp3FileNames files = Mp3FileNames::SetFileNameMp3fromWAV(m_c.settings.directoryMp3,
+                                                                   m_wavFiles.at(index - 1), m_encoder->extension());
     Task task;
-    task.track = m_fileIndex;
+    task.track = index;
     task.wavPath = files.source;
     task.encodedPath = files.destination;
     m_view->showFiles(files.source, files.destination.mid(files.destination.lastIndexOf(QLatin1Char('/')) + 1),
                       m_c.settings.directoryMp3);
-    m_view->showState(m_c.texts.fileOf(m_fileIndex, int(m_wavFiles.size())));
+    m_view->showState(m_c.texts.fileOf(index, int(m_wavFiles.size())));
+    return task;
+}
+
+void RipRun::encodeNextFile()
+{
+    Task task = fileTask(m_fileIndex);
     m_jobStart = m_times.now();
     QString error;
     if (!startEncoding(task, &error)) {
