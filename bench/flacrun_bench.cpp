@@ -19,12 +19,9 @@
 #include "rip/riprun.h"
 #include "settings/settings.h"
 
-#include "akrip32_testing.h"
-#include "discimage.h"
-#include "fakedesktopshell.h"
+#include "benchprogram.h"
 #include "recordingmessageboxes.h"
 #include "recordingrunview.h"
-#include "recordingsystemservices.h"
 #include "testenvironment.h"
 
 #include <FLAC/metadata.h>
@@ -114,22 +111,10 @@ int main(int argc, char** argv)
     for (const QString& d : {paths.discsDir(), paths.configDir, wavDir, out, command})
         QDir().mkpath(d);
 
-    // Tracks of equal length in whole sectors, music rather than noise.
-    discimage::DiscSpec discSpec;
-    discSpec.content = discimage::Content::Music;
-    const quint64 sectors = quint64(minutes * 60 * 75 / trackCount);
-    for (int i = 0; i < trackCount; ++i)
-        discSpec.trackBytes.push_back(sectors * discimage::kSectorBytes);
-    discimage::writeDisc(QDir(paths.discsDir()).filePath("bench").toStdString(), discSpec);
-    AkripTestReset();
-    AkripTestUsePhysicalDrives(0);
-    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
-
-    RecordingMessageBoxes boxes;
-    RecordingSystemServices system;
-    FakeDesktopShell shell;
-    auto app = std::make_unique<TrackmillApp>(
-        TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
+    const quint64 sectors = bench::writeEvenDisc(paths.discsDir(), minutes, trackCount);
+    bench::BenchProgram program(paths);
+    TrackmillApp* app = program.app.get();
+    RecordingMessageBoxes& boxes = program.boxes;
     if (!app->tracks().CD()) {
         std::fprintf(stderr, "no disc\n");
         return 1;
@@ -195,7 +180,5 @@ int main(int argc, char** argv)
     for (const RecordingMessageBoxes::Message& m : boxes.messages)
         if (m.kind != RecordingMessageBoxes::Kind::Information)
             std::printf("box: %s\n", qPrintable(QString(m.text).replace(QLatin1Char('\n'), QLatin1Char('|'))));
-    app.reset();
-    AkripTestReset();
     return flacs.size() == trackCount && sameAudio == trackCount ? 0 : 1;
 }

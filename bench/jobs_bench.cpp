@@ -20,13 +20,10 @@
 #include "rip/riprun.h"
 #include "settings/settings.h"
 
-#include "akrip32_testing.h"
-#include "discimage.h"
-#include "fakedesktopshell.h"
+#include "benchprogram.h"
 #include "mp3framereader.h"
 #include "recordingmessageboxes.h"
 #include "recordingrunview.h"
-#include "recordingsystemservices.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -109,21 +106,10 @@ int main(int argc, char** argv)
     for (const QString& d : {paths.discsDir(), paths.configDir, wavDir, out})
         QDir().mkpath(d);
 
-    discimage::DiscSpec discSpec;
-    discSpec.content = discimage::Content::Music;
-    const quint64 sectors = quint64(minutes * 60 * 75 / trackCount);
-    for (int i = 0; i < trackCount; ++i)
-        discSpec.trackBytes.push_back(sectors * discimage::kSectorBytes);
-    discimage::writeDisc(QDir(paths.discsDir()).filePath("bench").toStdString(), discSpec);
-    AkripTestReset();
-    AkripTestUsePhysicalDrives(0);
-    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
-
-    RecordingMessageBoxes boxes;
-    RecordingSystemServices system;
-    FakeDesktopShell shell;
-    auto app = std::make_unique<TrackmillApp>(
-        TrackmillApp::Services{boxes, system, shell, paths, false, false, {"127.0.0.1", 9}});
+    const quint64 sectors = bench::writeEvenDisc(paths.discsDir(), minutes, trackCount);
+    bench::BenchProgram program(paths);
+    TrackmillApp* app = program.app.get();
+    RecordingMessageBoxes& boxes = program.boxes;
     if (!app->tracks().CD() || !app->encoder()) {
         std::fprintf(stderr, "no disc or no encoder library\n");
         return 1;
@@ -202,7 +188,7 @@ int main(int argc, char** argv)
         // The batch must not delete the sources: they serve the next run.
         s.encodeWavToMp3 = true;
         s.deleteWav = false;
-        shell.fileAnswers = {wavs};
+        program.shell.fileAnswers = {wavs};
         batch[multi] = run(mp3Button);
         check("WAV files");
         clearFolder(out);
@@ -225,7 +211,5 @@ int main(int argc, char** argv)
     std::printf("first MP3 decodes to %lld samples (track: %lld)\n", first.samples, expected);
     for (const RecordingMessageBoxes::Message& m : boxes.messages)
         std::printf("box: %s\n", qPrintable(QString(m.text).replace(QLatin1Char('\n'), QLatin1Char('|'))));
-    app.reset();
-    AkripTestReset();
     return allThere && lameOne > 0 && lameAll > 0 ? 0 : 1;
 }

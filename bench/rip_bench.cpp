@@ -17,13 +17,10 @@
 #include "rip/riprun.h"
 #include "recordingrunview.h"
 #include "settings/settings.h"
-#include "platform/inifile.h"
 
-#include "akrip32_testing.h"
+#include "benchprogram.h"
 #include "discimage.h"
-#include "fakedesktopshell.h"
 #include "recordingmessageboxes.h"
-#include "recordingsystemservices.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -47,7 +44,6 @@ namespace {
 
 constexpr int kTracks = 12;
 // Nothing here may reach a freedb server: a closed local port.
-const FreedbServer kNoServer{"127.0.0.1", 9};
 
 // CPU time of this process so far (user + system), milliseconds.
 double cpuMs(int who = RUSAGE_SELF)
@@ -140,19 +136,10 @@ int main(int argc, char** argv)
     const QString bin = QString::fromStdString(layout.binPath);
     const qint64 binBytes = QFileInfo(bin).size();
 
-    // A new user's defaults look the disc up at start: the freedb window
-    // would wait for a click that never comes. Run as the shipped settings
-    // file does, without the lookup.
-    IniFile(paths.settingsFile()).writeString("MAIN", "AUTO_CONNECT_FREEDB", "0");
 
-    AkripTestReset();
-    AkripTestUsePhysicalDrives(0);
-    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
-
-    test::RecordingMessageBoxes boxes;
-    test::RecordingSystemServices system;
-    test::FakeDesktopShell shell;
-    TrackmillApp app(TrackmillApp::Services{boxes, system, shell, paths, false, false, kNoServer});
+    bench::BenchProgram program(paths);
+    TrackmillApp& app = *program.app;
+    test::RecordingMessageBoxes& boxes = program.boxes;
     if (!app.tracks().CD() || app.tracks().RowCount() != kTracks + 1) {
         std::fprintf(stderr, "the image was not read as a %d-track disc\n", kTracks);
         return 1;

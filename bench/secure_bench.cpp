@@ -12,16 +12,13 @@
 #include "app/mainwindow.h"
 #include "app/trackmillapp.h"
 #include "cd/tracklist.h"
-#include "platform/inifile.h"
 #include "recordingrunview.h"
 #include "rip/riprun.h"
 #include "settings/settings.h"
 
-#include "akrip32_testing.h"
+#include "benchprogram.h"
 #include "discimage.h"
-#include "fakedesktopshell.h"
 #include "recordingmessageboxes.h"
-#include "recordingsystemservices.h"
 #include "testenvironment.h"
 
 #include <QApplication>
@@ -42,7 +39,6 @@ using namespace trackmill;
 namespace {
 
 constexpr int kTracks = 12;
-const FreedbServer kNoServer{"127.0.0.1", 9};
 
 // Wall time of a command in `dir`, -1 when it failed.
 double runMs(const QString& program, const QStringList& arguments, const QString& dir)
@@ -108,15 +104,9 @@ int main(int argc, char** argv)
     const QString bin = QString::fromStdString(layout.binPath);
     const QString cue = QString::fromStdString(layout.cuePath);
 
-    IniFile(paths.settingsFile()).writeString("MAIN", "AUTO_CONNECT_FREEDB", "0");
-    AkripTestReset();
-    AkripTestUsePhysicalDrives(0);
-    AkripTestSetDiscsDir(QFile::encodeName(paths.discsDir()).constData());
-
-    test::RecordingMessageBoxes boxes;
-    test::RecordingSystemServices system;
-    test::FakeDesktopShell shell;
-    TrackmillApp app(TrackmillApp::Services{boxes, system, shell, paths, false, false, kNoServer});
+    bench::BenchProgram program(paths);
+    TrackmillApp& app = *program.app;
+    test::RecordingMessageBoxes& boxes = program.boxes;
     if (!app.tracks().CD() || app.tracks().RowCount() != kTracks + 1) {
         std::fprintf(stderr, "the image was not read as a %d-track disc\n", kTracks);
         return 1;
